@@ -1,0 +1,27 @@
+include(GoogleTest)
+
+# kivo_add_test(<name> SOURCES <files...> [LIBS <targets...>])
+# A GoogleTest program whose cases ctest runs one by one.
+function(kivo_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "KIVO_PLAYER=mem;KIVO_LANGID=0409")
+endfunction()
+
+# kivo_add_fuzzer(<name> SOURCES <files...> [LIBS <targets...>] CORPUS <dir>)
+# With KIVO_FUZZ the target is a libFuzzer program; otherwise it is built with a replay
+# driver and ctest feeds it every file of the committed corpus, so a crash once found stays fixed.
+function(kivo_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  if(KIVO_FUZZ)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  else()
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/fuzz_replay.cpp)
+    add_test(NAME ${name}.corpus COMMAND ${name} ${ARG_CORPUS})
+    set_tests_properties(${name}.corpus PROPERTIES ENVIRONMENT "KIVO_PLAYER=mem;KIVO_LANGID=0409")
+  endif()
+endfunction()

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/win/api.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The system's default language identifier: primary language in the low 10 bits, sub-language
+// above. From KIVO_LANGID (hexadecimal) or else the locale (LC_ALL, LC_MESSAGES, LANG).
+KIVO_WIN_API uint16_t GetSystemDefaultLangID();
+inline constexpr uint16_t PrimaryLangOf(uint16_t langId) { return langId & 0x3FF; }
+inline constexpr uint16_t SubLangOf(uint16_t langId) { return langId >> 10; }
+
+// The ANSI code page of the system language: 949, 932, 936, 950 or 1252.
+KIVO_WIN_API uint32_t GetACP();
+KIVO_WIN_API uint32_t CodePageForLang(uint16_t langId);
+
+// UTF-8 to and from an 8-bit code page; what the target cannot hold becomes "_".
+KIVO_WIN_API std::string ToCodePage(uint32_t codePage, std::string_view utf8);
+KIVO_WIN_API std::string FromCodePage(uint32_t codePage, std::string_view bytes);
+inline std::string ToAnsi(std::string_view utf8) { return ToCodePage(GetACP(), utf8); }
+inline std::string FromAnsi(std::string_view bytes) { return FromCodePage(GetACP(), bytes); }

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/win/api.h"
+#include "platform/win/window.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+// Told of every change, so that a view can show the control.
+class KIVO_WIN_API ListViewObserver {
+public:
+    virtual ~ListViewObserver() = default;
+    virtual void RowInserted(int row) = 0;
+    virtual void CellChanged(int row, int column) = 0;
+    virtual void RowRemoved(int row) = 0;
+    virtual void RowsCleared() = 0;
+};
+
+// A report-style list view: rows of cell texts and one data value per row, kept in insertion
+// order. Answers the list-view messages through its window; C++ callers may read it directly.
+class KIVO_WIN_API ListViewControl : public Window {
+public:
+    struct Row {
+        std::vector<std::string> cells;
+        LPARAM data = 0;
+    };
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    const Row& RowAt(int row) const { return rows_.at(row); }
+    // The cell's text; empty for a cell never set or out of range.
+    std::string Cell(int row, int column) const;
+
+    int InsertRow(int position, std::string caption, LPARAM data);
+    bool SetCell(int row, int column, std::string text);
+    bool RemoveRow(int row);
+    void Clear();
+    // Reorders the rows by a strict weak ordering; observers see a clear and new rows.
+    template <typename Less>
+    void Sort(Less less);
+
+    void SetObserver(ListViewObserver* observer) { observer_ = observer; }
+
+private:
+    void NotifyReset();
+
+    std::vector<Row> rows_;
+    ListViewObserver* observer_ = nullptr;
+};
+
+template <typename Less>
+void ListViewControl::Sort(Less less) {
+    std::stable_sort(rows_.begin(), rows_.end(), less);
+    NotifyReset();
+}

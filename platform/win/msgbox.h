@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/win/api.h"
+#include "platform/win/types.h"
+
+#include <functional>
+#include <string>
+
+// Every message box goes through one hook: the programs install a real box, tests a scripted
+// one. Without a hook the text goes to standard error and the answer is OK (No for questions).
+struct MessageBoxRequest {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT flags;
+};
+using MessageBoxHook = std::function<int(const MessageBoxRequest&)>;
+
+KIVO_WIN_API void SetMessageBoxHook(MessageBoxHook hook);
+KIVO_WIN_API int MessageBoxA(HWND owner, const char* text, const char* caption, UINT flags);
