@@ -1,5 +1,13 @@
 include(GoogleTest)
 
+# Tests never touch the user's settings or player: every test sees these.
+set(KIVO_TEST_ENV
+  "KIVO_PLAYER=mem"
+  "KIVO_LANGID=0409"
+  "KIVO_REGISTRY_DIR=${PROJECT_BINARY_DIR}/test-home/registry"
+  "XDG_DATA_HOME=${PROJECT_BINARY_DIR}/test-home/data"
+  "XDG_CONFIG_HOME=${PROJECT_BINARY_DIR}/test-home/config")
+
 # kivo_add_test(<name> SOURCES <files...> [LIBS <targets...>])
 # A GoogleTest program whose cases ctest runs one by one.
 function(kivo_add_test name)
@@ -7,7 +15,7 @@ function(kivo_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "KIVO_PLAYER=mem;KIVO_LANGID=0409")
+    PROPERTIES ENVIRONMENT "${KIVO_TEST_ENV}")
 endfunction()
 
 # kivo_add_fuzzer(<name> SOURCES <files...> [LIBS <targets...>] CORPUS <dir>)
@@ -22,6 +30,6 @@ function(kivo_add_fuzzer name)
   else()
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/fuzz_replay.cpp)
     add_test(NAME ${name}.corpus COMMAND ${name} ${ARG_CORPUS})
-    set_tests_properties(${name}.corpus PROPERTIES ENVIRONMENT "KIVO_PLAYER=mem;KIVO_LANGID=0409")
+    set_tests_properties(${name}.corpus PROPERTIES ENVIRONMENT "${KIVO_TEST_ENV}")
   endif()
 endfunction()
