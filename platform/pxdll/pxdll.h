@@ -1,0 +1,62 @@
+#pragma once
+
+// pxdll: the parallel-port player driver. "LPT1" names the player chosen by KIVO_PLAYER:
+// unset or "sim" (a simulated player in the process, state in $XDG_DATA_HOME/kivo/player/),
+// "sim:DIR" (state in DIR), "mem" (state in memory only), "unix:PATH" (kivo-player on a Unix
+// socket), "none" (no player).
+
+#include "platform/pxdll/px_common.h"
+
+#include <stdint.h>
+
+#define PXDLL_API extern "C" __attribute__((visibility("default")))
+
+// Claims the port for this process; 0 = claimed. A second claim by this process is accepted.
+PXDLL_API int16_t PX_AcquirePort(int16_t port);
+// 0 = released.
+PXDLL_API int16_t PX_ReleasePort(int16_t port);
+// Opens the channel; kPxInvalidHandle on failure.
+PXDLL_API PxHandle PX_CreateFile(const char* name, uint32_t access, uint32_t share, void* security,
+                                 uint32_t creation, uint32_t flags, void* templateFile);
+// As PX_CreateFile, in ECP-emulation mode.
+PXDLL_API PxHandle PX_CreateFileEx(const char* name, uint32_t access, uint32_t share,
+                                   void* security, uint32_t creation, uint32_t flags,
+                                   void* templateFile);
+// Bounds the following reads and writes, in milliseconds; nonzero.
+PXDLL_API int32_t PX_SetTimeOut(uint32_t ms);
+// Nonzero = success; `done` gets the bytes moved.
+PXDLL_API int32_t PX_WriteFile(PxHandle handle, const void* buffer, uint32_t length, uint32_t* done,
+                               void* overlapped);
+PXDLL_API int32_t PX_ReadFile(PxHandle handle, void* buffer, uint32_t length, uint32_t* done,
+                              void* overlapped);
+// Nonzero = success.
+PXDLL_API int32_t PX_CloseHandle(PxHandle handle);
+PXDLL_API uint32_t PX_GetLastError(void);
+
+// Test hooks.
+
+// Drops the recorded calls and pending failures, closes the channel, releases the port and
+// starts a new player from KIVO_PLAYER (a "mem" player starts empty).
+PXDLL_API void PXDLL_TestReset(void);
+// Recording of every driver call (off by default).
+PXDLL_API void PXDLL_TestRecordCalls(int32_t on);
+PXDLL_API uint32_t PXDLL_TestCallCount(void);
+// 1 and the record when `index` < the count, else 0.
+PXDLL_API int32_t PXDLL_TestGetCall(uint32_t index, PxCallRecord* record);
+PXDLL_API void PXDLL_TestClearCalls(void);
+// Makes a given call fail (see PxFailure); several may be pending.
+PXDLL_API void PXDLL_TestFailCall(const PxFailure* failure);
+// Sends one control line to the player (embedded or over the socket), the words of
+// kivo-player's options: "card EC 75", "card none", "flash UNITS", "version 0 1 3 0",
+// "speed BYTES_PER_S", "fault no-answer", "fault code24 erase|image|block K",
+// "fault short-read FIELD", "fault short-write FIELD", "fault stall MS", "fault drop N",
+// "fault none", "files", "figures", "transcript", "clear-transcript", "reset" (see
+// `kivo-player --help`). 0 = done, with the player's answer text in `reply` (zero-terminated,
+// cut to `replySize`); else a last-error code, or kPxErrorInvalidArgument for an unknown line.
+PXDLL_API uint32_t PXDLL_TestControl(const char* line, char* reply, uint32_t replySize);
+// Stores a file on the player directly; the new file index, 0 when there is no room or index.
+PXDLL_API uint32_t PXDLL_TestPutFile(uint8_t memory, uint8_t fileType, const char* name,
+                                     const void* data, uint32_t size);
+// Copies a player file's content out: 1 and `size` set when the index holds a file, else 0;
+// at most `capacity` bytes are copied.
+PXDLL_API int32_t PXDLL_TestGetFile(uint8_t index, void* buffer, uint32_t capacity, uint32_t* size);
