@@ -1,0 +1,105 @@
+#include "platform/acm/sc4/decoder.h"
+
+namespace sc4 {
+
+std::optional<Decoder> Decoder::Create(const StreamFormat& format) {
+    if (!IsSupported(format))
+        return std::nullopt;
+    return Decoder(format);
+}
+
+Decoder::Decoder(const StreamFormat& format)
+    : format_(format), marker_(SyncMarker(format.samplesPerSec)) {}
+
+Decoder::Frame Decoder::FrameAt(std::span<const uint8_t> in, size_t pos, bool last) const {
+    const size_t left = in.size() - pos;
+    // The header test needs four bytes unless the stream ends before them.
+    if (left < 4 && !last)
+        return {FrameKind::kShort, pos};
+    uint32_t head = 0;
+    if (left >= 4) {
+        head = (uint32_t{in[pos]} << 24) | (uint32_t{in[pos + 1]} << 16) |
+               (uint32_t{in[pos + 2]} << 8) | in[pos + 3];
+    }
+    size_t codes = pos;
+    if (head == marker_) {
+        codes += 5;
+    } else if ((head >> 16) == marker_) {
+        codes += 3;
+    }
+    if (codes + kBlockBytes > in.size())
+        return {FrameKind::kShort, std::min(codes, in.size())};
+    return {in[codes + kCodeBytes] == kTrailer ? FrameKind::kValid : FrameKind::kBadTrailer, codes};
+}
+
+void Decoder::DecodeBytes(std::span<const uint8_t> codes, int16_t* out) {
+    ChannelState& first = channels_[0];
+    ChannelState& second = channels_[format_.channels - 1];
+    for (const uint8_t byte : codes) {
+        *out++ = DecodeCode(first, byte >> 4);
+        *out++ = DecodeCode(second, byte & 0x0F);
+    }
+}
+
+DecodeResult Decoder::Decode(std::span<const uint8_t> in, std::span<int16_t> out, bool last) {
+    DecodeResult r;
+    size_t pos = 0;
+    while (pos < in.size()) {
+        if (resyncing_) {
+            // Look for a block whose successor is a block too, so that a stray 0x55 in the
+            // code bytes does not count as a trailer.
+            size_t candidate = pos;
+            bool found = false;
+            bool wait = false;
+            for (; candidate < in.size(); ++candidate) {
+                const Frame frame = FrameAt(in, candidate, last);
+                if (frame.kind == FrameKind::kShort) {
+                    wait = !last;
+                    break;
+                }
+                if (frame.kind == FrameKind::kBadTrailer)
+                    continue;
+                const Frame next = FrameAt(in, frame.codes + kBlockBytes, last);
+                if (next.kind == FrameKind::kValid || (next.kind == FrameKind::kShort && last)) {
+                    found = true;
+                    break;
+                }
+                if (next.kind == FrameKind::kShort) {
+                    wait = true;
+                    break;
+                }
+            }
+            if (!found) {
+                const size_t end = wait ? candidate : in.size();
+                r.skipped += end - pos;
+                r.consumed = end;
+                return r;
+            }
+            r.skipped += candidate - pos;
+            pos = candidate;
+            resyncing_ = false;
+        }
+
+        const Frame frame = FrameAt(in, pos, last);
+        if (frame.kind == FrameKind::kBadTrailer) {
+            ++r.badBlocks;
+            ++r.skipped;
+            ++pos;
+            resyncing_ = true;
+            continue;
+        }
+        const size_t codeBytes =
+            frame.kind == FrameKind::kValid ? kCodeBytes : in.size() - frame.codes;
+        if (frame.kind == FrameKind::kShort && !last)
+            break;
+        if (out.size() - r.samples < 2 * codeBytes)
+            break;
+        DecodeBytes(in.subspan(frame.codes, codeBytes), out.data() + r.samples);
+        r.samples += 2 * codeBytes;
+        pos = frame.codes + codeBytes + (frame.kind == FrameKind::kValid ? 1 : 0);
+    }
+    r.consumed = pos;
+    return r;
+}
+
+}  // namespace sc4

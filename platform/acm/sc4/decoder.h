@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/acm/sc4/channel.h"
+#include "platform/acm/sc4/format.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace sc4 {
+
+struct DecodeResult {
+    size_t consumed = 0;   // input bytes used up; the rest must be offered again
+    size_t samples = 0;    // 16-bit values written, channels interleaved
+    size_t badBlocks = 0;  // blocks whose trailer was wrong; each starts a resynchronisation
+    size_t skipped = 0;    // bytes dropped while resynchronising
+};
+
+// Decodes a continuous SC4 byte stream that may arrive in pieces of any size.
+// Each block may be preceded by a sync header (5 bytes after 00 00 m m, 3 bytes after m m,
+// where m m is the rate's marker). A block whose trailer is wrong is dropped without touching
+// the channel states, and decoding resumes at the next position that holds two valid blocks.
+class Decoder {
+  public:
+    static std::optional<Decoder> Create(const StreamFormat& format);
+
+    // Decodes whole blocks while input and output last. With `last` the input ends the
+    // stream: a final partial block gives the samples of its code bytes, and bytes that
+    // cannot make a block are dropped. Output room is needed for a whole block at a time.
+    DecodeResult Decode(std::span<const uint8_t> in, std::span<int16_t> out, bool last);
+
+    const StreamFormat& format() const { return format_; }
+    const ChannelState& channel(unsigned index) const { return channels_[index]; }
+
+  private:
+    explicit Decoder(const StreamFormat& format);
+
+    enum class FrameKind { kValid, kBadTrailer, kShort };
+    struct Frame {
+        FrameKind kind;
+        size_t codes;  // offset of the first code byte
+    };
+    Frame FrameAt(std::span<const uint8_t> in, size_t pos, bool last) const;
+    void DecodeBytes(std::span<const uint8_t> codes, int16_t* out);
+
+    StreamFormat format_;
+    uint16_t marker_;
+    bool resyncing_ = false;
+    std::array<ChannelState, 2> channels_{};
+};
+
+}  // namespace sc4

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sc4::testing {
+
+// Speech synthesised for the given text, resampled to `rate`, mono 16-bit.
+std::vector<int16_t> SynthesiseSpeech(const std::string& text, uint32_t rate);
+
+// Two mono signals as one interleaved stereo signal, the shorter padded with silence.
+std::vector<int16_t> Interleave(const std::vector<int16_t>& left,
+                                const std::vector<int16_t>& right);
+
+// One channel of an interleaved signal.
+std::vector<int16_t> Channel(const std::vector<int16_t>& pcm, unsigned channels, unsigned index);
+
+// Mean SNR in dB over 160-sample segments whose reference RMS exceeds 100, each segment's
+// value held within [-10, 35] dB.
+double SegmentalSnr(const std::vector<int16_t>& reference, const std::vector<int16_t>& decoded);
+
+}  // namespace sc4::testing
