@@ -7,7 +7,7 @@
 namespace {
 
 class RealClock : public Clock {
-public:
+  public:
     void Sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
     uint64_t Ticks() override {
         using namespace std::chrono;
@@ -20,7 +20,8 @@ public:
         std::tm local{};
         localtime_r(&t, &local);
         double offset = static_cast<double>(local.tm_gmtoff);
-        double ms = static_cast<double>(duration_cast<milliseconds>(now.time_since_epoch()).count());
+        double ms =
+            static_cast<double>(duration_cast<milliseconds>(now.time_since_epoch()).count());
         // 25569 days lie between 1899-12-30 and 1970-01-01.
         return 25569.0 + (ms / 1000.0 + offset) / 86400.0;
     }
@@ -31,10 +32,25 @@ Clock* current = nullptr;
 
 }  // namespace
 
-void SetClock(Clock* clock) { current = clock; }
-Clock& CurrentClock() { return current ? *current : realClock; }
+void SetClock(Clock* clock) {
+    current = clock;
+}
+Clock& CurrentClock() {
+    return current ? *current : realClock;
+}
+Clock* InstalledClock() {
+    return current;
+}
 
-void Sleep(uint32_t ms) { CurrentClock().Sleep(ms); }
-uint32_t GetTickCount() { return static_cast<uint32_t>(CurrentClock().Ticks()); }
-uint64_t GetTickCount64() { return CurrentClock().Ticks(); }
-double Now() { return CurrentClock().Now(); }
+void Sleep(uint32_t ms) {
+    CurrentClock().Sleep(ms);
+}
+uint32_t GetTickCount() {
+    return static_cast<uint32_t>(CurrentClock().Ticks());
+}
+uint64_t GetTickCount64() {
+    return CurrentClock().Ticks();
+}
+double Now() {
+    return CurrentClock().Now();
+}

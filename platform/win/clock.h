@@ -6,7 +6,7 @@
 
 // Fixed waits and time stamps go through one clock, which tests replace by a virtual one.
 class KIVO_WIN_API Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual void Sleep(uint32_t ms) = 0;
     // Monotonic milliseconds.
@@ -17,14 +17,14 @@ public:
 
 // Time stands still until slept through or advanced; Sleep returns at once.
 class KIVO_WIN_API VirtualClock : public Clock {
-public:
+  public:
     explicit VirtualClock(double startDays = 46000.0) : startDays_(startDays) {}
     void Sleep(uint32_t ms) override { ticks_ += ms; }
     uint64_t Ticks() override { return ticks_; }
     double Now() override { return startDays_ + static_cast<double>(ticks_) / 86400000.0; }
     void Advance(uint64_t ms) { ticks_ += ms; }
 
-private:
+  private:
     double startDays_;
     uint64_t ticks_ = 0;
 };
@@ -32,18 +32,21 @@ private:
 // Installs a clock (nullptr: the real one) for the whole process; the caller keeps it alive.
 KIVO_WIN_API void SetClock(Clock* clock);
 KIVO_WIN_API Clock& CurrentClock();
+// The clock installed with SetClock, nullptr while the real one runs.
+KIVO_WIN_API Clock* InstalledClock();
 
 // Installs a virtual clock for the lifetime of the object.
 class KIVO_WIN_API ScopedVirtualClock {
-public:
-    ScopedVirtualClock() { SetClock(&clock_); }
-    ~ScopedVirtualClock() { SetClock(nullptr); }
+  public:
+    ScopedVirtualClock() : previous_(InstalledClock()) { SetClock(&clock_); }
+    ~ScopedVirtualClock() { SetClock(previous_); }
     ScopedVirtualClock(const ScopedVirtualClock&) = delete;
     ScopedVirtualClock& operator=(const ScopedVirtualClock&) = delete;
     VirtualClock& operator*() { return clock_; }
     VirtualClock* operator->() { return &clock_; }
 
-private:
+  private:
+    Clock* previous_;
     VirtualClock clock_;
 };
 

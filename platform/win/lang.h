@@ -7,10 +7,16 @@
 #include <string_view>
 
 // The system's default language identifier: primary language in the low 10 bits, sub-language
-// above. From KIVO_LANGID (hexadecimal) or else the locale (LC_ALL, LC_MESSAGES, LANG).
+// above. From KIVO_LANGID (one to four hexadecimal digits; anything else is ignored) or else
+// the first set locale variable of LC_ALL, LC_MESSAGES, LANG: ko 0x0412, ja 0x0411,
+// zh_TW / zh_HK 0x0404, zh_CN / zh_SG 0x0804, otherwise 0x0409.
 KIVO_WIN_API uint16_t GetSystemDefaultLangID();
-inline constexpr uint16_t PrimaryLangOf(uint16_t langId) { return langId & 0x3FF; }
-inline constexpr uint16_t SubLangOf(uint16_t langId) { return langId >> 10; }
+inline constexpr uint16_t PrimaryLangOf(uint16_t langId) {
+    return langId & 0x3FF;
+}
+inline constexpr uint16_t SubLangOf(uint16_t langId) {
+    return langId >> 10;
+}
 
 // The ANSI code page of the system language: 949, 932, 936, 950 or 1252.
 KIVO_WIN_API uint32_t GetACP();
@@ -19,5 +25,9 @@ KIVO_WIN_API uint32_t CodePageForLang(uint16_t langId);
 // UTF-8 to and from an 8-bit code page; what the target cannot hold becomes "_".
 KIVO_WIN_API std::string ToCodePage(uint32_t codePage, std::string_view utf8);
 KIVO_WIN_API std::string FromCodePage(uint32_t codePage, std::string_view bytes);
-inline std::string ToAnsi(std::string_view utf8) { return ToCodePage(GetACP(), utf8); }
-inline std::string FromAnsi(std::string_view bytes) { return FromCodePage(GetACP(), bytes); }
+inline std::string ToAnsi(std::string_view utf8) {
+    return ToCodePage(GetACP(), utf8);
+}
+inline std::string FromAnsi(std::string_view bytes) {
+    return FromCodePage(GetACP(), bytes);
+}

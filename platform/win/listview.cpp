@@ -5,9 +5,16 @@
 
 namespace {
 
+// Copies as much as fits, cut at a character boundary so that the caller never holds half of a
+// UTF-8 sequence.
 LRESULT CopyOut(const std::string& text, LVITEMA* item) {
-    if (item->pszText == nullptr || item->cchTextMax <= 0) return 0;
+    if (item->pszText == nullptr || item->cchTextMax <= 0)
+        return 0;
     size_t n = std::min(text.size(), static_cast<size_t>(item->cchTextMax - 1));
+    if (n < text.size()) {
+        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+            --n;
+    }
     std::memcpy(item->pszText, text.data(), n);
     item->pszText[n] = '\0';
     return static_cast<LRESULT>(n);
@@ -16,7 +23,8 @@ LRESULT CopyOut(const std::string& text, LVITEMA* item) {
 }  // namespace
 
 std::string ListViewControl::Cell(int row, int column) const {
-    if (row < 0 || row >= RowCount() || column < 0) return {};
+    if (row < 0 || row >= RowCount() || column < 0)
+        return {};
     const auto& cells = rows_[row].cells;
     return static_cast<size_t>(column) < cells.size() ? cells[column] : std::string();
 }
@@ -27,35 +35,44 @@ int ListViewControl::InsertRow(int position, std::string caption, LPARAM data) {
     row.cells.push_back(std::move(caption));
     row.data = data;
     rows_.insert(rows_.begin() + position, std::move(row));
-    if (observer_) observer_->RowInserted(position);
+    if (observer_)
+        observer_->RowInserted(position);
     return position;
 }
 
 bool ListViewControl::SetCell(int row, int column, std::string text) {
-    if (row < 0 || row >= RowCount() || column < 0) return false;
+    if (row < 0 || row >= RowCount() || column < 0)
+        return false;
     auto& cells = rows_[row].cells;
-    if (cells.size() <= static_cast<size_t>(column)) cells.resize(column + 1);
+    if (cells.size() <= static_cast<size_t>(column))
+        cells.resize(column + 1);
     cells[column] = std::move(text);
-    if (observer_) observer_->CellChanged(row, column);
+    if (observer_)
+        observer_->CellChanged(row, column);
     return true;
 }
 
 bool ListViewControl::RemoveRow(int row) {
-    if (row < 0 || row >= RowCount()) return false;
+    if (row < 0 || row >= RowCount())
+        return false;
     rows_.erase(rows_.begin() + row);
-    if (observer_) observer_->RowRemoved(row);
+    if (observer_)
+        observer_->RowRemoved(row);
     return true;
 }
 
 void ListViewControl::Clear() {
     rows_.clear();
-    if (observer_) observer_->RowsCleared();
+    if (observer_)
+        observer_->RowsCleared();
 }
 
 void ListViewControl::NotifyReset() {
-    if (!observer_) return;
+    if (!observer_)
+        return;
     observer_->RowsCleared();
-    for (int r = 0; r < RowCount(); ++r) observer_->RowInserted(r);
+    for (int r = 0; r < RowCount(); ++r)
+        observer_->RowInserted(r);
 }
 
 LRESULT ListViewControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -64,27 +81,34 @@ LRESULT ListViewControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case LVM_GETITEMCOUNT:
             return RowCount();
         case LVM_INSERTITEMA: {
-            if (item == nullptr || item->iSubItem != 0) return -1;
+            if (item == nullptr || item->iSubItem != 0)
+                return -1;
             std::string caption;
-            if ((item->mask & LVIF_TEXT) && item->pszText) caption = item->pszText;
+            if ((item->mask & LVIF_TEXT) && item->pszText)
+                caption = item->pszText;
             LPARAM data = (item->mask & LVIF_PARAM) ? item->lParam : 0;
             return InsertRow(item->iItem, std::move(caption), data);
         }
         case LVM_SETITEMTEXTA: {
-            if (item == nullptr) return FALSE;
+            if (item == nullptr)
+                return FALSE;
             return SetCell(static_cast<int>(wParam), item->iSubItem,
                            item->pszText ? item->pszText : "")
                        ? TRUE
                        : FALSE;
         }
         case LVM_GETITEMTEXTA: {
-            if (item == nullptr) return 0;
+            if (item == nullptr)
+                return 0;
             return CopyOut(Cell(static_cast<int>(wParam), item->iSubItem), item);
         }
         case LVM_GETITEMA: {
-            if (item == nullptr || item->iItem < 0 || item->iItem >= RowCount()) return FALSE;
-            if (item->mask & LVIF_PARAM) item->lParam = rows_[item->iItem].data;
-            if (item->mask & LVIF_TEXT) CopyOut(Cell(item->iItem, item->iSubItem), item);
+            if (item == nullptr || item->iItem < 0 || item->iItem >= RowCount())
+                return FALSE;
+            if (item->mask & LVIF_PARAM)
+                item->lParam = rows_[item->iItem].data;
+            if (item->mask & LVIF_TEXT)
+                CopyOut(Cell(item->iItem, item->iSubItem), item);
             return TRUE;
         }
         case LVM_DELETEITEM:

@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
 extern char** environ;
 
@@ -15,8 +18,10 @@ namespace {
 
 // Starts the program detached (double fork), so no zombie is left behind.
 void Spawn(const std::string& program, const char* argument, bool searchPath) {
+    const char* args[] = {program.c_str(), argument, nullptr};
     pid_t child = ::fork();
-    if (child < 0) return;
+    if (child < 0)
+        return;
     if (child == 0) {
         ::setsid();
         pid_t grandchild = ::fork();
@@ -27,7 +32,6 @@ void Spawn(const std::string& program, const char* argument, bool searchPath) {
                 ::dup2(devnull, 1);
                 ::dup2(devnull, 2);
             }
-            const char* args[] = {program.c_str(), argument, nullptr};
             if (searchPath)
                 ::execvp(program.c_str(), const_cast<char**>(args));
             else
@@ -47,20 +51,43 @@ fs::path ProgramFolder() {
     return ec ? fs::current_path(ec) : self.parent_path();
 }
 
-void WinExec(const char* program, int) {
-    if (program == nullptr || *program == '\0') return;
+fs::path FindProgram(const char* program) {
+    if (program == nullptr || *program == '\0')
+        return {};
     std::string name = program;
     // Names given for the original platform carry ".exe"; the Linux program has none.
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0)
+    if (name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".exe") == 0)
         name.resize(name.size() - 4);
-    fs::path local = ProgramFolder() / name;
-    if (::access(local.c_str(), X_OK) == 0)
-        Spawn(local.string(), nullptr, false);
-    else
-        Spawn(name, nullptr, true);
+    if (name.find('/') != std::string::npos)
+        return {};
+    auto runnable = [](const fs::path& p) {
+        std::error_code ec;
+        return fs::is_regular_file(p, ec) && ::access(p.c_str(), X_OK) == 0;
+    };
+    if (fs::path local = ProgramFolder() / name; runnable(local))
+        return local;
+    const char* path = std::getenv("PATH");
+    std::string_view dirs = path ? path : "";
+    while (!dirs.empty()) {
+        size_t colon = dirs.find(':');
+        std::string_view dir = dirs.substr(0, colon);
+        dirs = colon == std::string_view::npos ? std::string_view() : dirs.substr(colon + 1);
+        if (dir.empty())
+            continue;
+        if (fs::path candidate = fs::path(dir) / name; runnable(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+void WinExec(const char* program, int) {
+    fs::path found = FindProgram(program);
+    if (!found.empty())
+        Spawn(found.string(), nullptr, false);
 }
 
 void ShellOpen(const char* address) {
-    if (address == nullptr || *address == '\0') return;
+    if (address == nullptr || *address == '\0' || *address == '-')
+        return;
     Spawn("xdg-open", address, true);
 }

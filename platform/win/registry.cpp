@@ -1,87 +1,41 @@
 #include "platform/win/registry.h"
 
+#include "platform/win/registry_store.h"
+#include "platform/win/unique_fd.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <unordered_map>
 
 namespace fs = std::filesystem;
+using registry::store::FoldCase;
+using registry::store::KeyPath;
+using registry::store::Store;
 
 namespace {
 
-constexpr const char* kHeader = "; kivo registry 1";
-constexpr const char* kTrailer = "; end";
+enum class LoadState { Missing, Parsed, Unparsable, Unreadable };
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-std::string KeyPath(std::string_view key, std::string_view section) {
-    std::string path(key);
-    if (!section.empty()) path.append("\\").append(section);
-    return path;
-}
-
-// Names and values keep every byte: backslash, line breaks and "=" are escaped.
-std::string Escape(std::string_view s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '=': out += "\\e"; break;
-            case ']': out += "\\b"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
-bool Unescape(std::string_view s, std::string& out) {
-    out.clear();
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\\') {
-            out += s[i];
-            continue;
-        }
-        if (++i == s.size()) return false;
-        switch (s[i]) {
-            case '\\': out += '\\'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 'e': out += '='; break;
-            case 'b': out += ']'; break;
-            default: return false;
-        }
-    }
-    return true;
-}
-
-struct Key {
-    std::string name;
-    // Lower-cased value name -> (name as written, value).
-    std::map<std::string, std::pair<std::string, std::string>> values;
-};
-
-struct Store {
-    std::map<std::string, Key> keys;  // by lower-cased path
-    bool unreadable = false;
+struct Loaded {
+    Store store;
+    LoadState state = LoadState::Missing;
 };
 
 fs::path Directory() {
-    if (const char* d = std::getenv("KIVO_REGISTRY_DIR"); d && *d) return d;
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) return fs::path(x) / "kivo";
-    if (const char* h = std::getenv("HOME"); h && *h) return fs::path(h) / ".config" / "kivo";
+    if (const char* d = std::getenv("KIVO_REGISTRY_DIR"); d && *d)
+        return d;
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x)
+        return fs::path(x) / "kivo";
+    if (const char* h = std::getenv("HOME"); h && *h)
+        return fs::path(h) / ".config" / "kivo";
     return fs::path(".kivo");
 }
 
@@ -90,78 +44,125 @@ fs::path FileOf(RegistryRoot root) {
            (root == RegistryRoot::CurrentUser ? "HKEY_CURRENT_USER.reg" : "HKEY_LOCAL_MACHINE.reg");
 }
 
-bool Parse(std::istream& in, Store& store) {
-    std::string line;
-    if (!std::getline(in, line) || line != kHeader) return false;
-    Key* current = nullptr;
-    bool ended = false;
-    while (std::getline(in, line)) {
-        if (ended) return false;
-        if (line == kTrailer) {
-            ended = true;
-        } else if (!line.empty() && line.front() == '[' && line.back() == ']') {
-            std::string name;
-            if (!Unescape(std::string_view(line).substr(1, line.size() - 2), name)) return false;
-            current = &store.keys[Lower(name)];
-            current->name = name;
-        } else {
-            size_t eq = line.find('=');
-            if (current == nullptr || eq == std::string::npos) return false;
-            std::string name, value;
-            if (!Unescape(std::string_view(line).substr(0, eq), name) ||
-                !Unescape(std::string_view(line).substr(eq + 1), value))
-                return false;
-            current->values[Lower(name)] = {name, value};
+bool ReadAll(int fd, std::string& out) {
+    char buffer[16384];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        out.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+Loaded Load(RegistryRoot root) {
+    Loaded loaded;
+    UniqueFd fd(::open(FileOf(root).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
+        loaded.state = errno == ENOENT ? LoadState::Missing : LoadState::Unreadable;
+        return loaded;
+    }
+    std::string text;
+    if (!ReadAll(fd.get(), text)) {
+        loaded.state = LoadState::Unreadable;
+    } else {
+        loaded.state =
+            registry::store::Parse(text, loaded.store) ? LoadState::Parsed : LoadState::Unparsable;
+    }
+    return loaded;
+}
+
+// Serialises the read-modify-write of a root between processes (the explorer and the
+// telephone book write the same root).
+class StoreLock {
+  public:
+    explicit StoreLock(RegistryRoot root) {
+        fs::path lock = FileOf(root);
+        lock += ".lock";
+        std::error_code ec;
+        fs::create_directories(lock.parent_path(), ec);
+        fd_ = UniqueFd(::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (fd_) {
+            while (::flock(fd_.get(), LOCK_EX) != 0 && errno == EINTR) {
+            }
         }
     }
-    return ended;
-}
 
-Store Load(RegistryRoot root) {
-    Store store;
-    std::ifstream in(FileOf(root), std::ios::binary);
-    if (!in) return store;
-    if (!Parse(in, store)) {
-        store = Store{};
-        store.unreadable = true;
+  private:
+    UniqueFd fd_;
+};
+
+// Keeps an unparsable store under a name of its own; an earlier one is never replaced.
+bool MoveAside(const fs::path& file) {
+    std::string base = file.string() + ".unreadable-" + std::to_string(std::time(nullptr));
+    for (int n = 0; n < 1000; ++n) {
+        std::string aside = n == 0 ? base : base + "-" + std::to_string(n);
+        if (::link(file.c_str(), aside.c_str()) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
     }
-    return store;
+    return false;
 }
 
-bool Save(RegistryRoot root, const Store& store) {
+void SyncDirectory(const fs::path& dir) {
+    UniqueFd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd)
+        ::fsync(fd.get());
+}
+
+// Writes beside the store, flushes, then renames over it: a crash leaves the old or the new
+// store, never a mixture.
+bool Save(RegistryRoot root, const Loaded& loaded) {
+    if (loaded.state == LoadState::Unreadable)
+        return false;
     fs::path file = FileOf(root);
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);
-    if (store.unreadable && fs::exists(file)) {
-        // Keep the unreadable store for the user; never overwrite it.
-        fs::path aside = file;
-        aside += ".unreadable-" + std::to_string(::getpid()) + "-" +
-                 std::to_string(std::time(nullptr));
-        fs::rename(file, aside, ec);
-        if (ec) return false;
-    }
-    std::ostringstream out;
-    out << kHeader << '\n';
-    for (const auto& [path, key] : store.keys) {
-        out << '[' << Escape(key.name) << "]\n";
-        for (const auto& [lower, entry] : key.values)
-            out << Escape(entry.first) << '=' << Escape(entry.second) << '\n';
-    }
-    out << kTrailer << '\n';
+    if (loaded.state == LoadState::Unparsable && !MoveAside(file))
+        return false;
     fs::path temp = file;
     temp += ".tmp-" + std::to_string(::getpid());
-    {
-        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-        f << out.str();
-        f.flush();
-        if (!f) {
-            fs::remove(temp, ec);
-            return false;
-        }
+    UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (!fd)
+        return false;
+    bool ok =
+        WriteAll(fd.get(), registry::store::Serialize(loaded.store)) && ::fsync(fd.get()) == 0;
+    ok = fd.Close() && ok;
+    if (ok)
+        ok = ::rename(temp.c_str(), file.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
     }
-    fs::rename(temp, file, ec);
-    if (ec) fs::remove(temp, ec);
-    return !ec;
+    SyncDirectory(file.parent_path());
+    return true;
+}
+
+bool KeyIn(const Store& store, const std::string& folded) {
+    if (folded.empty() || store.keys.count(folded))
+        return true;
+    // A key exists when a key below it does.
+    auto below = store.keys.lower_bound(folded + '\\');
+    return below != store.keys.end() &&
+           below->first.compare(0, folded.size() + 1, folded + '\\') == 0;
 }
 
 }  // namespace
@@ -170,42 +171,52 @@ namespace registry {
 
 std::optional<std::string> Read(RegistryRoot root, std::string_view key, std::string_view section,
                                 std::string_view name) {
-    Store store = Load(root);
-    auto k = store.keys.find(Lower(KeyPath(key, section)));
-    if (k == store.keys.end()) return std::nullopt;
-    auto v = k->second.values.find(Lower(name));
-    if (v == k->second.values.end()) return std::nullopt;
+    Loaded loaded = Load(root);
+    auto k = loaded.store.keys.find(FoldCase(KeyPath(key, section)));
+    if (k == loaded.store.keys.end())
+        return std::nullopt;
+    auto v = k->second.values.find(FoldCase(name));
+    if (v == k->second.values.end())
+        return std::nullopt;
     return v->second.second;
 }
 
-bool Write(RegistryRoot root, std::string_view key, std::string_view section,
-           std::string_view name, std::string_view value) {
-    Store store = Load(root);
+bool Write(RegistryRoot root, std::string_view key, std::string_view section, std::string_view name,
+           std::string_view value) {
+    StoreLock lock(root);
+    Loaded loaded = Load(root);
     std::string path = KeyPath(key, section);
-    Key& k = store.keys[Lower(path)];
-    if (k.name.empty()) k.name = path;
-    k.values[Lower(name)] = {std::string(name), std::string(value)};
-    return Save(root, store);
+    auto& k = loaded.store.keys[FoldCase(path)];
+    if (k.name.empty())
+        k.name = path;
+    k.values[FoldCase(name)] = {std::string(name), std::string(value)};
+    return Save(root, loaded);
 }
 
 bool Remove(RegistryRoot root, std::string_view key, std::string_view section,
             std::string_view name) {
-    Store store = Load(root);
-    auto k = store.keys.find(Lower(KeyPath(key, section)));
-    if (k == store.keys.end() || k->second.values.erase(Lower(name)) == 0) return false;
-    return Save(root, store);
+    StoreLock lock(root);
+    Loaded loaded = Load(root);
+    auto k = loaded.store.keys.find(FoldCase(KeyPath(key, section)));
+    if (k == loaded.store.keys.end() || k->second.values.erase(FoldCase(name)) == 0)
+        return false;
+    return Save(root, loaded);
 }
 
 bool CreateKey(RegistryRoot root, std::string_view key, std::string_view section) {
-    Store store = Load(root);
+    StoreLock lock(root);
+    Loaded loaded = Load(root);
     std::string path = KeyPath(key, section);
-    if (store.keys.count(Lower(path)) && !store.unreadable) return true;
-    store.keys[Lower(path)].name = path;
-    return Save(root, store);
+    if (loaded.state == LoadState::Parsed && KeyIn(loaded.store, FoldCase(path)))
+        return true;
+    auto& k = loaded.store.keys[FoldCase(path)];
+    if (k.name.empty())
+        k.name = path;
+    return Save(root, loaded);
 }
 
 bool KeyExists(RegistryRoot root, std::string_view key, std::string_view section) {
-    return Load(root).keys.count(Lower(KeyPath(key, section))) != 0;
+    return KeyIn(Load(root).store, FoldCase(KeyPath(key, section)));
 }
 
 }  // namespace registry
@@ -224,10 +235,18 @@ std::unordered_map<HKEY, OpenKey>& OpenKeys() {
 
 uintptr_t nextKey = 0x1000;
 
-bool RootOf(HKEY h, RegistryRoot& root) {
-    if (h == HKEY_CURRENT_USER) root = RegistryRoot::CurrentUser;
-    else if (h == HKEY_LOCAL_MACHINE) root = RegistryRoot::LocalMachine;
-    else return false;
+// A root handle or a key opened earlier, as the parent of a subkey.
+bool Resolve(HKEY h, OpenKey& key) {
+    if (h == HKEY_CURRENT_USER) {
+        key = {RegistryRoot::CurrentUser, ""};
+    } else if (h == HKEY_LOCAL_MACHINE) {
+        key = {RegistryRoot::LocalMachine, ""};
+    } else {
+        auto it = OpenKeys().find(h);
+        if (it == OpenKeys().end())
+            return false;
+        key = it->second;
+    }
     return true;
 }
 
@@ -237,27 +256,36 @@ const HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(0x80000001u);
 const HKEY HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(0x80000002u);
 
 long RegOpenKeyExA(HKEY root, const char* subKey, uint32_t, uint32_t, HKEY* result) {
-    RegistryRoot r;
-    if (result == nullptr) return ERROR_INVALID_HANDLE;
+    if (result == nullptr)
+        return ERROR_INVALID_PARAMETER;
     *result = nullptr;
-    if (!RootOf(root, r)) return ERROR_INVALID_HANDLE;
-    std::string path = subKey ? subKey : "";
-    if (!registry::KeyExists(r, path, "")) return ERROR_FILE_NOT_FOUND;
+    OpenKey parent;
+    if (!Resolve(root, parent))
+        return ERROR_INVALID_HANDLE;
+    std::string path = KeyPath(parent.path, subKey ? subKey : "");
+    if (!registry::KeyExists(parent.root, path, ""))
+        return ERROR_FILE_NOT_FOUND;
     HKEY h = reinterpret_cast<HKEY>(nextKey += 4);
-    OpenKeys()[h] = {r, path};
+    OpenKeys()[h] = {parent.root, path};
     *result = h;
     return ERROR_SUCCESS;
 }
 
 long RegQueryValueExA(HKEY key, const char* name, uint32_t*, uint32_t* type, uint8_t* data,
                       uint32_t* size) {
-    auto it = OpenKeys().find(key);
-    if (it == OpenKeys().end()) return ERROR_INVALID_HANDLE;
-    auto value = registry::Read(it->second.root, it->second.path, "", name ? name : "");
-    if (!value) return ERROR_FILE_NOT_FOUND;
-    if (type) *type = REG_SZ;
+    OpenKey open;
+    if (!Resolve(key, open))
+        return ERROR_INVALID_HANDLE;
+    if (data != nullptr && size == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    auto value = registry::Read(open.root, open.path, "", name ? name : "");
+    if (!value)
+        return ERROR_FILE_NOT_FOUND;
+    if (type)
+        *type = REG_SZ;
     uint32_t needed = static_cast<uint32_t>(value->size() + 1);
-    if (size == nullptr) return data ? ERROR_INVALID_HANDLE : ERROR_SUCCESS;
+    if (size == nullptr)
+        return ERROR_SUCCESS;
     if (data == nullptr) {
         *size = needed;
         return ERROR_SUCCESS;
@@ -272,5 +300,7 @@ long RegQueryValueExA(HKEY key, const char* name, uint32_t*, uint32_t* type, uin
 }
 
 long RegCloseKey(HKEY key) {
+    if (key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE)
+        return ERROR_SUCCESS;
     return OpenKeys().erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }

@@ -9,8 +9,10 @@
 
 // Text values by root, key, section and value name, as the programs' settings are addressed.
 // One file per root under KIVO_REGISTRY_DIR, else $XDG_CONFIG_HOME/kivo (~/.config/kivo).
+// Key paths are "\"-separated and, like value names, compare without regard to ASCII case.
 // Writes replace the file atomically; a file that cannot be parsed reads as empty and is moved
-// aside the next time the store is written, never lost.
+// aside the next time the store is written, never lost; a file that cannot be read at all is
+// never written over (the write fails).
 enum class RegistryRoot { CurrentUser, LocalMachine };
 
 namespace registry {
@@ -28,7 +30,8 @@ KIVO_WIN_API bool KeyExists(RegistryRoot root, std::string_view key, std::string
 }  // namespace registry
 
 // The handle-style reading interface some callers use. The unnamed (default) value of a key is
-// the value with the empty name.
+// the value with the empty name. A key exists when it was created or a key below it exists;
+// the root handles and keys opened earlier serve as parents.
 struct HKEY__;
 using HKEY = HKEY__*;
 KIVO_WIN_API extern const HKEY HKEY_CURRENT_USER;
@@ -36,6 +39,7 @@ KIVO_WIN_API extern const HKEY HKEY_LOCAL_MACHINE;
 inline constexpr long ERROR_SUCCESS = 0;
 inline constexpr long ERROR_FILE_NOT_FOUND = 2;
 inline constexpr long ERROR_INVALID_HANDLE = 6;
+inline constexpr long ERROR_INVALID_PARAMETER = 87;
 inline constexpr long ERROR_MORE_DATA = 234;
 inline constexpr uint32_t REG_SZ = 1;
 inline constexpr uint32_t KEY_READ = 0x20019;

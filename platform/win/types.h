@@ -14,6 +14,9 @@ using BOOL = int;
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
 
+inline constexpr UINT WM_PAINT = 0x0F;
+inline constexpr UINT WM_NCPAINT = 0x85;
+inline constexpr UINT WM_NCACTIVATE = 0x86;
 inline constexpr UINT WM_DROPFILES = 0x233;
 inline constexpr UINT WM_USER = 0x400;
 inline constexpr UINT kTransferProgressMessage = 0x40A;

@@ -8,7 +8,7 @@
 // A live window: its handle is valid from construction to destruction, and messages sent to it
 // are dispatched synchronously to HandleMessage.
 class KIVO_WIN_API Window {
-public:
+  public:
     Window();
     virtual ~Window();
     Window(const Window&) = delete;
@@ -18,20 +18,20 @@ public:
 
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
-private:
+  private:
     HWND handle_;
 };
 
 // A window whose messages go to a function; handy for callers that only listen.
 class KIVO_WIN_API CallbackWindow : public Window {
-public:
+  public:
     using Handler = std::function<LRESULT(UINT, WPARAM, LPARAM)>;
     explicit CallbackWindow(Handler handler) : handler_(std::move(handler)) {}
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         return handler_(message, wParam, lParam);
     }
 
-private:
+  private:
     Handler handler_;
 };
 
@@ -44,7 +44,8 @@ KIVO_WIN_API BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 // The pending-message pump. The default one dispatches queued posted messages; a program with
 // its own event loop installs a pump over it. A pump runs at most `limit` messages (a negative
-// limit: all waiting) and returns how many it ran.
+// limit: all those waiting when it is called, not those posted meanwhile) and returns how many
+// it ran.
 using MessagePump = std::function<int(int limit)>;
 KIVO_WIN_API void SetMessagePump(MessagePump pump);
 KIVO_WIN_API int PumpMessages(int limit);

@@ -25,7 +25,8 @@ TEST(Window, SendDispatchesSynchronouslyAndUnknownHandlesAnswerZero) {
 TEST(Window, PumpRunsAtMostTheLimitOfPostedMessages) {
     int ran = 0;
     CallbackWindow w([&](UINT, WPARAM, LPARAM) -> LRESULT { return ++ran; });
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(PostMessageA(w.handle(), WM_USER, 0, 0));
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(PostMessageA(w.handle(), WM_USER, 0, 0));
     EXPECT_EQ(PumpMessages(3), 3);
     EXPECT_EQ(ran, 3);
     PumpAllMessages();
@@ -42,4 +43,31 @@ TEST(Window, InstalledPumpReplacesTheDefault) {
     EXPECT_EQ(PumpMessages(10), 0);
     EXPECT_EQ(asked, 10);
     SetMessagePump(nullptr);
+}
+
+TEST(Window, PumpingAllRunsOnlyWhatWasWaiting) {
+    int ran = 0;
+    HWND self = nullptr;
+    CallbackWindow w([&](UINT, WPARAM, LPARAM) -> LRESULT {
+        ++ran;
+        PostMessageA(self, WM_USER, 0, 0);  // always posts the next one
+        return 0;
+    });
+    self = w.handle();
+    PostMessageA(self, WM_USER, 0, 0);
+    PostMessageA(self, WM_USER, 0, 0);
+    PumpAllMessages();
+    EXPECT_EQ(ran, 2);
+    EXPECT_EQ(DispatchPostedMessages(-1), 2);
+}
+
+TEST(Window, MessagesPostedToAWindowGoneMeanwhileAreDropped) {
+    int ran = 0;
+    auto w =
+        std::make_unique<CallbackWindow>([&](UINT, WPARAM, LPARAM) -> LRESULT { return ++ran; });
+    ASSERT_TRUE(PostMessageA(w->handle(), WM_USER, 0, 0));
+    w.reset();
+    PumpAllMessages();
+    EXPECT_EQ(ran, 0);
+    EXPECT_FALSE(PostMessageA(nullptr, WM_USER, 0, 0));
 }

@@ -1,0 +1,41 @@
+#include "platform/win/process.h"
+
+#include "platform/win/tests/temp_env.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void MakeProgram(const fs::path& path, bool executable = true) {
+    std::ofstream(path) << "#!/bin/sh\n";
+    ::chmod(path.c_str(), executable ? 0755 : 0644);
+}
+
+}  // namespace
+
+TEST(FindProgram, LooksInTheProgramFolderThenInPath) {
+    TempDir a, b;
+    MakeProgram(a.path() / "dialbook", false);  // not runnable: passed over
+    MakeProgram(b.path() / "dialbook");
+    fs::create_directories(a.path() / "folder");
+    ScopedEnv path("PATH", a.path().string() + "::" + b.path().string());
+    EXPECT_EQ(FindProgram("dialbook.exe"), b.path() / "dialbook");
+    EXPECT_EQ(FindProgram("dialbook.EXE"), b.path() / "dialbook");
+    EXPECT_EQ(FindProgram("dialbook"), b.path() / "dialbook");
+    EXPECT_EQ(FindProgram("folder"), fs::path());
+    EXPECT_EQ(FindProgram("missing.exe"), fs::path());
+    EXPECT_EQ(FindProgram("../dialbook"), fs::path());
+    EXPECT_EQ(FindProgram(""), fs::path());
+    EXPECT_EQ(FindProgram(nullptr), fs::path());
+
+    // The running program's own folder comes first.
+    std::string self = fs::read_symlink("/proc/self/exe").filename().string();
+    MakeProgram(b.path() / self);
+    EXPECT_EQ(FindProgram((self + ".exe").c_str()), ProgramFolder() / self);
+}

@@ -1,0 +1,221 @@
+#include "platform/win/registry.h"
+
+#include "platform/win/tests/temp_env.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr auto kUser = RegistryRoot::CurrentUser;
+constexpr const char* kKey = "Software\\MERVOLDQUILL";
+constexpr const char* kSection = "kivo Explorer";
+
+class Registry : public ::testing::Test {
+  protected:
+    fs::path StoreFile() const { return dir_.path() / "HKEY_CURRENT_USER.reg"; }
+    std::string StoreText() const {
+        std::ifstream in(StoreFile(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void WriteStore(const std::string& text) const {
+        std::ofstream(StoreFile(), std::ios::binary) << text;
+    }
+    // Files that hold an earlier store moved aside, with their contents.
+    std::vector<std::string> AsideContents() const {
+        std::vector<std::string> found;
+        for (const auto& e : fs::directory_iterator(dir_.path())) {
+            if (e.path().filename().string().find(".unreadable-") == std::string::npos)
+                continue;
+            std::ifstream in(e.path(), std::ios::binary);
+            found.emplace_back(std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>());
+        }
+        return found;
+    }
+    std::vector<std::string> Leftovers() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_.path())) {
+            std::string name = e.path().filename().string();
+            if (name.find(".tmp-") != std::string::npos)
+                names.push_back(name);
+        }
+        return names;
+    }
+
+    TempDir dir_;
+    ScopedEnv env_{"KIVO_REGISTRY_DIR", dir_.path().string()};
+};
+
+}  // namespace
+
+TEST_F(Registry, MissingValuesGiveNothing) {
+    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "PORT"), std::nullopt);
+    EXPECT_FALSE(registry::KeyExists(kUser, kKey, kSection));
+    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "PORT", "1"));
+    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "LangID"), std::nullopt);
+    EXPECT_EQ(registry::Read(kUser, kKey, "other", "PORT"), std::nullopt);
+    EXPECT_EQ(registry::Read(RegistryRoot::LocalMachine, kKey, kSection, "PORT"), std::nullopt);
+    EXPECT_FALSE(registry::Remove(kUser, kKey, kSection, "LangID"));
+}
+
+TEST_F(Registry, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
+    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "OpenFolder", "/home/a"));
+    EXPECT_EQ(registry::Read(kUser, "software\\mervoldquill", "KIVO EXPLORER", "openfolder"),
+              "/home/a");
+    ASSERT_TRUE(registry::Write(kUser, "SOFTWARE\\MervoldQuill\\", "kivo explorer", "OPENFOLDER",
+                                "/home/b"));
+    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "OpenFolder"), "/home/b");
+    // Values keep the case they were given.
+    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "FontName", "Arial"));
+    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "FontName"), "Arial");
+    EXPECT_NE(StoreText().find("[Software\\\\MERVOLDQUILL\\\\kivo Explorer]"), std::string::npos);
+}
+
+TEST_F(Registry, EveryByteOfNamesAndValuesSurvives) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "the default value"},
+        {"a=b", "x=y=z"},
+        {"[section]", "[not a key]"},
+        {"back\\slash", "C:\\music\\"},
+        {"lines", "one\r\ntwo\nthree\r"},
+        {"; end", "; kivo registry 1"},
+        {"empty", ""},
+        {"utf8", "\xEA\xB5\xB4\xEB\xA6\xBC"},
+        {"ansi", "\xB1\xBC\xB8\xB2"},
+        {"nul", std::string("a\0b", 3)},
+    };
+    for (const auto& [name, value] : cases)
+        ASSERT_TRUE(registry::Write(kUser, kKey, "k]", name, value));
+    for (const auto& [name, value] : cases)
+        EXPECT_EQ(registry::Read(kUser, kKey, "k]", name), value) << "value " << name;
+}
+
+TEST_F(Registry, WritesReplaceTheStoreAtOnceAndLeaveNoTemporaryFile) {
+    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "PORT", "0"));
+    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "SC4ToWAV", "1"));
+    ASSERT_TRUE(registry::Remove(kUser, kKey, kSection, "PORT"));
+    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "PORT"), std::nullopt);
+    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "SC4ToWAV"), "1");
+    EXPECT_TRUE(Leftovers().empty());
+    EXPECT_TRUE(AsideContents().empty());
+}
+
+TEST_F(Registry, CreatedKeysAndTheirParentsExist) {
+    EXPECT_TRUE(registry::KeyExists(kUser, "", ""));
+    ASSERT_TRUE(registry::CreateKey(kUser, kKey, kSection));
+    EXPECT_TRUE(registry::KeyExists(kUser, kKey, kSection));
+    EXPECT_TRUE(registry::KeyExists(kUser, kKey, ""));
+    EXPECT_TRUE(registry::KeyExists(kUser, "software", ""));
+    EXPECT_FALSE(registry::KeyExists(kUser, "Soft", ""));
+    EXPECT_FALSE(registry::KeyExists(kUser, kKey, "kivo"));
+    // Creating it again changes nothing.
+    std::string before = StoreText();
+    ASSERT_TRUE(registry::CreateKey(kUser, kKey, kSection));
+    EXPECT_EQ(StoreText(), before);
+}
+
+// A store cut off in the middle of a write, one that is not a store at all, and one with a
+// broken escape: each reads as empty, and the next write keeps it aside instead of losing it.
+TEST_F(Registry, TornOrUnparsableStoreReadsEmptyAndIsMovedAsideOnWrite) {
+    const std::vector<std::string> damaged = {
+        "; kivo registry 1\n[Software\\MERVOLDQUILL\\kivo Explorer]\nPORT=1\nOpenFol",
+        "\x00\x01garbage\xff",
+        "; kivo registry 1\n[Software\\MERVOLDQUILL\\kivo Explorer]\nPORT=\\q\n; end\n",
+        "; kivo registry 1\nPORT=1\n; end\n",
+        "; kivo registry 1\n; end\nPORT=1\n",
+    };
+    for (const std::string& text : damaged) {
+        SCOPED_TRACE(text);
+        fs::remove_all(dir_.path());
+        fs::create_directories(dir_.path());
+        WriteStore(text);
+        EXPECT_EQ(registry::Read(kUser, kKey, kSection, "PORT"), std::nullopt);
+        EXPECT_FALSE(registry::KeyExists(kUser, kKey, kSection));
+        EXPECT_EQ(StoreText(), text);
+        ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "PORT", "0"));
+        EXPECT_EQ(registry::Read(kUser, kKey, kSection, "PORT"), "0");
+        EXPECT_EQ(AsideContents(), std::vector<std::string>{text});
+    }
+}
+
+TEST_F(Registry, AStoreMovedAsideIsNeverReplacedByTheNextOne) {
+    WriteStore("first damaged store");
+    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "PORT", "0"));
+    WriteStore("second damaged store");
+    ASSERT_TRUE(registry::CreateKey(kUser, kKey, kSection));
+    auto aside = AsideContents();
+    std::sort(aside.begin(), aside.end());
+    EXPECT_EQ(aside, (std::vector<std::string>{"first damaged store", "second damaged store"}));
+    EXPECT_TRUE(registry::KeyExists(kUser, kKey, kSection));
+}
+
+TEST_F(Registry, StoreWrittenWithLineEndsOfAnotherEditorStillReads) {
+    WriteStore("; kivo registry 1\r\n[A\\\\B]\r\nname=va\\elue\r\n\r\n; end\r\n");
+    EXPECT_EQ(registry::Read(kUser, "a", "b", "NAME"), "va=lue");
+}
+
+TEST_F(Registry, AStoreThatCannotBeReadIsNeverWrittenOver) {
+    fs::create_directories(StoreFile());  // a folder where the file should be
+    EXPECT_FALSE(registry::Write(kUser, kKey, kSection, "PORT", "0"));
+    EXPECT_TRUE(fs::is_directory(StoreFile()));
+}
+
+TEST_F(Registry, HandleInterfaceOpensExistingKeysAndReadsValues) {
+    ASSERT_TRUE(registry::Write(RegistryRoot::LocalMachine, "Software\\Microsoft\\WAB\\DLLPath", "",
+                                "", "/opt/wab/libwab32.so"));
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\WAB\\DLLPath", 0, KEY_READ, &key),
+        ERROR_SUCCESS);
+    uint8_t buffer[260] = {};
+    uint32_t size = sizeof buffer;
+    uint32_t type = 0;
+    ASSERT_EQ(RegQueryValueExA(key, nullptr, nullptr, &type, buffer, &size), ERROR_SUCCESS);
+    EXPECT_STREQ(reinterpret_cast<char*>(buffer), "/opt/wab/libwab32.so");
+    EXPECT_EQ(size, 21u);
+    EXPECT_EQ(type, REG_SZ);
+
+    uint32_t small = 5;
+    EXPECT_EQ(RegQueryValueExA(key, "", nullptr, nullptr, buffer, &small), ERROR_MORE_DATA);
+    EXPECT_EQ(small, 21u);
+    uint32_t probe = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "", nullptr, nullptr, nullptr, &probe), ERROR_SUCCESS);
+    EXPECT_EQ(probe, 21u);
+    EXPECT_EQ(RegQueryValueExA(key, "", nullptr, nullptr, buffer, nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryValueExA(key, "missing", nullptr, nullptr, buffer, &size),
+              ERROR_FILE_NOT_FOUND);
+
+    // A key opened earlier is the parent of its subkeys.
+    HKEY parent = nullptr, child = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\microsoft", 0, KEY_READ, &parent),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(parent, "WAB\\DLLPath", 0, KEY_READ, &child), ERROR_SUCCESS);
+    size = sizeof buffer;
+    EXPECT_EQ(RegQueryValueExA(child, nullptr, nullptr, nullptr, buffer, &size), ERROR_SUCCESS);
+
+    EXPECT_EQ(RegCloseKey(child), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(parent), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegQueryValueExA(key, "", nullptr, nullptr, buffer, &size), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(Registry, OpeningAMissingKeyFailsAndCreatesNothing) {
+    HKEY key = reinterpret_cast<HKEY>(1);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\WAB\\WAB4\\Wab File Name", 0,
+                            KEY_READ, &key),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key, nullptr);
+    EXPECT_FALSE(fs::exists(StoreFile()));
+    EXPECT_EQ(RegOpenKeyExA(reinterpret_cast<HKEY>(0x42), "x", 0, KEY_READ, &key),
+              ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "x", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
+}
