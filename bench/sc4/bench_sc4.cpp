@@ -1,0 +1,83 @@
+// SC4 decode and encode speed, reported as multiples of real time ("x_realtime").
+#include "platform/acm/sc4/decoder.h"
+#include "platform/acm/sc4/encoder.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr double kSeconds = 10.0;
+
+// A voiced-speech stand-in: a 120 Hz harmonic series under a syllable-rate envelope, plus noise.
+std::vector<int16_t> SpeechLike(const sc4::StreamFormat& f) {
+    const size_t frames = static_cast<size_t>(kSeconds * f.samplesPerSec);
+    std::vector<int16_t> pcm(frames * f.channels);
+    std::mt19937 rng(1);
+    std::normal_distribution<double> noise(0.0, 300.0);
+    for (size_t i = 0; i < frames; ++i) {
+        const double t = static_cast<double>(i) / f.samplesPerSec;
+        double v = 0;
+        for (int h = 1; h <= 12; ++h)
+            v += std::sin(2 * M_PI * 120 * h * t) / h;
+        const double envelope = 0.5 + 0.5 * std::sin(2 * M_PI * 4 * t);
+        for (unsigned c = 0; c < f.channels; ++c)
+            pcm[i * f.channels + c] = static_cast<int16_t>(6000 * envelope * v + noise(rng));
+    }
+    return pcm;
+}
+
+sc4::StreamFormat FormatOf(const benchmark::State& state) {
+    return {static_cast<uint32_t>(state.range(0)), static_cast<unsigned>(state.range(1))};
+}
+
+std::vector<uint8_t> Encode(const sc4::StreamFormat& f, const std::vector<int16_t>& pcm) {
+    auto encoder = sc4::Encoder::Create(f);
+    std::vector<uint8_t> out((pcm.size() / sc4::kCodesPerBlock + 1) * sc4::kBlockBytes);
+    out.resize(encoder->Encode(pcm, out, true).bytes);
+    return out;
+}
+
+void BM_Sc4Decode(benchmark::State& state) {
+    const sc4::StreamFormat f = FormatOf(state);
+    const std::vector<uint8_t> bytes = Encode(f, SpeechLike(f));
+    std::vector<int16_t> out(2 * bytes.size());
+    for (auto _ : state) {
+        auto decoder = sc4::Decoder::Create(f);
+        benchmark::DoNotOptimize(decoder->Decode(bytes, out, true));
+        benchmark::ClobberMemory();
+    }
+    state.counters["x_realtime"] = benchmark::Counter(
+        kSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_Sc4Encode(benchmark::State& state) {
+    const sc4::StreamFormat f = FormatOf(state);
+    const std::vector<int16_t> pcm = SpeechLike(f);
+    std::vector<uint8_t> out((pcm.size() / sc4::kCodesPerBlock + 1) * sc4::kBlockBytes);
+    for (auto _ : state) {
+        auto encoder = sc4::Encoder::Create(f);
+        benchmark::DoNotOptimize(encoder->Encode(pcm, out, true));
+        benchmark::ClobberMemory();
+    }
+    state.counters["x_realtime"] = benchmark::Counter(
+        kSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void Formats(benchmark::internal::Benchmark* b) {
+    b->Args({8000, 1})
+        ->Args({16000, 1})
+        ->Args({32000, 1})
+        ->Args({8000, 2})
+        ->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_Sc4Decode)->Apply(Formats);
+BENCHMARK(BM_Sc4Encode)->Apply(Formats);
+
+}  // namespace
+
+BENCHMARK_MAIN();
