@@ -1,0 +1,277 @@
+#include "explorer/LPTCtrl.h"
+
+#include "platform/win/process.h"
+
+#include <dlfcn.h>
+
+namespace fs = std::filesystem;
+
+namespace lptctrl {
+
+namespace {
+
+// The version text under no link: one zero byte that the selector owns.
+constexpr char kNoVersion[] = "";
+
+// Local scope: both libraries export the same names and must not stand in for each other.
+LibraryHandle Open(const fs::path& path, std::string& error) {
+    LibraryHandle library(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
+    if (!library) {
+        const char* reason = ::dlerror();
+        error = "Cannot load the link library " + path.string() + ": " +
+                (reason != nullptr ? reason : "unknown reason");
+    }
+    return library;
+}
+
+// Looks functions up by export name; the first one missing stops the binding.
+class Binder {
+public:
+    Binder(void* library, const fs::path& path) : library_(library), path_(path) {}
+
+    template <typename Function>
+    void operator()(Function& function, const char* name) {
+        if (!error_.empty())
+            return;
+        void* symbol = ::dlsym(library_, name);
+        if (symbol == nullptr)
+            error_ = "The link library " + path_.string() + " lacks the function " + name;
+        else
+            function = reinterpret_cast<Function>(symbol);
+    }
+
+    const std::string& error() const { return error_; }
+
+private:
+    void* library_;
+    const fs::path& path_;
+    std::string error_;
+};
+
+#define LPTCTRL_BIND(binder, table, name) binder(table.name, #name)
+
+void BindCommon(Binder& bind, CommonFunctions& table) {
+    LPTCTRL_BIND(bind, table, PX_MemoryInfo);
+    LPTCTRL_BIND(bind, table, PX_InternalTotalMemory);
+    LPTCTRL_BIND(bind, table, PX_InternalFreeMemory);
+    LPTCTRL_BIND(bind, table, PX_ExternalTotalMemory);
+    LPTCTRL_BIND(bind, table, PX_ExternalFreeMemory);
+    LPTCTRL_BIND(bind, table, PX_GetFileList);
+    LPTCTRL_BIND(bind, table, PX_GetPlayerVersion);
+    LPTCTRL_BIND(bind, table, PX_DeleteFromInternalMemory);
+    LPTCTRL_BIND(bind, table, PX_DeleteFromExternalMemory);
+    LPTCTRL_BIND(bind, table, PX_CopyToInternalMemory);
+    LPTCTRL_BIND(bind, table, PX_CopyToExternalMemory);
+    LPTCTRL_BIND(bind, table, PX_CopyFromInternalMemory);
+    LPTCTRL_BIND(bind, table, PX_FormatInternalMemory);
+    LPTCTRL_BIND(bind, table, PX_FormatExternalMemory);
+    LPTCTRL_BIND(bind, table, PX_SetConfig);
+    LPTCTRL_BIND(bind, table, PX_PhoneBookIndex);
+    LPTCTRL_BIND(bind, table, PX_CancelTransfer);
+    LPTCTRL_BIND(bind, table, PX_SetWindowHandle);
+}
+
+void BindParlinkOnly(Binder& bind, ParlinkFunctions& table) {
+    LPTCTRL_BIND(bind, table, PX_WaveConvert);
+    LPTCTRL_BIND(bind, table, PX_CancelWaveConvert);
+    LPTCTRL_BIND(bind, table, PX_ECPEmulation);
+    LPTCTRL_BIND(bind, table, PX_GB_Code);
+    LPTCTRL_BIND(bind, table, PX_BIG5_Code);
+}
+
+#undef LPTCTRL_BIND
+
+}  // namespace
+
+void LibraryCloser::operator()(void* handle) const {
+    ::dlclose(handle);
+}
+
+std::string LinkSelector::Bind(const fs::path& parlinkPath, const fs::path& buslinkPath) {
+    std::string error;
+    LibraryHandle parlinkLibrary = Open(parlinkPath, error);
+    if (!parlinkLibrary)
+        return error;
+    ParlinkFunctions parlink;
+    Binder bindParlink(parlinkLibrary.get(), parlinkPath);
+    BindCommon(bindParlink, parlink);
+    BindParlinkOnly(bindParlink, parlink);
+    if (!bindParlink.error().empty())
+        return bindParlink.error();
+
+    LibraryHandle buslinkLibrary = Open(buslinkPath, error);
+    if (!buslinkLibrary)
+        return error;
+    CommonFunctions buslink;
+    Binder bindBuslink(buslinkLibrary.get(), buslinkPath);
+    BindCommon(bindBuslink, buslink);
+    if (!bindBuslink.error().empty())
+        return bindBuslink.error();
+
+    // Tables first: the old libraries close only once nothing points into them.
+    parlink_ = parlink;
+    buslink_ = buslink;
+    parlinkLibrary_ = std::move(parlinkLibrary);
+    buslinkLibrary_ = std::move(buslinkLibrary);
+    return {};
+}
+
+std::string LinkSelector::Bind(const fs::path& folder) {
+    return Bind(folder / kParlinkFile, folder / kBuslinkFile);
+}
+
+std::string LinkSelector::Bind() {
+    return Bind(ProgramFolder());
+}
+
+void LinkSelector::SetPortKind(int16_t port) {
+    kind_ = port == 0 ? kParallelPort : port == 1 ? kUsb : kNoLink;
+}
+
+const CommonFunctions* LinkSelector::Chosen() const {
+    if (!parlinkLibrary_)
+        return nullptr;
+    if (kind_ == kParallelPort)
+        return &parlink_;
+    if (kind_ == kUsb)
+        return &buslink_;
+    return nullptr;
+}
+
+const ParlinkFunctions* LinkSelector::Parlink(bool alsoUnderUsb) const {
+    if (!parlinkLibrary_)
+        return nullptr;
+    if (kind_ == kParallelPort || (alsoUnderUsb && kind_ == kUsb))
+        return &parlink_;
+    return nullptr;
+}
+
+int16_t LinkSelector::PX_MemoryInfo() const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_MemoryInfo() : kNoLinkStatus;
+}
+
+int64_t LinkSelector::PX_InternalTotalMemory() const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_InternalTotalMemory() : 0;
+}
+
+int64_t LinkSelector::PX_InternalFreeMemory() const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_InternalFreeMemory() : 0;
+}
+
+int64_t LinkSelector::PX_ExternalTotalMemory() const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_ExternalTotalMemory() : 0;
+}
+
+int64_t LinkSelector::PX_ExternalFreeMemory() const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_ExternalFreeMemory() : 0;
+}
+
+int16_t LinkSelector::PX_GetFileList(HWND listView) const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_GetFileList(listView) : kNoLinkStatus;
+}
+
+const char* LinkSelector::PX_GetPlayerVersion() const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_GetPlayerVersion() : kNoVersion;
+}
+
+int16_t LinkSelector::PX_DeleteFromInternalMemory(int32_t fileIndex) const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_DeleteFromInternalMemory(fileIndex) : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_DeleteFromExternalMemory(int32_t fileIndex) const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_DeleteFromExternalMemory(fileIndex) : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_CopyToInternalMemory(const char* path) const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_CopyToInternalMemory(path) : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_CopyToExternalMemory(const char* path) const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_CopyToExternalMemory(path) : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_CopyFromInternalMemory(int32_t fileIndex, const char* path) const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_CopyFromInternalMemory(fileIndex, path) : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_FormatInternalMemory(const char* deviceTag) const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_FormatInternalMemory(deviceTag) : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_FormatExternalMemory() const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_FormatExternalMemory() : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_SetConfig(const uint8_t* playOrderTable) const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_SetConfig(playOrderTable) : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_PhoneBookIndex() const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_PhoneBookIndex() : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_CancelTransfer() const {
+    const CommonFunctions* link = Chosen();
+    return link != nullptr ? link->PX_CancelTransfer() : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_SetWindowHandle(HWND window) const {
+    const CommonFunctions* link = Chosen();
+    if (link == nullptr)
+        return kNoLinkStatus;
+    // parlink's answer is dropped: the caller learns how buslink took it.
+    if (link == &buslink_)
+        parlink_.PX_SetWindowHandle(window);
+    return link->PX_SetWindowHandle(window);
+}
+
+int32_t LinkSelector::PX_WaveConvert(const char* source, const char* destination) const {
+    const ParlinkFunctions* link = Parlink(true);
+    return link != nullptr ? link->PX_WaveConvert(source, destination) : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_CancelWaveConvert() const {
+    const ParlinkFunctions* link = Parlink(true);
+    return link != nullptr ? link->PX_CancelWaveConvert() : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_ECPEmulation(int16_t on) const {
+    // USB has no ECP emulation: nothing to tell, nothing failed.
+    if (kind_ == kUsb)
+        return 0;
+    const ParlinkFunctions* link = Parlink(false);
+    return link != nullptr ? link->PX_ECPEmulation(on) : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_GB_Code() const {
+    const ParlinkFunctions* link = Parlink(false);
+    return link != nullptr ? link->PX_GB_Code() : kNoLinkStatus;
+}
+
+int16_t LinkSelector::PX_BIG5_Code() const {
+    const ParlinkFunctions* link = Parlink(false);
+    return link != nullptr ? link->PX_BIG5_Code() : kNoLinkStatus;
+}
+
+LinkSelector& Selector() {
+    static LinkSelector selector;
+    return selector;
+}
+
+}  // namespace lptctrl

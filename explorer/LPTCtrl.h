@@ -1,0 +1,122 @@
+#pragma once
+
+#include "platform/win/types.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+// The link selector: the explorer's only way to the two link libraries. parlink (parallel port)
+// and buslink (USB) export the same PX_ family under the same names, so both are loaded in
+// local scope and reached through tables bound by export name. Each forwarder bears the name
+// of its export and passes the call to the library that the port kind names.
+namespace lptctrl {
+
+// The selector's port kind: the PORT setting mapped to the three choices.
+inline constexpr uint8_t kParallelPort = 0;
+inline constexpr uint8_t kUsb = 1;
+inline constexpr uint8_t kNoLink = 2;
+
+// What the forwarders return when no link is selected.
+inline constexpr int16_t kNoLinkStatus = -120;
+
+inline constexpr char kParlinkFile[] = "libparlink.so";
+inline constexpr char kBuslinkFile[] = "libbuslink.so";
+
+// A loaded library, closed with its owner.
+struct LibraryCloser {
+    void operator()(void* handle) const;
+};
+using LibraryHandle = std::unique_ptr<void, LibraryCloser>;
+
+// The functions both libraries export, with the widths of their export tables.
+struct CommonFunctions {
+    int16_t (*PX_MemoryInfo)() = nullptr;
+    int64_t (*PX_InternalTotalMemory)() = nullptr;
+    int64_t (*PX_InternalFreeMemory)() = nullptr;
+    int64_t (*PX_ExternalTotalMemory)() = nullptr;
+    int64_t (*PX_ExternalFreeMemory)() = nullptr;
+    int16_t (*PX_GetFileList)(HWND listView) = nullptr;
+    const char* (*PX_GetPlayerVersion)() = nullptr;
+    int16_t (*PX_DeleteFromInternalMemory)(int32_t fileIndex) = nullptr;
+    int16_t (*PX_DeleteFromExternalMemory)(int32_t fileIndex) = nullptr;
+    int16_t (*PX_CopyToInternalMemory)(const char* path) = nullptr;
+    int16_t (*PX_CopyToExternalMemory)(const char* path) = nullptr;
+    int16_t (*PX_CopyFromInternalMemory)(int32_t fileIndex, const char* path) = nullptr;
+    int16_t (*PX_FormatInternalMemory)(const char* deviceTag) = nullptr;
+    int16_t (*PX_FormatExternalMemory)() = nullptr;
+    int16_t (*PX_SetConfig)(const uint8_t* playOrderTable) = nullptr;
+    int16_t (*PX_PhoneBookIndex)() = nullptr;
+    int16_t (*PX_CancelTransfer)() = nullptr;
+    int16_t (*PX_SetWindowHandle)(HWND window) = nullptr;
+};
+
+// parlink alone converts voice files and knows ECP emulation and the code-page commands.
+struct ParlinkFunctions : CommonFunctions {
+    int32_t (*PX_WaveConvert)(const char* source, const char* destination) = nullptr;
+    int16_t (*PX_CancelWaveConvert)() = nullptr;
+    int16_t (*PX_ECPEmulation)(int16_t on) = nullptr;
+    int16_t (*PX_GB_Code)() = nullptr;
+    int16_t (*PX_BIG5_Code)() = nullptr;
+};
+
+class LinkSelector {
+public:
+    // Loads both libraries and binds every function of both tables. On failure returns a
+    // message naming the library that cannot be loaded or the function it lacks, and keeps
+    // what was bound before; on success returns an empty text.
+    [[nodiscard]] std::string Bind(const std::filesystem::path& parlink,
+                                   const std::filesystem::path& buslink);
+    // Both libraries by their file names in `folder`.
+    [[nodiscard]] std::string Bind(const std::filesystem::path& folder);
+    // Both libraries beside the program, as it starts.
+    [[nodiscard]] std::string Bind();
+
+    // PORT 0 selects parlink, 1 buslink, any other value no link. Calls no library.
+    void SetPortKind(int16_t port);
+    uint8_t PortKind() const { return kind_; }
+
+    int16_t PX_MemoryInfo() const;
+    int64_t PX_InternalTotalMemory() const;
+    int64_t PX_InternalFreeMemory() const;
+    int64_t PX_ExternalTotalMemory() const;
+    int64_t PX_ExternalFreeMemory() const;
+    int16_t PX_GetFileList(HWND listView) const;
+    const char* PX_GetPlayerVersion() const;
+    int16_t PX_DeleteFromInternalMemory(int32_t fileIndex) const;
+    int16_t PX_DeleteFromExternalMemory(int32_t fileIndex) const;
+    int16_t PX_CopyToInternalMemory(const char* path) const;
+    int16_t PX_CopyToExternalMemory(const char* path) const;
+    int16_t PX_CopyFromInternalMemory(int32_t fileIndex, const char* path) const;
+    int16_t PX_FormatInternalMemory(const char* deviceTag) const;
+    int16_t PX_FormatExternalMemory() const;
+    int16_t PX_SetConfig(const uint8_t* playOrderTable) const;
+    int16_t PX_PhoneBookIndex() const;
+    int16_t PX_CancelTransfer() const;
+    // Under USB both libraries get the window, so parlink's conversion progress reaches it too.
+    int16_t PX_SetWindowHandle(HWND window) const;
+    // A voice conversion always runs in parlink, whichever port is chosen.
+    int32_t PX_WaveConvert(const char* source, const char* destination) const;
+    int16_t PX_CancelWaveConvert() const;
+    int16_t PX_ECPEmulation(int16_t on) const;
+    int16_t PX_GB_Code() const;
+    int16_t PX_BIG5_Code() const;
+
+private:
+    // The table of the chosen library; nullptr when no link is chosen or nothing is bound.
+    const CommonFunctions* Chosen() const;
+    // parlink's table under the parallel port, and under USB too if `alsoUnderUsb`.
+    const ParlinkFunctions* Parlink(bool alsoUnderUsb) const;
+
+    uint8_t kind_ = kParallelPort;
+    LibraryHandle parlinkLibrary_;
+    LibraryHandle buslinkLibrary_;
+    ParlinkFunctions parlink_;
+    CommonFunctions buslink_;
+};
+
+// The program's one selector. main binds it from the program's folder before any window exists.
+LinkSelector& Selector();
+
+}  // namespace lptctrl
