@@ -7,7 +7,7 @@
 namespace {
 
 class RealClock : public Clock {
-  public:
+public:
     void Sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
     uint64_t Ticks() override {
         using namespace std::chrono;

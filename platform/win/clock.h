@@ -6,7 +6,7 @@
 
 // Fixed waits and time stamps go through one clock, which tests replace by a virtual one.
 class KIVO_WIN_API Clock {
-  public:
+public:
     virtual ~Clock() = default;
     virtual void Sleep(uint32_t ms) = 0;
     // Monotonic milliseconds.
@@ -17,14 +17,14 @@ class KIVO_WIN_API Clock {
 
 // Time stands still until slept through or advanced; Sleep returns at once.
 class KIVO_WIN_API VirtualClock : public Clock {
-  public:
+public:
     explicit VirtualClock(double startDays = 46000.0) : startDays_(startDays) {}
     void Sleep(uint32_t ms) override { ticks_ += ms; }
     uint64_t Ticks() override { return ticks_; }
     double Now() override { return startDays_ + static_cast<double>(ticks_) / 86400000.0; }
     void Advance(uint64_t ms) { ticks_ += ms; }
 
-  private:
+private:
     double startDays_;
     uint64_t ticks_ = 0;
 };
@@ -37,7 +37,7 @@ KIVO_WIN_API Clock* InstalledClock();
 
 // Installs a virtual clock for the lifetime of the object.
 class KIVO_WIN_API ScopedVirtualClock {
-  public:
+public:
     ScopedVirtualClock() : previous_(InstalledClock()) { SetClock(&clock_); }
     ~ScopedVirtualClock() { SetClock(previous_); }
     ScopedVirtualClock(const ScopedVirtualClock&) = delete;
@@ -45,7 +45,7 @@ class KIVO_WIN_API ScopedVirtualClock {
     VirtualClock& operator*() { return clock_; }
     VirtualClock* operator->() { return &clock_; }
 
-  private:
+private:
     Clock* previous_;
     VirtualClock clock_;
 };

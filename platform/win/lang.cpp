@@ -46,7 +46,7 @@ bool ParseLangId(std::string_view text, uint16_t& id) {
 }
 
 class Converter {
-  public:
+public:
     Converter(const std::string& to, const std::string& from)
         : cd_(iconv_open(to.c_str(), from.c_str())) {}
     ~Converter() {
@@ -58,7 +58,7 @@ class Converter {
     bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
     iconv_t get() const { return cd_; }
 
-  private:
+private:
     iconv_t cd_;
 };
 

@@ -9,7 +9,7 @@
 
 // Told of every change, so that a view can show the control.
 class KIVO_WIN_API ListViewObserver {
-  public:
+public:
     virtual ~ListViewObserver() = default;
     virtual void RowInserted(int row) = 0;
     virtual void CellChanged(int row, int column) = 0;
@@ -20,7 +20,7 @@ class KIVO_WIN_API ListViewObserver {
 // A report-style list view: rows of cell texts and one data value per row, kept in insertion
 // order. Answers the list-view messages through its window; C++ callers may read it directly.
 class KIVO_WIN_API ListViewControl : public Window {
-  public:
+public:
     struct Row {
         std::vector<std::string> cells;
         LPARAM data = 0;
@@ -43,7 +43,7 @@ class KIVO_WIN_API ListViewControl : public Window {
 
     void SetObserver(ListViewObserver* observer) { observer_ = observer; }
 
-  private:
+private:
     void NotifyReset();
 
     std::vector<Row> rows_;

@@ -27,7 +27,7 @@ inline constexpr int UnattendedAnswer(UINT flags) {
 
 // Installs a hook for its lifetime and then puts the earlier one back.
 class ScopedMessageBoxHook {
-  public:
+public:
     explicit ScopedMessageBoxHook(MessageBoxHook hook) : previous_(CurrentMessageBoxHook()) {
         SetMessageBoxHook(std::move(hook));
     }
@@ -35,6 +35,6 @@ class ScopedMessageBoxHook {
     ScopedMessageBoxHook(const ScopedMessageBoxHook&) = delete;
     ScopedMessageBoxHook& operator=(const ScopedMessageBoxHook&) = delete;
 
-  private:
+private:
     MessageBoxHook previous_;
 };

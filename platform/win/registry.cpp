@@ -92,7 +92,7 @@ Loaded Load(RegistryRoot root) {
 // Serialises the read-modify-write of a root between processes (the explorer and the
 // telephone book write the same root).
 class StoreLock {
-  public:
+public:
     explicit StoreLock(RegistryRoot root) {
         fs::path lock = FileOf(root);
         lock += ".lock";
@@ -105,7 +105,7 @@ class StoreLock {
         }
     }
 
-  private:
+private:
     UniqueFd fd_;
 };
 

@@ -8,7 +8,7 @@
 // For tests: records every box and answers with the queued answers in turn, then as an
 // unattended box would.
 class ScriptedMessageBoxes {
-  public:
+public:
     ScriptedMessageBoxes()
         : scope_([this](const MessageBoxRequest& request) {
               shown_.push_back(request);
@@ -22,7 +22,7 @@ class ScriptedMessageBoxes {
     void Answer(int button) { answers_.push_back(button); }
     const std::vector<MessageBoxRequest>& shown() const { return shown_; }
 
-  private:
+private:
     std::deque<int> answers_;
     std::vector<MessageBoxRequest> shown_;
     ScopedMessageBoxHook scope_;

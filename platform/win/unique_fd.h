@@ -6,7 +6,7 @@
 
 // Owns a POSIX file descriptor and closes it once.
 class UniqueFd {
-  public:
+public:
     UniqueFd() = default;
     explicit UniqueFd(int fd) : fd_(fd) {}
     ~UniqueFd() { Reset(); }
@@ -31,6 +31,6 @@ class UniqueFd {
     }
     void Reset() { Close(); }
 
-  private:
+private:
     int fd_ = -1;
 };

@@ -8,7 +8,7 @@
 // A live window: its handle is valid from construction to destruction, and messages sent to it
 // are dispatched synchronously to HandleMessage.
 class KIVO_WIN_API Window {
-  public:
+public:
     Window();
     virtual ~Window();
     Window(const Window&) = delete;
@@ -18,20 +18,20 @@ class KIVO_WIN_API Window {
 
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
-  private:
+private:
     HWND handle_;
 };
 
 // A window whose messages go to a function; handy for callers that only listen.
 class KIVO_WIN_API CallbackWindow : public Window {
-  public:
+public:
     using Handler = std::function<LRESULT(UINT, WPARAM, LPARAM)>;
     explicit CallbackWindow(Handler handler) : handler_(std::move(handler)) {}
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         return handler_(message, wParam, lParam);
     }
 
-  private:
+private:
     Handler handler_;
 };
 

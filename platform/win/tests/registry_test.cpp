@@ -18,7 +18,7 @@ constexpr const char* kKey = "Software\\MERVOLDQUILL";
 constexpr const char* kSection = "kivo Explorer";
 
 class Registry : public ::testing::Test {
-  protected:
+protected:
     fs::path StoreFile() const { return dir_.path() / "HKEY_CURRENT_USER.reg"; }
     std::string StoreText() const {
         std::ifstream in(StoreFile(), std::ios::binary);

@@ -10,7 +10,7 @@
 
 // A fresh folder, removed with everything in it at the end.
 class TempDir {
-  public:
+public:
     TempDir() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "kivo-test-XXXXXX").string();
@@ -24,13 +24,13 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 
 // Sets (or with nullopt unsets) an environment variable and restores it at the end.
 class ScopedEnv {
-  public:
+public:
     ScopedEnv(std::string name, std::optional<std::string> value) : name_(std::move(name)) {
         if (const char* old = std::getenv(name_.c_str()))
             old_ = old;
@@ -40,7 +40,7 @@ class ScopedEnv {
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-  private:
+private:
     void Set(const std::optional<std::string>& value) {
         if (value)
             ::setenv(name_.c_str(), value->c_str(), 1);
