@@ -1,0 +1,310 @@
+#include "platform/acm/truespeech/search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace truespeech {
+namespace {
+
+constexpr int N = kSubframeSamples;
+
+float Dot(const Signal& a, const Signal& b) {
+    float s = 0;
+    for (int i = 0; i < N; ++i) {
+        s += a[i] * b[i];
+    }
+    return s;
+}
+
+Signal ToSignal(const SubframeSamples& v) {
+    Signal s;
+    std::copy(v.begin(), v.end(), s.begin());
+    return s;
+}
+
+float SquaredError(const Signal& target, const Signal& y) {
+    float e = 0;
+    for (int i = 0; i < N; ++i) {
+        const float d = target[i] - y[i];
+        e += d * d;
+    }
+    return e;
+}
+
+struct Approximate {
+    float error;
+    int lag;
+    int gainPair;
+};
+
+// Ranks by the two-tap quadratic form; lags below the subframe length repeat the history,
+// which the exact check afterwards corrects.
+std::array<Approximate, 4> RankPitch(const std::array<int16_t, kHistory>& e, const Signal& h,
+                                     const Signal& target, const PitchCandidates& c) {
+    std::array<Approximate, 4> best;
+    best.fill({std::numeric_limits<float>::max(), 0, -1});
+    const float tt = Dot(target, target);
+    Signal newer{};  // h * (history from lag L back)
+    Signal older;    // h * (history from lag L + 1 back)
+    bool haveNext = false;
+    for (int lag = c.lowLag; lag <= c.highLag; ++lag) {
+        if (haveNext) {
+            newer = older;
+        } else {
+            Signal u;
+            for (int i = 0; i < N; ++i) {
+                u[i] = e[kHistory - lag + i % lag];
+            }
+            newer = Convolve(h, u);
+        }
+        const float first = e[kHistory - 1 - lag];
+        older[0] = first * h[0];
+        for (int i = 1; i < N; ++i) {
+            older[i] = first * h[i] + newer[i - 1];
+        }
+        haveNext = lag >= N - 1;
+
+        const float xo = Dot(target, older);
+        const float xn = Dot(target, newer);
+        const float oo = Dot(older, older);
+        const float on = Dot(older, newer);
+        const float nn = Dot(newer, newer);
+        const int gains = lag == c.restrictedLag ? 2 : kPitchGains;
+        for (int g = 0; g < gains; ++g) {
+            const float a = kPitchOld[g] / 16384.0f;
+            const float b = kPitchNew[g] / 16384.0f;
+            const float err = tt - 2 * (a * xo + b * xn) + a * a * oo + 2 * a * b * on + b * b * nn;
+            if (err < best.back().error) {
+                best.back() = {err, lag, g};
+                std::sort(best.begin(), best.end(), [](const Approximate& l, const Approximate& r) {
+                    return l.error < r.error;
+                });
+            }
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+Signal ImpulseResponse(const Lpc& q, int16_t k1) {
+    std::array<float, kOrder> a;
+    std::array<float, kOrder> zero;
+    std::array<float, kOrder> pole;
+    for (int m = 0; m < kOrder; ++m) {
+        a[m] = q[m] / 4096.0f;
+        zero[m] = ((kPostZero[m] * q[m]) >> 15) / 4096.0f;
+        pole[m] = ((kPostPole[m] * q[m]) >> 15) / 4096.0f;
+    }
+    const float tilt = (k1 - (k1 >> 2)) / 65536.0f;
+    Signal y1{};
+    Signal y2{};
+    Signal u{};
+    Signal h{};
+    for (int i = 0; i < N; ++i) {
+        float s = i == 0 ? 1.0f : 0.0f;
+        for (int m = 0; m < kOrder && m < i; ++m) {
+            s += a[m] * y1[i - 1 - m];
+        }
+        y1[i] = s;
+        float z = y1[i];
+        for (int m = 0; m < kOrder && m < i; ++m) {
+            z -= zero[m] * y1[i - 1 - m];
+        }
+        y2[i] = z;
+        float p = y2[i];
+        for (int m = 0; m < kOrder && m < i; ++m) {
+            p += pole[m] * u[i - 1 - m];
+        }
+        u[i] = p;
+        h[i] = 0.875f * (p + (i > 0 ? tilt * u[i - 1] : 0.0f));
+    }
+    return h;
+}
+
+Signal Convolve(const Signal& h, const Signal& u) {
+    Signal y{};
+    for (int j = 0; j < N; ++j) {
+        const float v = u[j];
+        for (int n = j; n < N; ++n) {
+            y[n] += v * h[n - j];
+        }
+    }
+    return y;
+}
+
+PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Signal& h,
+                        const Signal& target, const PitchCandidates& candidates) {
+    std::array<int16_t, kHistory> e;
+    for (int i = 0; i < kHistory; ++i) {
+        e[i] = static_cast<int16_t>(history[i]);
+    }
+    PitchChoice best;
+    float bestError = Dot(target, target);
+    for (const Approximate& a : RankPitch(e, h, target, candidates)) {
+        if (a.gainPair < 0) {
+            continue;
+        }
+        const SubframeSamples p = PitchContribution(history, a.lag, a.gainPair);
+        const Signal y = Convolve(h, ToSignal(p));
+        const float err = SquaredError(target, y);
+        if (err < bestError) {
+            bestError = err;
+            best = {a.lag, a.gainPair, p, y};
+        }
+    }
+    return best;
+}
+
+uint32_t PositionRank(std::span<const int> u) {
+    const int m = static_cast<int>(u.size());
+    uint32_t rank = 0;
+    int previous = -1;
+    for (int j = 0; j < m; ++j) {
+        for (int i = previous + 1; i < u[j]; ++i) {
+            rank += static_cast<uint32_t>(Combination(i, m - 1 - j));
+        }
+        previous = u[j];
+    }
+    return rank;
+}
+
+PulseChoice SearchPulses(const Signal& h, const Signal& target) {
+    // Backward-filtered target and the correlations of shifted responses.
+    Signal d{};
+    for (int j = 0; j < N; ++j) {
+        for (int i = j; i < N; ++i) {
+            d[j] += target[i] * h[i - j];
+        }
+    }
+    std::array<std::array<float, N>, N> phi;
+    for (int delta = 0; delta < N; ++delta) {
+        float acc = 0;
+        for (int l = N - 1; l >= delta; --l) {
+            acc += h[N - 1 - l + delta] * h[N - 1 - l];
+            phi[l - delta][l] = acc;
+            phi[l][l - delta] = acc;
+        }
+    }
+
+    // Greedy multipulse (h[0] is never 0, so every diagonal entry is positive) with the amplitudes
+    // re-fitted after each pick.
+    std::array<int, kPulses> pos{};
+    std::array<float, kPulses> amp{};
+    std::array<bool, N> used{};
+    int inFirst = 0;
+    for (int n = 0; n < kPulses; ++n) {
+        int pick = -1;
+        float pickScore = -1;
+        for (int j = 0; j < N; ++j) {
+            const bool first = j < kHalf;
+            if (used[j] || (first && inFirst == kFirstHalfPulses) ||
+                (!first && n - inFirst == kSecondHalfPulses)) {
+                continue;
+            }
+            float corr = d[j];
+            for (int c = 0; c < n; ++c) {
+                corr -= amp[c] * phi[j][pos[c]];
+            }
+            const float score = corr * corr / phi[j][j];
+            if (score > pickScore) {
+                pickScore = score;
+                pick = j;
+            }
+        }
+        used[pick] = true;
+        inFirst += pick < kHalf;
+        pos[n] = pick;
+        amp[n] = 0;
+        for (int sweep = 0; sweep < 3; ++sweep) {
+            for (int c = 0; c <= n; ++c) {
+                float r = d[pos[c]];
+                for (int o = 0; o <= n; ++o) {
+                    if (o != c) {
+                        r -= amp[o] * phi[pos[c]][pos[o]];
+                    }
+                }
+                amp[c] = r / phi[pos[c]][pos[c]];
+            }
+        }
+    }
+
+    // One gain for all seven: quantise each, refine code by code, keep the best gain.
+    std::array<int, kPulses> order{};
+    for (int n = 0; n < kPulses; ++n) {
+        order[n] = n;
+    }
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return pos[a] < pos[b]; });
+    float bestCost = std::numeric_limits<float>::max();
+    std::array<int, kPulses> bestCodes{};
+    int bestGain = 0;
+    for (int g = 0; g < kPulseGains; ++g) {
+        const float gain = kPulseGain[g];
+        std::array<int, kPulses> codes{};
+        std::array<float, kPulses> v{};
+        for (int n = 0; n < kPulses; ++n) {
+            float nearest = std::numeric_limits<float>::max();
+            for (int code = 0; code < 4; ++code) {
+                const float dist = std::fabs(amp[n] - gain * kAmplitudeSign[code]);
+                if (dist < nearest) {
+                    nearest = dist;
+                    codes[n] = code;
+                }
+            }
+            v[n] = gain * kAmplitudeSign[codes[n]];
+        }
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int n = 0; n < kPulses; ++n) {
+                float cross = 0;
+                for (int o = 0; o < kPulses; ++o) {
+                    if (o != n) {
+                        cross += v[o] * phi[pos[n]][pos[o]];
+                    }
+                }
+                float local = std::numeric_limits<float>::max();
+                for (int code = 0; code < 4; ++code) {
+                    const float x = gain * kAmplitudeSign[code];
+                    const float c =
+                        -2 * x * d[pos[n]] + x * x * phi[pos[n]][pos[n]] + 2 * x * cross;
+                    if (c < local) {
+                        local = c;
+                        codes[n] = code;
+                    }
+                }
+                v[n] = gain * kAmplitudeSign[codes[n]];
+            }
+        }
+        float cost = 0;
+        for (int n = 0; n < kPulses; ++n) {
+            cost -= 2 * v[n] * d[pos[n]];
+            for (int o = 0; o < kPulses; ++o) {
+                cost += v[n] * v[o] * phi[pos[n]][pos[o]];
+            }
+        }
+        if (cost < bestCost) {
+            bestCost = cost;
+            bestCodes = codes;
+            bestGain = g;
+        }
+    }
+
+    PulseChoice choice;
+    choice.gain = static_cast<uint8_t>(bestGain);
+    std::array<int, kPulses> sorted{};
+    for (int n = 0; n < kPulses; ++n) {
+        sorted[n] = pos[order[n]];
+        choice.amplitudes = static_cast<uint16_t>(choice.amplitudes |
+                                                  bestCodes[order[n]] << (2 * (kPulses - 1 - n)));
+    }
+    choice.firstRank =
+        static_cast<uint16_t>(PositionRank(std::span(sorted).first<kFirstHalfPulses>()));
+    std::array<int, kSecondHalfPulses> second;
+    for (int n = 0; n < kSecondHalfPulses; ++n) {
+        second[n] = sorted[kFirstHalfPulses + n] - kHalf;
+    }
+    choice.secondRank = static_cast<uint16_t>(PositionRank(second));
+    return choice;
+}
+
+}  // namespace truespeech
