@@ -10,6 +10,8 @@
 #include <array>
 #include <functional>
 #include <sstream>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
