@@ -33,7 +33,7 @@ Bytes Slice(const Bytes& bytes, size_t at, size_t count) {
 }
 
 class FormatImageTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("kivo-format-" + std::to_string(::getpid()) + "-" +
