@@ -11,6 +11,11 @@ using LPARAM = intptr_t;
 using LRESULT = intptr_t;
 using BOOL = int;
 
+// A loaded module; 0 when loading failed.
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HMODULE = HINSTANCE;
+
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
 
