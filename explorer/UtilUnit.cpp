@@ -1,0 +1,106 @@
+#include "explorer/UtilUnit.h"
+
+#include "platform/resources/library.h"
+#include "platform/win/application.h"
+#include "platform/win/collate.h"
+#include "platform/win/lang.h"
+#include "platform/win/msgbox.h"
+#include "platform/win/unique_fd.h"
+#include "platform/win/window.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <charconv>
+
+int64_t FileSizeOf(const std::string& path) {
+    if (path.empty())
+        return 0;
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    return static_cast<int64_t>(st.st_size);
+}
+
+int64_t TotalFileSize(const std::vector<std::string>& paths) {
+    int64_t total = 0;
+    for (const auto& path : paths)
+        total += FileSizeOf(path);
+    return total;
+}
+
+int ShowAppMessage(const std::string& text, UINT flags) {
+    return MessageBoxA(ApplicationWindow(), text.c_str(), ApplicationTitle().c_str(), flags);
+}
+
+namespace {
+
+int64_t NumberOf(const std::string& text) {
+    int64_t value = 0;
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (begin != end && *begin == '+')
+        ++begin;
+    auto [stop, ec] = std::from_chars(begin, end, value);
+    return ec == std::errc() && stop == end ? value : 0;
+}
+
+}  // namespace
+
+int CompareListItems(const ListItemRef& first, const ListItemRef& second, int column) {
+    std::string a = GetListViewCellText(first.listView, first.row, column);
+    std::string b = GetListViewCellText(second.listView, second.row, column);
+    if (column == 1 || column == 3 || column == 4) {
+        // The sign, not the difference: a difference of two large numbers can overflow.
+        int64_t x = NumberOf(a), y = NumberOf(b);
+        return (x > y) - (x < y);
+    }
+    return lstrcmpA(a.c_str(), b.c_str());
+}
+
+std::string GetListViewCellText(HWND listView, int row, int column) {
+    char buffer[1024] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    SendMessageA(listView, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+    buffer[sizeof buffer - 1] = '\0';
+    return buffer;
+}
+
+std::string GroupThousands(const std::string& digits) {
+    if (digits.size() < 4)
+        return digits;
+    std::string rest = digits;
+    std::string result;
+    while (rest.size() > 3) {
+        result = "," + rest.substr(rest.size() - 3) + result;
+        rest.resize(rest.size() - 3);
+    }
+    return rest + result;
+}
+
+std::string FormatSizeKB(int64_t bytes) {
+    return GroupThousands(std::to_string((bytes + 1023) / 1024)) + " KB";
+}
+
+std::string LoadModuleString(HMODULE module, UINT id) {
+    return ResourceString(module, id);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+uint16_t SystemPrimaryLang() {
+    return PrimaryLangOf(GetSystemDefaultLangID());
+}
+
+uint16_t SystemSubLang() {
+    return SubLangOf(GetSystemDefaultLangID());
+}

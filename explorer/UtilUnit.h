@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/win/types.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Small stateless helpers of the explorer, four of which the telephone book uses as well.
+
+// The size of a regular file; 0 for an empty path and for anything that is no file that can be
+// opened for reading. The whole 64-bit size, so that a file of 4 GiB or more is seen as large.
+int64_t FileSizeOf(const std::string& path);
+int64_t TotalFileSize(const std::vector<std::string>& paths);
+
+// A message box owned by the application window and captioned with the application title
+// (platform/win/application.h); the button pressed.
+int ShowAppMessage(const std::string& text, UINT flags);
+
+// An item of a list view, as the list's sort hands it over.
+struct ListItemRef {
+    HWND listView;
+    int row;
+};
+// Columns 1, 3 and 4 (size, file index and play-order position of a file row) compare as
+// signed numbers, every other column as text (lstrcmpA). Ascending; a text that is no decimal
+// number counts as 0.
+int CompareListItems(const ListItemRef& first, const ListItemRef& second, int column);
+
+// The text of a cell read through the list view's window, at most 1023 bytes; a missing cell
+// reads as empty.
+std::string GetListViewCellText(HWND listView, int row, int column);
+
+// "1234567" -> "1,234,567"; texts of fewer than four characters stay as they are.
+std::string GroupThousands(const std::string& digits);
+// Whole kilobytes rounded up, grouped, then " KB": 1025 -> "2 KB".
+std::string FormatSizeKB(int64_t bytes);
+
+// A string of a resource library (platform/resources), at most 1023 bytes; empty for a missing
+// string or a module handle of 0.
+std::string LoadModuleString(HMODULE module, UINT id);
+
+// The folder and the name with one "/" between them.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The parts of the system's default language identifier.
+uint16_t SystemPrimaryLang();
+uint16_t SystemSubLang();
