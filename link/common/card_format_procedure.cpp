@@ -44,8 +44,9 @@ LinkStatus FormatMemoryCard(Link& link) {
 
     PcFile image = PcFile::Open(kFormatImageName, "rb");
     struct stat info;
-    if (!image || ::fstat(::fileno(image.get()), &info) != 0)
+    if (!image || ::fstat(::fileno(image.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
         return kPcFileFailed;
+    }
     const auto pages = static_cast<uint16_t>(info.st_size / kPieceBytes);
 
     CommandSession session(link, kCardImageCommand);
