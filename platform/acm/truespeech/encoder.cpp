@@ -11,6 +11,8 @@ namespace {
 struct Trial {
     DecoderState state;
     FrameFields fields;
+    FrameFilters filters;
+    std::array<int, 2> base = {-1, -1};  // lag base of each half, -1 while open
     std::array<int16_t, kFrameSamples> output{};
     double error = 0;
 };
@@ -30,58 +32,57 @@ PitchCandidates CandidatesFor(int q, const std::array<int, 2>& base) {
     return c;
 }
 
-Trial EncodeWith(const DecoderState& start, std::span<const int16_t, kFrameSamples> in,
-                 const std::array<uint8_t, kOrder>& reflection, bool interpolate) {
-    Trial t{start, {}, {}, 0};
+void EncodeSubframe(Trial& t, int q, std::span<const int16_t, kSubframeSamples> input) {
+    const Lpc& filter = t.filters.subframe[q];
+    const int16_t k1 = t.filters.k1;
+    DecoderState rest = t.state;
+    const SubframeSamples ringing =
+        RunSubframe(rest, filter, k1, SubframeSamples{}, SubframeSamples{});
+    Signal target;
+    for (int i = 0; i < kSubframeSamples; ++i) {
+        target[i] = static_cast<float>(input[i] - ringing[i]);
+    }
+    const Signal h = ImpulseResponse(filter, k1);
+
+    int& base = t.base[q / 2];
+    const PitchChoice pitch = SearchPitch(t.state.history, h, target, CandidatesFor(q, t.base));
+    int code = kNoPitch;
+    if (pitch.gainPair >= 0) {
+        if (base < 0) {
+            base = pitch.lag - kMinLag;
+        }
+        code = (pitch.lag - base - kMinLag) * kPitchGains + pitch.gainPair;
+    }
+    Signal residual;
+    for (int i = 0; i < kSubframeSamples; ++i) {
+        residual[i] = target[i] - pitch.filtered[i];
+    }
+    const PulseChoice pulses = SearchPulses(h, residual);
+
+    FrameFields& f = t.fields;
+    f.pitch[q] = static_cast<uint8_t>(code);
+    f.amplitudes[q] = pulses.amplitudes;
+    f.firstRank[q] = pulses.firstRank;
+    f.secondRank[q] = pulses.secondRank;
+    f.pulseGain[q] = pulses.gain;
+    f.lagBase[q / 2] = static_cast<uint8_t>(std::max(base, 0));
+
+    // The decoder's own steps decide the state, from the fields as they will be sent.
+    const SubframeSamples c =
+        PulseVector(pulses.amplitudes, pulses.firstRank, pulses.secondRank, pulses.gain);
+    const SubframeSamples out = RunSubframe(t.state, filter, k1, pitch.contribution, c);
+    for (int i = 0; i < kSubframeSamples; ++i) {
+        const double d = input[i] - out[i];
+        t.error += d * d;
+        t.output[q * kSubframeSamples + i] = out[i];
+    }
+}
+
+Trial StartTrial(const DecoderState& state, const std::array<uint8_t, kOrder>& reflection,
+                 bool interpolate) {
+    Trial t{state, {}, SetupFrame(state.previous, reflection, interpolate)};
     t.fields.reflection = reflection;
     t.fields.interpolate = interpolate;
-    const FrameFilters filters = SetupFrame(start.previous, reflection, interpolate);
-    std::array<int, 2> base = {-1, -1};
-    for (int q = 0; q < kSubframes; ++q) {
-        const Lpc& filter = filters.subframe[q];
-        const auto input = in.subspan(q * kSubframeSamples).first<kSubframeSamples>();
-
-        DecoderState rest = t.state;
-        const SubframeSamples ringing =
-            RunSubframe(rest, filter, filters.k1, SubframeSamples{}, SubframeSamples{});
-        Signal target;
-        for (int i = 0; i < kSubframeSamples; ++i) {
-            target[i] = static_cast<float>(input[i] - ringing[i]);
-        }
-        const Signal h = ImpulseResponse(filter, filters.k1);
-
-        const PitchChoice pitch = SearchPitch(t.state.history, h, target, CandidatesFor(q, base));
-        int code = kNoPitch;
-        if (pitch.gainPair >= 0) {
-            if (base[q / 2] < 0) {
-                base[q / 2] = pitch.lag - kMinLag;
-            }
-            code = (pitch.lag - base[q / 2] - kMinLag) * kPitchGains + pitch.gainPair;
-        }
-        Signal residual;
-        for (int i = 0; i < kSubframeSamples; ++i) {
-            residual[i] = target[i] - pitch.filtered[i];
-        }
-        const PulseChoice pulses = SearchPulses(h, residual);
-
-        t.fields.pitch[q] = static_cast<uint8_t>(code);
-        t.fields.amplitudes[q] = pulses.amplitudes;
-        t.fields.firstRank[q] = pulses.firstRank;
-        t.fields.secondRank[q] = pulses.secondRank;
-        t.fields.pulseGain[q] = pulses.gain;
-        t.fields.lagBase[q / 2] = static_cast<uint8_t>(std::max(base[q / 2], 0));
-
-        // The decoder's own steps decide the state, from the fields as they will be sent.
-        const SubframeSamples c =
-            PulseVector(pulses.amplitudes, pulses.firstRank, pulses.secondRank, pulses.gain);
-        const SubframeSamples out = RunSubframe(t.state, filter, filters.k1, pitch.contribution, c);
-        for (int i = 0; i < kSubframeSamples; ++i) {
-            const double d = input[i] - out[i];
-            t.error += d * d;
-            t.output[q * kSubframeSamples + i] = out[i];
-        }
-    }
-    t.state.previous = filters.lpc;
     return t;
 }
 
@@ -89,10 +90,20 @@ Trial EncodeWith(const DecoderState& start, std::span<const int16_t, kFrameSampl
 
 std::array<uint8_t, kFrameBytes> Encoder::EncodeFrame(
     std::span<const int16_t, kFrameSamples> in, std::span<int16_t, kFrameSamples> reconstruction) {
+    auto sub = [&](int q) { return in.subspan(q * kSubframeSamples).first<kSubframeSamples>(); };
     const std::array<uint8_t, kOrder> reflection = AnalyseFrame(in);
-    Trial held = EncodeWith(state_, in, reflection, false);
-    Trial blended = EncodeWith(state_, in, reflection, true);
+    // The flag changes only the first half's filters; the half that fits better wins.
+    Trial held = StartTrial(state_, reflection, false);
+    Trial blended = StartTrial(state_, reflection, true);
+    for (int q = 0; q < 2; ++q) {
+        EncodeSubframe(held, q, sub(q));
+        EncodeSubframe(blended, q, sub(q));
+    }
     Trial& best = blended.error < held.error ? blended : held;
+    for (int q = 2; q < kSubframes; ++q) {
+        EncodeSubframe(best, q, sub(q));
+    }
+    best.state.previous = best.filters.lpc;
     state_ = best.state;
     std::copy(best.output.begin(), best.output.end(), reconstruction.begin());
     return PackFrame(best.fields);

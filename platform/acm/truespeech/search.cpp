@@ -9,12 +9,15 @@ namespace {
 
 constexpr int N = kSubframeSamples;
 
+// Four partial sums, so that the compiler may keep them in one vector register.
 float Dot(const Signal& a, const Signal& b) {
-    float s = 0;
-    for (int i = 0; i < N; ++i) {
-        s += a[i] * b[i];
+    std::array<float, 4> s{};
+    for (int i = 0; i < N; i += 4) {
+        for (int k = 0; k < 4; ++k) {
+            s[k] += a[i + k] * b[i + k];
+        }
     }
-    return s;
+    return (s[0] + s[1]) + (s[2] + s[3]);
 }
 
 Signal ToSignal(const SubframeSamples& v) {
@@ -40,43 +43,94 @@ struct Approximate {
 
 // Ranks by the two-tap quadratic form; lags below the subframe length repeat the history,
 // which the exact check afterwards corrects.
+struct PitchTaps {
+    std::array<float, kPitchGains> a, b, aa, ab, bb;
+    PitchTaps() {
+        for (int g = 0; g < kPitchGains; ++g) {
+            a[g] = kPitchOld[g] / 16384.0f;
+            b[g] = kPitchNew[g] / 16384.0f;
+            aa[g] = a[g] * a[g];
+            ab[g] = 2 * a[g] * b[g];
+            bb[g] = b[g] * b[g];
+        }
+    }
+};
+
+// v = front * h + v delayed by one sample.
+void PrependImpulse(Signal& v, const Signal& src, float front, const Signal& h) {
+    v[0] = front * h[0];
+    for (int i = 1; i < N; ++i) {
+        v[i] = front * h[i] + src[i - 1];
+    }
+}
+
+// Ranks by the two-tap quadratic form. Lags below the subframe length repeat the history
+// instead of extending it through the gains; the exact check afterwards corrects that. Each
+// filtered vector comes from its neighbour lag's by one shift, so a lag costs O(N).
 std::array<Approximate, 4> RankPitch(const std::array<int16_t, kHistory>& e, const Signal& h,
                                      const Signal& target, const PitchCandidates& c) {
+    static const PitchTaps taps;
     std::array<Approximate, 4> best;
     best.fill({std::numeric_limits<float>::max(), 0, -1});
     const float tt = Dot(target, target);
-    Signal newer{};  // h * (history from lag L back)
-    Signal older;    // h * (history from lag L + 1 back)
-    bool haveNext = false;
+    Signal part{};   // h * (the last `lag` history samples, then silence)
+    Signal newer{};  // h * (history from lag L back, repeated)
+    Signal older{};  // h * (history from lag L + 1 back)
     for (int lag = c.lowLag; lag <= c.highLag; ++lag) {
-        if (haveNext) {
-            newer = older;
+        const bool follows = lag > c.lowLag;
+        if (lag < N) {
+            if (follows) {
+                const Signal shorter = part;
+                PrependImpulse(part, shorter, e[kHistory - lag], h);
+            } else {
+                Signal u{};
+                for (int i = 0; i < lag; ++i) {
+                    u[i] = e[kHistory - lag + i];
+                }
+                part = Convolve(h, u);
+            }
+            newer = part;
+            for (int k = lag; k < N; k += lag) {
+                for (int i = k; i < N; ++i) {
+                    newer[i] += part[i - k];
+                }
+            }
+        } else if (follows) {
+            newer = older;  // the window of lag L + 1 is that of L, one sample older
         } else {
             Signal u;
             for (int i = 0; i < N; ++i) {
-                u[i] = e[kHistory - lag + i % lag];
+                u[i] = e[kHistory - lag + i];
             }
             newer = Convolve(h, u);
         }
-        const float first = e[kHistory - 1 - lag];
-        older[0] = first * h[0];
-        for (int i = 1; i < N; ++i) {
-            older[i] = first * h[i] + newer[i - 1];
-        }
-        haveNext = lag >= N - 1;
+        PrependImpulse(older, newer, e[kHistory - 1 - lag], h);
 
-        const float xo = Dot(target, older);
-        const float xn = Dot(target, newer);
-        const float oo = Dot(older, older);
-        const float on = Dot(older, newer);
-        const float nn = Dot(newer, newer);
+        std::array<float, 4> xo{}, xn{}, oo{}, on{}, nn{};
+        for (int i = 0; i < N; i += 4) {
+            for (int k = 0; k < 4; ++k) {
+                const float t = target[i + k];
+                const float o = older[i + k];
+                const float n = newer[i + k];
+                xo[k] += t * o;
+                xn[k] += t * n;
+                oo[k] += o * o;
+                on[k] += o * n;
+                nn[k] += n * n;
+            }
+        }
+        auto sum = [](const std::array<float, 4>& v) { return (v[0] + v[1]) + (v[2] + v[3]); };
+        const float sxo = 2 * sum(xo), sxn = 2 * sum(xn), soo = sum(oo), son = sum(on),
+                    snn = sum(nn);
         const int gains = lag == c.restrictedLag ? 2 : kPitchGains;
+        std::array<float, kPitchGains> err;
+        for (int g = 0; g < kPitchGains; ++g) {
+            err[g] = tt - taps.a[g] * sxo - taps.b[g] * sxn + taps.aa[g] * soo + taps.ab[g] * son +
+                     taps.bb[g] * snn;
+        }
         for (int g = 0; g < gains; ++g) {
-            const float a = kPitchOld[g] / 16384.0f;
-            const float b = kPitchNew[g] / 16384.0f;
-            const float err = tt - 2 * (a * xo + b * xn) + a * a * oo + 2 * a * b * on + b * b * nn;
-            if (err < best.back().error) {
-                best.back() = {err, lag, g};
+            if (err[g] < best.back().error) {
+                best.back() = {err[g], lag, g};
                 std::sort(best.begin(), best.end(), [](const Approximate& l, const Approximate& r) {
                     return l.error < r.error;
                 });
