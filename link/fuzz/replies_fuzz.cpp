@@ -1,0 +1,33 @@
+// Feeds arbitrary player replies to the operations that parse them.
+#include "link/parport/download.h"
+#include "link/parport/file_list.h"
+#include "link/parport/memory_info.h"
+#include "link/parport/version_config.h"
+#include "link/tests/scripted_channel.h"
+#include "platform/win/listview.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0)
+        return 0;
+    kivo::link::testing::ScriptedLink l;
+    l.channel.Reply(kivo::link::testing::Bytes(data + 1, data + size));
+    ListViewControl list;
+    switch (data[0] % 4) {
+        case 0:
+            kivo::link::ReadFileList(l.link, list.handle());
+            break;
+        case 1:
+            kivo::link::ReadVersionAndConfig(l.link);
+            break;
+        case 2:
+            kivo::link::ReadMemoryInfo(l.link);
+            break;
+        default:
+            kivo::link::DownloadFile(l.link, 6, "/dev/null");
+            break;
+    }
+    return 0;
+}
