@@ -1,0 +1,144 @@
+#include "platform/acm/acm.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+HACMDRIVERID PcmDriverId() {
+    HACMDRIVERID found = nullptr;
+    acmDriverEnum(
+        [](HACMDRIVERID id, uintptr_t instance, uint32_t support) -> BOOL {
+            if (support != ACMDRIVERDETAILS_SUPPORTF_CONVERTER)
+                return TRUE;
+            *reinterpret_cast<HACMDRIVERID*>(instance) = id;
+            return FALSE;
+        },
+        reinterpret_cast<uintptr_t>(&found), 0);
+    return found;
+}
+
+// Runs the whole input through one stream, feeding back what it did not take.
+std::vector<uint8_t> ConvertAll(const WaveFormat& from, const WaveFormat& to,
+                                std::vector<uint8_t> input, size_t piece) {
+    HACMDRIVER driver = nullptr;
+    EXPECT_EQ(acmDriverOpen(&driver, PcmDriverId(), 0), MMSYSERR_NOERROR);
+    HACMSTREAM stream = nullptr;
+    EXPECT_EQ(acmStreamOpen(&stream, driver, from.record(), to.record(), nullptr, 0, 0,
+                            ACM_STREAMOPENF_NONREALTIME),
+              MMSYSERR_NOERROR);
+    std::vector<uint8_t> output;
+    std::vector<uint8_t> pending;
+    std::vector<uint8_t> destination(4096);
+    for (size_t at = 0; at < input.size(); at += piece) {
+        pending.insert(pending.end(), input.begin() + at,
+                       input.begin() + std::min(input.size(), at + piece));
+        ACMSTREAMHEADER header{};
+        header.cbStruct = kAcmStreamHeaderSize;
+        header.pbSrc = pending.data();
+        header.cbSrcLength = static_cast<uint32_t>(pending.size());
+        header.pbDst = destination.data();
+        header.cbDstLength = static_cast<uint32_t>(destination.size());
+        EXPECT_EQ(acmStreamPrepareHeader(stream, &header, 0), MMSYSERR_NOERROR);
+        EXPECT_EQ(acmStreamConvert(stream, &header, 0), MMSYSERR_NOERROR);
+        output.insert(output.end(), destination.begin(),
+                      destination.begin() + header.cbDstLengthUsed);
+        EXPECT_EQ(acmStreamUnprepareHeader(stream, &header, 0), MMSYSERR_NOERROR);
+        pending.erase(pending.begin(), pending.begin() + header.cbSrcLengthUsed);
+    }
+    acmStreamClose(stream, 0);
+    acmDriverClose(driver, 0);
+    return output;
+}
+
+std::vector<uint8_t> Samples16(std::initializer_list<int16_t> values) {
+    std::vector<uint8_t> bytes;
+    for (int16_t v : values) {
+        bytes.push_back(static_cast<uint8_t>(v & 0xFF));
+        bytes.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+    }
+    return bytes;
+}
+
+TEST(PcmDriver, ListsSixteenBitMonoAtEightKilohertzFirst) {
+    HACMDRIVER driver = nullptr;
+    ASSERT_EQ(acmDriverOpen(&driver, PcmDriverId(), 0), MMSYSERR_NOERROR);
+    std::vector<uint8_t> buffer(18);
+    ACMFORMATDETAILSA details{};
+    details.cbStruct = kAcmFormatDetailsSize;
+    details.pwfx = reinterpret_cast<WAVEFORMATEX*>(buffer.data());
+    details.cbwfx = 18;
+    WaveFormat first;
+    acmFormatEnumA(
+        driver, &details,
+        [](HACMDRIVERID, ACMFORMATDETAILSA* d, uintptr_t instance, uint32_t) -> BOOL {
+            *reinterpret_cast<WaveFormat*>(instance) = WaveFormat::FromRecord(d->pwfx);
+            return FALSE;
+        },
+        reinterpret_cast<uintptr_t>(&first), 0);
+    EXPECT_EQ(first, WaveFormat::Pcm(1, 8000, 16));
+    acmDriverClose(driver, 0);
+}
+
+struct PcmCase {
+    const char* name;
+    WaveFormat from;
+    WaveFormat to;
+    std::vector<uint8_t> input;
+    std::vector<uint8_t> expected;
+    friend void PrintTo(const PcmCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class PcmConversion : public ::testing::TestWithParam<PcmCase> {};
+
+TEST_P(PcmConversion, ConvertsWhateverPiecesItIsGiven) {
+    const PcmCase& c = GetParam();
+    for (size_t piece : {c.input.size(), size_t{3}, size_t{1}}) {
+        EXPECT_EQ(ConvertAll(c.from, c.to, c.input, piece), c.expected) << "piece " << piece;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PcmConversion,
+    ::testing::Values(
+        PcmCase{"StereoToMonoAverages", WaveFormat::Pcm(2, 8000, 16), WaveFormat::Pcm(1, 8000, 16),
+                Samples16({100, 300, -50, -150}), Samples16({200, -100})},
+        PcmCase{"MonoToStereoDuplicates", WaveFormat::Pcm(1, 8000, 16),
+                WaveFormat::Pcm(2, 8000, 16), Samples16({5, -7}), Samples16({5, 5, -7, -7})},
+        PcmCase{"SixteenToEightBits",
+                WaveFormat::Pcm(1, 8000, 16),
+                WaveFormat::Pcm(1, 8000, 8),
+                Samples16({0, 32767, -32768}),
+                {128, 255, 0}},
+        PcmCase{"EightToSixteenBits",
+                WaveFormat::Pcm(1, 8000, 8),
+                WaveFormat::Pcm(1, 8000, 16),
+                {128, 129, 0},
+                Samples16({0, 256, -32768})},
+        PcmCase{"HalvingTheRateKeepsEveryOtherFrame", WaveFormat::Pcm(1, 16000, 16),
+                WaveFormat::Pcm(1, 8000, 16), Samples16({1, 2, 3, 4, 5, 6}), Samples16({1, 3, 5})},
+        PcmCase{"DoublingTheRateRepeatsFrames", WaveFormat::Pcm(1, 8000, 16),
+                WaveFormat::Pcm(1, 16000, 16), Samples16({1, 2, 3}),
+                Samples16({1, 1, 2, 2, 3, 3})}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PcmDriver, RefusesWhatIsNotPlainPcm) {
+    HACMDRIVER driver = nullptr;
+    ASSERT_EQ(acmDriverOpen(&driver, PcmDriverId(), 0), MMSYSERR_NOERROR);
+    WAVEFORMATEX zeroRate = *WaveFormat::Pcm(1, 8000, 16).record();
+    zeroRate.nSamplesPerSec = 0;
+    WAVEFORMATEX coded = *WaveFormat::Pcm(1, 8000, 16).record();
+    coded.wFormatTag = WAVE_FORMAT_SC4;
+    const WaveFormat good = WaveFormat::Pcm(1, 8000, 16);
+    HACMSTREAM stream = nullptr;
+    for (const WAVEFORMATEX& bad : {zeroRate, coded}) {
+        EXPECT_EQ(acmStreamOpen(&stream, driver, &bad, good.record(), nullptr, 0, 0, 0),
+                  ACMERR_NOTPOSSIBLE);
+        EXPECT_EQ(acmStreamOpen(&stream, driver, good.record(), &bad, nullptr, 0, 0, 0),
+                  ACMERR_NOTPOSSIBLE);
+    }
+    acmDriverClose(driver, 0);
+}
+
+}  // namespace
