@@ -77,6 +77,9 @@ public:
     void SetPortKind(int16_t port);
     uint8_t PortKind() const { return kind_; }
 
+    // Each forwarder calls the export of its name in the chosen library and returns its result
+    // unchanged. Without a link, and before anything is bound, nothing is called: the answer is
+    // -120, 0 for a memory figure, the empty text for the version.
     int16_t PX_MemoryInfo() const;
     int64_t PX_InternalTotalMemory() const;
     int64_t PX_InternalFreeMemory() const;
