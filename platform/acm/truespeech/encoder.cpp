@@ -13,13 +13,17 @@ struct Trial {
     FrameFields fields;
     FrameFilters filters;
     std::array<int, 2> base = {-1, -1};  // lag base of each half, -1 while open
+    int lagHint = -1;                    // a lag to search around instead of all of them
     std::array<int16_t, kFrameSamples> output{};
     double error = 0;
 };
 
 // Which lags a subframe may use: the first of each half picks the half's base.
-PitchCandidates CandidatesFor(int q, const std::array<int, 2>& base) {
+PitchCandidates CandidatesFor(int q, const std::array<int, 2>& base, int hint) {
     const int b = base[q / 2];
+    if (q % 2 == 0 && hint >= 0) {
+        return {std::max(hint - 2, kMinLag), std::min(hint + 2, kMaxLag), -1};
+    }
     if (q % 2 == 0 || b < 0) {
         return {};
     }
@@ -45,7 +49,8 @@ void EncodeSubframe(Trial& t, int q, std::span<const int16_t, kSubframeSamples> 
     const Signal h = ImpulseResponse(filter, k1);
 
     int& base = t.base[q / 2];
-    const PitchChoice pitch = SearchPitch(t.state.history, h, target, CandidatesFor(q, t.base));
+    const PitchChoice pitch =
+        SearchPitch(t.state.history, h, target, CandidatesFor(q, t.base, q == 0 ? t.lagHint : -1));
     int code = kNoPitch;
     if (pitch.gainPair >= 0) {
         if (base < 0) {
@@ -95,9 +100,12 @@ std::array<uint8_t, kFrameBytes> Encoder::EncodeFrame(
     // The flag changes only the first half's filters; the half that fits better wins.
     Trial held = StartTrial(state_, reflection, false);
     Trial blended = StartTrial(state_, reflection, true);
-    for (int q = 0; q < 2; ++q) {
-        EncodeSubframe(held, q, sub(q));
-        EncodeSubframe(blended, q, sub(q));
+    // Both filters hear the same pitch, so the second trial searches near the first's lag.
+    EncodeSubframe(held, 0, sub(0));
+    blended.lagHint = held.base[0] >= 0 ? held.base[0] + kMinLag : -1;
+    EncodeSubframe(blended, 0, sub(0));
+    for (Trial* t : {&held, &blended}) {
+        EncodeSubframe(*t, 1, sub(1));
     }
     Trial& best = blended.error < held.error ? blended : held;
     for (int q = 2; q < kSubframes; ++q) {

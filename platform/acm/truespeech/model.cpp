@@ -15,12 +15,6 @@ int32_t Wrap(uint32_t v) {
     return static_cast<int32_t>(v);
 }
 
-template <typename T>
-void Push(std::array<int16_t, kOrder>& line, T value) {
-    std::memmove(line.data() + 1, line.data(), (kOrder - 1) * sizeof(int16_t));
-    line[0] = static_cast<int16_t>(value);
-}
-
 }  // namespace
 
 Lpc StepUp(const std::array<int16_t, kOrder>& k) {
@@ -125,15 +119,31 @@ SubframeSamples RunSubframe(DecoderState& s, const Lpc& q, int16_t k1, const Sub
         e[i] = static_cast<int16_t>(pulses[i] + p);
     }
 
-    SubframeSamples y1;
-    for (int i = 0; i < kSubframeSamples; ++i) {
+    // Each filter runs on a delay line: its 8 stored values oldest first, then the new ones.
+    constexpr int N = kSubframeSamples;
+    auto load = [](const std::array<int16_t, kOrder>& state) {
+        std::array<int16_t, kOrder + N> line;
+        for (int m = 0; m < kOrder; ++m) {
+            line[kOrder - 1 - m] = state[m];
+        }
+        return line;
+    };
+    auto store = [](const std::array<int16_t, kOrder + N>& line,
+                    std::array<int16_t, kOrder>& state) {
+        for (int m = 0; m < kOrder; ++m) {
+            state[m] = line[kOrder + N - 1 - m];
+        }
+    };
+
+    std::array<int16_t, kOrder + N> y1 = load(s.synthesis);
+    for (int i = 0; i < N; ++i) {
         uint32_t sum = 0;
         for (int m = 0; m < kOrder; ++m) {
-            sum += static_cast<uint32_t>(s.synthesis[m] * q[m]);
+            sum += static_cast<uint32_t>(y1[kOrder + i - 1 - m] * q[m]);
         }
-        y1[i] = Clamp(e[i] + (Wrap(sum + 2048) >> 12));
-        Push(s.synthesis, y1[i]);
+        y1[kOrder + i] = Clamp(e[i] + (Wrap(sum + 2048) >> 12));
     }
+    store(y1, s.synthesis);
 
     std::array<int32_t, kOrder> zero;
     std::array<int32_t, kOrder> pole;
@@ -141,29 +151,34 @@ SubframeSamples RunSubframe(DecoderState& s, const Lpc& q, int16_t k1, const Sub
         zero[m] = (kPostZero[m] * q[m]) >> 15;
         pole[m] = (kPostPole[m] * q[m]) >> 15;
     }
+    std::array<int16_t, kOrder + N> x2 = load(s.zeros);
+    std::copy(y1.begin() + kOrder, y1.end(), x2.begin() + kOrder);
     SubframeSamples y2;
-    for (int i = 0; i < kSubframeSamples; ++i) {
+    for (int i = 0; i < N; ++i) {
         int32_t sum = 0;
         for (int m = 0; m < kOrder; ++m) {
-            sum += s.zeros[m] * zero[m];
+            sum += x2[kOrder + i - 1 - m] * zero[m];
         }
-        Push(s.zeros, y1[i]);
-        y2[i] = static_cast<int16_t>(y1[i] + ((-sum) >> 12));
+        y2[i] = static_cast<int16_t>(x2[kOrder + i] + ((-sum) >> 12));
     }
+    store(x2, s.zeros);
 
     const int32_t tilt = k1 - (k1 >> 2);
+    std::array<int16_t, kOrder + N> u = load(s.poles);
     SubframeSamples out;
-    for (int i = 0; i < kSubframeSamples; ++i) {
+    for (int i = 0; i < N; ++i) {
         uint32_t sum = static_cast<uint32_t>(y2[i] * 4096);
         for (int m = 0; m < kOrder; ++m) {
-            sum += static_cast<uint32_t>(s.poles[m] * pole[m]);
+            sum += static_cast<uint32_t>(u[kOrder + i - 1 - m] * pole[m]);
         }
-        Push(s.poles, Clamp(Wrap(sum + 2048) >> 12));
-        sum += static_cast<uint32_t>((s.poles[1] * tilt) >> 4);
+        u[kOrder + i] = Clamp(Wrap(sum + 2048) >> 12);
+        // The tilt takes the previous sample's pole output.
+        sum += static_cast<uint32_t>((u[kOrder + i - 1] * tilt) >> 4);
         int32_t v = Wrap(sum);
         v -= v >> 3;
         out[i] = Clamp((v + 2048) >> 12);
     }
+    store(u, s.poles);
     return out;
 }
 

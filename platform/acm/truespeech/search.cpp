@@ -76,6 +76,8 @@ std::array<Approximate, 4> RankPitch(const std::array<int16_t, kHistory>& e, con
     Signal part{};   // h * (the last `lag` history samples, then silence)
     Signal newer{};  // h * (history from lag L back, repeated)
     Signal older{};  // h * (history from lag L + 1 back)
+    float previousXo = 0;
+    float previousOo = 0;
     for (int lag = c.lowLag; lag <= c.highLag; ++lag) {
         const bool follows = lag > c.lowLag;
         if (lag < N) {
@@ -106,35 +108,47 @@ std::array<Approximate, 4> RankPitch(const std::array<int16_t, kHistory>& e, con
         }
         PrependImpulse(older, newer, e[kHistory - 1 - lag], h);
 
+        // Past the subframe length, lag L's newer tap is lag L - 1's older one.
+        const bool reuse = lag >= N && follows;
         std::array<float, 4> xo{}, xn{}, oo{}, on{}, nn{};
         for (int i = 0; i < N; i += 4) {
             for (int k = 0; k < 4; ++k) {
-                const float t = target[i + k];
                 const float o = older[i + k];
-                const float n = newer[i + k];
-                xo[k] += t * o;
-                xn[k] += t * n;
+                xo[k] += target[i + k] * o;
                 oo[k] += o * o;
-                on[k] += o * n;
-                nn[k] += n * n;
+                on[k] += o * newer[i + k];
+            }
+        }
+        if (!reuse) {
+            for (int i = 0; i < N; i += 4) {
+                for (int k = 0; k < 4; ++k) {
+                    const float n = newer[i + k];
+                    xn[k] += target[i + k] * n;
+                    nn[k] += n * n;
+                }
             }
         }
         auto sum = [](const std::array<float, 4>& v) { return (v[0] + v[1]) + (v[2] + v[3]); };
-        const float sxo = 2 * sum(xo), sxn = 2 * sum(xn), soo = sum(oo), son = sum(on),
-                    snn = sum(nn);
+        const float sxo = 2 * sum(xo), soo = sum(oo), son = sum(on);
+        const float sxn = reuse ? previousXo : 2 * sum(xn);
+        const float snn = reuse ? previousOo : sum(nn);
+        previousXo = sxo;
+        previousOo = soo;
         const int gains = lag == c.restrictedLag ? 2 : kPitchGains;
         std::array<float, kPitchGains> err;
         for (int g = 0; g < kPitchGains; ++g) {
             err[g] = tt - taps.a[g] * sxo - taps.b[g] * sxn + taps.aa[g] * soo + taps.ab[g] * son +
                      taps.bb[g] * snn;
         }
-        for (int g = 0; g < gains; ++g) {
-            if (err[g] < best.back().error) {
-                best.back() = {err[g], lag, g};
-                std::sort(best.begin(), best.end(), [](const Approximate& l, const Approximate& r) {
-                    return l.error < r.error;
-                });
-            }
+        // Each lag offers its best pair; the exact check then sees several lags.
+        int g = 0;
+        for (int k = 1; k < gains; ++k) {
+            g = err[k] < err[g] ? k : g;
+        }
+        if (err[g] < best.back().error) {
+            best.back() = {err[g], lag, g};
+            std::sort(best.begin(), best.end(),
+                      [](const Approximate& l, const Approximate& r) { return l.error < r.error; });
         }
     }
     return best;
@@ -284,7 +298,12 @@ PulseChoice SearchPulses(const Signal& h, const Signal& target) {
         }
     }
 
-    // One gain for all seven: quantise each, refine code by code, keep the best gain.
+    // One gain for all seven: quantise each, refine code by code, keep the best gain. Only gains
+    // from a sixth of the mean amplitude to one and a half times it can be near the optimum.
+    float meanAmp = 0;
+    for (float a : amp) {
+        meanAmp += std::fabs(a) / kPulses;
+    }
     std::array<int, kPulses> order{};
     for (int n = 0; n < kPulses; ++n) {
         order[n] = n;
@@ -292,8 +311,16 @@ PulseChoice SearchPulses(const Signal& h, const Signal& target) {
     std::sort(order.begin(), order.end(), [&](int a, int b) { return pos[a] < pos[b]; });
     float bestCost = std::numeric_limits<float>::max();
     std::array<int, kPulses> bestCodes{};
-    int bestGain = 0;
-    for (int g = 0; g < kPulseGains; ++g) {
+    int lowGain = 0;
+    while (lowGain < kPulseGains - 1 && kPulseGain[lowGain + 1] <= meanAmp / 6) {
+        ++lowGain;
+    }
+    int highGain = lowGain;
+    while (highGain < kPulseGains - 1 && kPulseGain[highGain + 1] <= meanAmp * 1.5f) {
+        ++highGain;
+    }
+    int bestGain = lowGain;
+    for (int g = lowGain; g <= highGain; ++g) {
         const float gain = kPulseGain[g];
         std::array<int, kPulses> codes{};
         std::array<float, kPulses> v{};
