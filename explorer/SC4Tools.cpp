@@ -58,8 +58,13 @@ UniqueFd CreateBeside(const fs::path& destination, fs::path& temp) {
     if (folder.empty())
         folder = ".";
     for (int n = 0; n < 100; ++n) {
-        temp = folder / ("." + destination.filename().string() + "." + std::to_string(::getpid()) +
-                         "." + std::to_string(n) + ".tmp");
+        std::string name = ".";
+        name.append(destination.filename().string()).append(".");
+        name.append(std::to_string(::getpid()))
+            .append(".")
+            .append(std::to_string(n))
+            .append(".tmp");
+        temp = folder / name;
         UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (fd || errno != EEXIST)
             return fd;

@@ -74,13 +74,12 @@ std::string GetListViewCellText(HWND listView, int row, int column) {
 std::string GroupThousands(const std::string& digits) {
     if (digits.size() < 4)
         return digits;
-    std::string rest = digits;
-    std::string result;
-    while (rest.size() > 3) {
-        result = "," + rest.substr(rest.size() - 3) + result;
-        rest.resize(rest.size() - 3);
-    }
-    return rest + result;
+    // The groups of three are counted from the end: what is left in front is one to three.
+    size_t head = digits.size() % 3 == 0 ? 3 : digits.size() % 3;
+    std::string result = digits.substr(0, head);
+    for (size_t i = head; i < digits.size(); i += 3)
+        result.append(",").append(digits, i, 3);
+    return result;
 }
 
 std::string FormatSizeKB(int64_t bytes) {

@@ -66,7 +66,7 @@ TEST_F(Resources, LongStringsGiveAtMost1023Bytes) {
     ASSERT_TRUE(pack) << LastResourceError();
     EXPECT_EQ(pack.String(1), ascii.substr(0, 1023));
     EXPECT_EQ(pack.String(2), hangul.substr(0, 1023));
-    EXPECT_EQ(pack.String(3), "a" + hangul.substr(0, 1020));
+    EXPECT_EQ(pack.String(3), std::string("a").append(hangul, 0, 1020));
     fs::remove_all(dir);
 }
 
