@@ -2,6 +2,9 @@
 
 #include "platform/win/tests/temp_env.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -104,6 +107,27 @@ TEST_F(Registry, WritesReplaceTheStoreAtOnceAndLeaveNoTemporaryFile) {
     EXPECT_EQ(registry::Read(kUser, kKey, kSection, "PORT"), std::nullopt);
     EXPECT_EQ(registry::Read(kUser, kKey, kSection, "SC4ToWAV"), "1");
     EXPECT_TRUE(Leftovers().empty());
+    EXPECT_TRUE(AsideContents().empty());
+}
+
+// The explorer and the telephone book write the same root: neither may lose the other's values.
+TEST_F(Registry, WritesOfTwoProcessesAtOnceAreAllKept) {
+    constexpr int kEach = 40;
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    const char* who = child == 0 ? "child" : "parent";
+    bool ok = true;
+    for (int i = 0; i < kEach; ++i)
+        ok = registry::Write(kUser, kKey, who, std::to_string(i), who) && ok;
+    if (child == 0)
+        ::_exit(ok ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(ok);
+    for (const char* section : {"child", "parent"})
+        for (int i = 0; i < kEach; ++i)
+            EXPECT_EQ(registry::Read(kUser, kKey, section, std::to_string(i)), section) << i;
     EXPECT_TRUE(AsideContents().empty());
 }
 
