@@ -67,6 +67,19 @@ void ListViewControl::Clear() {
         observer_->RowsCleared();
 }
 
+void ListViewControl::SortByRowComparison(const std::function<int(int, int)>& compare) {
+    std::vector<int> order(rows_.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(a, b) < 0; });
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    for (int i : order)
+        sorted.push_back(std::move(rows_[i]));
+    rows_ = std::move(sorted);
+    NotifyReset();
+}
+
 void ListViewControl::NotifyReset() {
     if (!observer_)
         return;

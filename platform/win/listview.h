@@ -4,6 +4,7 @@
 #include "platform/win/window.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ public:
     // Reorders the rows by a strict weak ordering; observers see a clear and new rows.
     template <typename Less>
     void Sort(Less less);
+    // Reorders the rows by a comparison of two row indexes (negative, zero or positive), the way
+    // a list's custom sort calls back: the rows stay where they are while it compares, so the
+    // comparison may read the cells through the window; equal rows keep their order.
+    void SortByRowComparison(const std::function<int(int, int)>& compare);
 
     void SetObserver(ListViewObserver* observer) { observer_ = observer; }
 

@@ -209,3 +209,15 @@ TEST(SystemLanguage, GivesThePrimaryAndSubLanguage) {
         EXPECT_EQ(SystemSubLang(), c[2]) << id;
     }
 }
+
+TEST_F(FileList, SortsTheListByPlayOrderPosition) {
+    Add({"c.mp3", "1", "MPEG Audio File", "8", "10"});
+    Add({"book.tel", "1", "Telephone Book", "9", "-1"});
+    Add({"a.mp3", "1", "MPEG Audio File", "6", "9"});
+    Add({"b.mp3", "1", "MPEG Audio File", "7", "0"});
+    list_.SortByRowComparison([&](int a, int b) { return CompareListItems(Item(a), Item(b), 4); });
+    std::vector<std::string> names;
+    for (int r = 0; r < list_.RowCount(); ++r)
+        names.push_back(GetListViewCellText(list_.handle(), r, 0));
+    EXPECT_EQ(names, (std::vector<std::string>{"book.tel", "b.mp3", "a.mp3", "c.mp3"}));
+}

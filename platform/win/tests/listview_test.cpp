@@ -171,3 +171,24 @@ TEST(ListView, SortKeepsEqualRowsInOrderAndResetsTheObserver) {
     EXPECT_EQ(list.Cell(2, 0), "z");
     EXPECT_EQ(seen.events, (std::vector<std::string>{"clear", "insert 0", "insert 1", "insert 2"}));
 }
+
+TEST(ListView, SortByRowComparisonReadsUnmovedRowsAndKeepsEqualOnesInOrder) {
+    ListViewControl list;
+    HWND h = list.handle();
+    AppendRow(h, "x", {"2"});
+    AppendRow(h, "y", {"1"});
+    AppendRow(h, "z", {"2"});
+    AppendRow(h, "w", {"0"});
+    Recorder seen;
+    list.SetObserver(&seen);
+    list.SortByRowComparison([&](int a, int b) {
+        // Through the window, by the row indexes as they were when the sort began.
+        return ReadCell(h, a, 1).compare(ReadCell(h, b, 1));
+    });
+    std::string order;
+    for (int r = 0; r < list.RowCount(); ++r)
+        order += list.Cell(r, 0);
+    EXPECT_EQ(order, "wyxz");
+    EXPECT_EQ(seen.events.front(), "clear");
+    EXPECT_EQ(seen.events.size(), 5u);
+}
