@@ -1,0 +1,22 @@
+// The library's export and its one application object.
+#include "converter/convert_file.h"
+#include "converter/wave.h"
+#include "converter/wave_windows.h"
+
+namespace {
+
+// Made at load: the wave classes become known by name and the idle device windows exist.
+struct Application {
+    Application() { RegisterWaveClasses(); }
+    CWaveInWnd recorder;
+    CWaveOutWnd player;
+};
+
+Application theApp;
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int32_t PELK_sonoform(
+    const char* source, const char* destination, ConvertProgressCallback callback, uint32_t user) {
+    return ConvertVoiceFile(source, destination, callback, user);
+}
