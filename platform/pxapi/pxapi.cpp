@@ -1,52 +1,69 @@
 #include "platform/pxapi/pxapi.h"
 
+#include "playersim/driver.h"
+
 namespace {
-uint32_t lastError = 0;
+
+playersim::Driver& TheDriver() {
+    static playersim::Driver driver(playersim::Dialect::kUsb);
+    return driver;
 }
 
-PxHandle PX_CreateFile(const char*, uint32_t, uint32_t, void*, uint32_t, uint32_t, void*) {
-    lastError = kPxErrorNoPlayer;
-    return kPxInvalidHandle;
+}  // namespace
+
+PxHandle PX_CreateFile(const char* name, uint32_t access, uint32_t share, void* security,
+                       uint32_t creation, uint32_t flags, void* templateFile) {
+    return TheDriver().CreateFile("PX_CreateFile", name, access, share, security, creation, flags,
+                                  templateFile);
 }
-int32_t PX_SetTimeOut(uint32_t) {
-    return 1;
+int32_t PX_SetTimeOut(uint32_t ms) {
+    return TheDriver().SetTimeOut(ms);
 }
-int32_t PX_WriteFile(PxHandle, const void*, uint32_t, uint32_t* done, void*) {
-    *done = 0;
-    lastError = kPxErrorInvalidHandle;
-    return 0;
+int32_t PX_WriteFile(PxHandle handle, const void* buffer, uint32_t length, uint32_t* done,
+                     void* overlapped) {
+    return TheDriver().WriteFile(handle, buffer, length, done, overlapped);
 }
-int32_t PX_ReadFile(PxHandle, void*, uint32_t, uint32_t* done, void*, uint32_t) {
-    *done = 0;
-    lastError = kPxErrorInvalidHandle;
-    return 0;
+int32_t PX_ReadFile(PxHandle handle, void* buffer, uint32_t length, uint32_t* done,
+                    void* overlapped, uint32_t more) {
+    return TheDriver().ReadFile(handle, buffer, length, done, overlapped, more);
 }
-int32_t PX_ReadDataBytes(PxHandle, uint32_t, void*) {
-    lastError = kPxErrorInvalidHandle;
-    return 0;
+int32_t PX_ReadDataBytes(PxHandle handle, uint32_t count, void* buffer) {
+    return TheDriver().ReadDataBytes(handle, count, buffer);
 }
-int32_t PX_CloseHandle(PxHandle) {
-    return 0;
+int32_t PX_CloseHandle(PxHandle handle) {
+    return TheDriver().CloseHandle(handle);
 }
 uint32_t PX_GetLastError(void) {
-    return lastError;
+    return TheDriver().GetLastError();
 }
-void PXAPI_TestReset(void) {}
-void PXAPI_TestRecordCalls(int32_t) {}
+
+void PXAPI_TestReset(void) {
+    TheDriver().TestReset();
+}
+void PXAPI_TestRecordCalls(int32_t on) {
+    TheDriver().TestRecordCalls(on != 0);
+}
 uint32_t PXAPI_TestCallCount(void) {
-    return 0;
+    return TheDriver().TestCallCount();
 }
-int32_t PXAPI_TestGetCall(uint32_t, PxCallRecord*) {
-    return 0;
+int32_t PXAPI_TestGetCall(uint32_t index, PxCallRecord* record) {
+    return TheDriver().TestGetCall(index, record) ? 1 : 0;
 }
-void PXAPI_TestClearCalls(void) {}
-void PXAPI_TestFailCall(const PxFailure*) {}
-uint32_t PXAPI_TestControl(const char*, char*, uint32_t) {
-    return kPxErrorNoPlayer;
+void PXAPI_TestClearCalls(void) {
+    TheDriver().TestClearCalls();
 }
-uint32_t PXAPI_TestPutFile(uint8_t, uint8_t, const char*, const void*, uint32_t) {
-    return 0;
+void PXAPI_TestFailCall(const PxFailure* failure) {
+    if (failure != nullptr) {
+        TheDriver().TestFailCall(*failure);
+    }
 }
-int32_t PXAPI_TestGetFile(uint8_t, void*, uint32_t, uint32_t*) {
-    return 0;
+uint32_t PXAPI_TestControl(const char* line, char* reply, uint32_t replySize) {
+    return TheDriver().TestControl(line, reply, replySize);
+}
+uint32_t PXAPI_TestPutFile(uint8_t memory, uint8_t fileType, const char* name, const void* data,
+                           uint32_t size) {
+    return TheDriver().TestPutFile(memory, fileType, name, data, size);
+}
+int32_t PXAPI_TestGetFile(uint8_t index, void* buffer, uint32_t capacity, uint32_t* size) {
+    return TheDriver().TestGetFile(index, buffer, capacity, size) ? 1 : 0;
 }

@@ -1,0 +1,124 @@
+#include "playersim/endpoint.h"
+
+#include "platform/pxdll/px_common.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string_view>
+
+namespace playersim {
+namespace {
+
+class DeviceEndpoint : public Endpoint {
+public:
+    DeviceEndpoint(std::unique_ptr<Device> device, std::string lockFolder)
+        : device_(std::move(device)), lockFolder_(std::move(lockFolder)) {
+        if (!device_->player.StoreProblem().empty()) {
+            std::cerr << "kivo: " << device_->player.StoreProblem() << '\n';
+        }
+    }
+    uint32_t Open(Dialect dialect) override {
+        channel_ = std::make_unique<Channel>(*device_, dialect);
+        return 0;
+    }
+    IoResult Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) override {
+        return channel_->Write(bytes, timeoutMs);
+    }
+    IoResult Read(std::span<uint8_t> bytes, uint32_t timeoutMs) override {
+        return channel_->Read(bytes, timeoutMs);
+    }
+    void Close() override { channel_.reset(); }
+    ControlReply Control(const std::string& line) override {
+        device_->player.Refresh();
+        return playersim::Control(*device_, line);
+    }
+    uint8_t PutFile(uint8_t memory, uint8_t type, std::span<const uint8_t> name,
+                    std::span<const uint8_t> content) override {
+        device_->player.Refresh();
+        return PutDeviceFile(*device_, memory, type, name, content);
+    }
+    std::optional<std::vector<uint8_t>> GetFile(uint8_t index) override {
+        device_->player.Refresh();
+        if (device_->player.Find(index) == nullptr) {
+            return std::nullopt;
+        }
+        return device_->player.Content(index);
+    }
+    std::string LockFolder() const override { return lockFolder_; }
+
+private:
+    std::unique_ptr<Device> device_;
+    std::unique_ptr<Channel> channel_;
+    std::string lockFolder_;
+};
+
+class NoPlayer : public Endpoint {
+public:
+    uint32_t Open(Dialect) override { return kPxErrorNoPlayer; }
+    IoResult Write(std::span<const uint8_t>, uint32_t) override {
+        return {false, 0, kPxErrorNoPlayer, 0};
+    }
+    IoResult Read(std::span<uint8_t>, uint32_t) override { return {false, 0, kPxErrorNoPlayer, 0}; }
+    void Close() override {}
+    ControlReply Control(const std::string&) override { return {false, "no player"}; }
+    uint8_t PutFile(uint8_t, uint8_t, std::span<const uint8_t>, std::span<const uint8_t>) override {
+        return 0;
+    }
+    std::optional<std::vector<uint8_t>> GetFile(uint8_t) override { return std::nullopt; }
+};
+
+std::filesystem::path DefaultStore() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data != nullptr && *data != '\0') {
+        return std::filesystem::path(data) / "kivo" / "player";
+    }
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home != nullptr ? home : ".") / ".local" / "share" / "kivo" /
+           "player";
+}
+
+std::unique_ptr<Endpoint> StoreEndpoint(const std::filesystem::path& folder) {
+    auto device = std::make_unique<Device>(MakeFolderStore(folder));
+    return MakeDeviceEndpoint(std::move(device), folder.string());
+}
+
+}  // namespace
+
+uint8_t PutDeviceFile(Device& device, uint8_t memory, uint8_t type, std::span<const uint8_t> name,
+                      std::span<const uint8_t> content) {
+    if (memory > 1 || name.size() > kNameBytes) {
+        return 0;
+    }
+    return device.player.AddFile(static_cast<Memory>(memory), type, name, content);
+}
+
+std::unique_ptr<Endpoint> MakeDeviceEndpoint(std::unique_ptr<Device> device,
+                                             std::string lockFolder) {
+    return std::make_unique<DeviceEndpoint>(std::move(device), std::move(lockFolder));
+}
+
+std::unique_ptr<Endpoint> MakeEndpoint(const char* setting) {
+    const std::string_view value = setting == nullptr ? "sim" : setting;
+    if (value.empty() || value == "sim") {
+        return StoreEndpoint(DefaultStore());
+    }
+    if (value.starts_with("sim:") && value.size() > 4) {
+        return StoreEndpoint(std::filesystem::path(value.substr(4)));
+    }
+    if (value == "mem") {
+        auto device = std::make_unique<Device>(MakeMemoryStore());
+        device->bytesPerSecond = 0;
+        return MakeDeviceEndpoint(std::move(device), {});
+    }
+    if (value.starts_with("unix:") && value.size() > 5) {
+        return MakeSocketEndpoint(std::string(value.substr(5)));
+    }
+    if (value != "none") {
+        std::cerr << "kivo: KIVO_PLAYER=" << value
+                  << " is not sim, sim:DIR, mem, unix:PATH or none; no player is connected\n";
+    }
+    return std::make_unique<NoPlayer>();
+}
+
+}  // namespace playersim

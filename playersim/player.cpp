@@ -1,0 +1,233 @@
+#include "playersim/player.h"
+
+#include "playersim/card_table.h"
+
+namespace playersim {
+namespace {
+
+constexpr uint8_t kFirstFlashIndex = 6;
+constexpr uint8_t kLastFlashIndex = 130;
+constexpr uint8_t kFirstCardIndex = 131;
+constexpr uint8_t kLastCardIndex = 254;
+
+}  // namespace
+
+Player::Player(std::unique_ptr<Store> store) : store_(std::move(store)) {
+    if (std::optional<PlayerState> saved = store_->Load()) {
+        state_ = std::move(*saved);
+    }
+}
+
+void Player::Refresh() {
+    if (!store_->Changed()) {
+        return;
+    }
+    if (std::optional<PlayerState> saved = store_->Load()) {
+        state_ = std::move(*saved);
+    }
+}
+
+uint32_t Player::TotalUnits(Memory memory) const {
+    if (memory == Memory::kFlash) {
+        return state_.flashUnits;
+    }
+    if (!state_.cardPresent || !state_.cardFormatted) {
+        return 0;
+    }
+    return static_cast<uint32_t>(CardCapacityBytes(state_.maker, state_.device) / kUnitBytes);
+}
+
+uint32_t Player::FreeUnits(Memory memory) const {
+    uint64_t used = 0;
+    for (const auto& [index, file] : state_.files) {
+        if (file.memory == memory) {
+            used += UnitsOf(file.size);
+        }
+    }
+    const uint32_t total = TotalUnits(memory);
+    return used >= total ? 0 : static_cast<uint32_t>(total - used);
+}
+
+bool Player::Fits(Memory memory, uint32_t size, uint8_t replacing) const {
+    uint64_t free = FreeUnits(memory);
+    if (const FileInfo* old = Find(replacing); old != nullptr && old->memory == memory) {
+        free += UnitsOf(old->size);
+    }
+    return UnitsOf(size) <= free;
+}
+
+uint8_t Player::AddFile(Memory memory, uint8_t type, std::span<const uint8_t> name,
+                        std::span<const uint8_t> content) {
+    if (memory != Memory::kFlash && memory != Memory::kCard) {
+        return 0;
+    }
+    if (!Fits(memory, static_cast<uint32_t>(content.size()), 0)) {
+        return 0;
+    }
+    const bool flash = memory == Memory::kFlash;
+    const unsigned first = flash ? kFirstFlashIndex : kFirstCardIndex;
+    const unsigned last = flash ? kLastFlashIndex : kLastCardIndex;
+    for (unsigned i = first; i <= last; ++i) {
+        const auto index = static_cast<uint8_t>(i);
+        if (state_.files.contains(index)) {
+            continue;
+        }
+        if (!store_->WriteContent(index, {content.begin(), content.end()})) {
+            return 0;
+        }
+        const uint8_t rate = type == 1 ? Mp3BitRateCode(content) : 0;
+        state_.files[index] = FileInfo{
+            memory, type, {name.begin(), name.end()}, static_cast<uint32_t>(content.size()), rate};
+        if (!store_->Save(state_)) {
+            state_.files.erase(index);
+            store_->RemoveContent(index);
+            return 0;
+        }
+        return index;
+    }
+    return 0;
+}
+
+bool Player::PutSystemFile(uint8_t index, uint8_t type, std::span<const uint8_t> name,
+                           std::span<const uint8_t> content) {
+    if (!Fits(Memory::kFlash, static_cast<uint32_t>(content.size()), index)) {
+        return false;
+    }
+    const std::optional<FileInfo> old =
+        state_.files.contains(index) ? std::optional(state_.files[index]) : std::nullopt;
+    if (!store_->WriteContent(index, {content.begin(), content.end()})) {
+        return false;
+    }
+    state_.files[index] = FileInfo{
+        Memory::kFlash, type, {name.begin(), name.end()}, static_cast<uint32_t>(content.size()), 0};
+    if (!store_->Save(state_)) {
+        if (old) {
+            state_.files[index] = *old;
+        } else {
+            state_.files.erase(index);
+        }
+        return false;
+    }
+    return true;
+}
+
+const FileInfo* Player::Find(uint8_t index) const {
+    const auto it = state_.files.find(index);
+    return it == state_.files.end() ? nullptr : &it->second;
+}
+
+std::vector<uint8_t> Player::Content(uint8_t index) const {
+    const FileInfo* file = Find(index);
+    if (file == nullptr) {
+        return {};
+    }
+    std::vector<uint8_t> content = store_->ReadContent(index);
+    content.resize(file->size);
+    return content;
+}
+
+void Player::Remove(uint8_t index) {
+    if (state_.files.erase(index) == 0) {
+        return;
+    }
+    Save();
+    store_->RemoveContent(index);
+}
+
+void Player::Clear(Memory memory) {
+    std::vector<uint8_t> gone;
+    std::erase_if(state_.files, [&](const auto& entry) {
+        if (entry.second.memory != memory) {
+            return false;
+        }
+        gone.push_back(entry.first);
+        return true;
+    });
+    Save();
+    for (uint8_t index : gone) {
+        store_->RemoveContent(index);
+    }
+}
+
+void Player::Reset() {
+    std::vector<uint8_t> gone;
+    for (const auto& [index, file] : state_.files) {
+        gone.push_back(index);
+    }
+    state_ = PlayerState{};
+    Save();
+    for (uint8_t index : gone) {
+        store_->RemoveContent(index);
+    }
+}
+
+void Player::SetVersion(std::array<uint8_t, 4> version) {
+    state_.version = version;
+    Save();
+}
+
+void Player::SetFlashUnits(uint32_t units) {
+    state_.flashUnits = units;
+    Save();
+}
+
+void Player::SetCard(bool present, uint8_t maker, uint8_t device) {
+    std::vector<uint8_t> gone;
+    for (const auto& [index, file] : state_.files) {
+        if (file.memory == Memory::kCard) {
+            gone.push_back(index);
+        }
+    }
+    for (uint8_t index : gone) {
+        state_.files.erase(index);
+    }
+    state_.cardPresent = present;
+    state_.maker = present ? maker : 0;
+    state_.device = present ? device : 0;
+    state_.cardFormatted = present && CardLayoutOf(maker, device).has_value();
+    Save();
+    for (uint8_t index : gone) {
+        store_->RemoveContent(index);
+    }
+}
+
+void Player::EraseCard() {
+    Clear(Memory::kCard);
+    state_.cardFormatted = false;
+    Save();
+}
+
+void Player::FormatCard() {
+    Clear(Memory::kCard);
+    state_.cardFormatted = true;
+    Save();
+}
+
+void Player::SetCodePage(uint8_t command) {
+    state_.codePage = command;
+    Save();
+}
+
+void Player::Save() {
+    store_->Save(state_);
+}
+
+uint8_t Mp3BitRateCode(std::span<const uint8_t> content) {
+    size_t start = 0;
+    // An ID3v2 tag in front: 10 header bytes, then a size of four 7-bit bytes.
+    if (content.size() >= 10 && content[0] == 'I' && content[1] == 'D' && content[2] == '3') {
+        start = 10 + ((size_t{content[6]} & 0x7F) << 21 | (size_t{content[7]} & 0x7F) << 14 |
+                      (size_t{content[8]} & 0x7F) << 7 | (size_t{content[9]} & 0x7F));
+    }
+    const size_t end = std::min(content.size(), start + 65536);
+    for (size_t i = start; i + 2 < end; ++i) {
+        // Frame sync, MPEG-1, Layer III, and a bit-rate index that is not "bad".
+        if (content[i] == 0xFF && (content[i + 1] & 0xFE) == 0xFA &&
+            (content[i + 2] >> 4) != 0x0F) {
+            return static_cast<uint8_t>(content[i + 2] >> 4);
+        }
+    }
+    return 0;
+}
+
+}  // namespace playersim

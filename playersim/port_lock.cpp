@@ -1,0 +1,42 @@
+#include "playersim/port_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace playersim {
+
+PortLock::PortLock(const std::string& folder) {
+    if (folder.empty()) {
+        return;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    fd_ = ::open((std::filesystem::path(folder) / "port.lock").c_str(),
+                 O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+}
+
+PortLock::~PortLock() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+bool PortLock::Take() {
+    if (fd_ < 0 || held_) {
+        return true;
+    }
+    held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    return held_;
+}
+
+void PortLock::Give() {
+    if (fd_ >= 0 && held_) {
+        ::flock(fd_, LOCK_UN);
+    }
+    held_ = false;
+}
+
+}  // namespace playersim

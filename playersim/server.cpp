@@ -1,0 +1,187 @@
+#include "playersim/server.h"
+
+#include "playersim/channel.h"
+#include "playersim/control.h"
+#include "playersim/endpoint.h"
+#include "playersim/rpc.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+namespace playersim {
+namespace {
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    ~Fd() { Reset(); }
+    int Get() const { return fd_; }
+    void Reset() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+// Answers one request; none when the client is to be dropped.
+std::optional<rpc::Response> Answer(Device& device, std::unique_ptr<Channel>& channel,
+                                    rpc::Request request) {
+    rpc::Response r;
+    const auto io = [&r](const IoResult& result) {
+        r.ok = result.ok ? 1 : 0;
+        r.error = result.error;
+        r.done = result.done;
+        r.waited = result.waitedMs;
+    };
+    switch (request.op) {
+        case rpc::Op::kOpen:
+            if (request.a > 1) {
+                return std::nullopt;
+            }
+            channel = std::make_unique<Channel>(device, static_cast<Dialect>(request.a));
+            r.ok = 1;
+            return r;
+        case rpc::Op::kWrite:
+            if (!channel) {
+                return std::nullopt;
+            }
+            io(channel->Write(request.payload, request.a));
+            return r;
+        case rpc::Op::kRead: {
+            if (!channel || request.b > 64u * 1024 * 1024) {
+                return std::nullopt;
+            }
+            r.payload.resize(request.b);
+            io(channel->Read(r.payload, request.a));
+            r.payload.resize(r.done);
+            return r;
+        }
+        case rpc::Op::kClose:
+            channel.reset();
+            r.ok = 1;
+            return r;
+        case rpc::Op::kControl: {
+            device.player.Refresh();
+            const ControlReply reply =
+                Control(device, std::string(request.payload.begin(), request.payload.end()));
+            r.ok = reply.ok ? 1 : 0;
+            r.payload.assign(reply.text.begin(), reply.text.end());
+            return r;
+        }
+        case rpc::Op::kPut: {
+            const auto end = std::ranges::find(request.payload, 0);
+            if (end == request.payload.end() || request.a > 255 || request.b > 255) {
+                return std::nullopt;
+            }
+            const std::span<const uint8_t> all(request.payload);
+            const auto nameLength = static_cast<size_t>(end - request.payload.begin());
+            r.done = PutDeviceFile(device, static_cast<uint8_t>(request.a),
+                                   static_cast<uint8_t>(request.b), all.first(nameLength),
+                                   all.subspan(nameLength + 1));
+            r.ok = r.done != 0 ? 1 : 0;
+            return r;
+        }
+        case rpc::Op::kGet:
+            if (request.b > 255 || device.player.Find(static_cast<uint8_t>(request.b)) == nullptr) {
+                return r;
+            }
+            r.payload = device.player.Content(static_cast<uint8_t>(request.b));
+            r.ok = 1;
+            return r;
+    }
+    return std::nullopt;
+}
+
+Fd Listen(const std::string& path, std::string& error) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof address.sun_path) {
+        error = "the socket path is empty or too long: " + path;
+        return Fd();
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) {
+        if (!S_ISSOCK(info.st_mode)) {
+            error = path + " exists and is not a socket";
+            return Fd();
+        }
+        ::unlink(path.c_str());
+    }
+    Fd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (listener.Get() < 0 ||
+        ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener.Get(), 8) != 0) {
+        error = "cannot listen on " + path + ": " + std::strerror(errno);
+        return Fd();
+    }
+    return listener;
+}
+
+}  // namespace
+
+bool Serve(Device& device, const std::string& path, const std::atomic<bool>& stop,
+           std::string& error, void (*onListening)(const std::string& path)) {
+    Fd listener = Listen(path, error);
+    if (listener.Get() < 0) {
+        return false;
+    }
+    if (onListening != nullptr) {
+        onListening(path);
+    }
+    Fd client;
+    std::unique_ptr<Channel> channel;
+    while (!stop) {
+        pollfd fds[2] = {{listener.Get(), POLLIN, 0}, {client.Get(), POLLIN, 0}};
+        const int ready = ::poll(fds, client.Get() >= 0 ? 2 : 1, 250);
+        if (ready <= 0) {
+            continue;
+        }
+        if ((fds[0].revents & POLLIN) != 0) {
+            Fd incoming(::accept4(listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+            if (incoming.Get() >= 0) {
+                const uint8_t greeting = client.Get() >= 0 ? rpc::kBusy : rpc::kServed;
+                rpc::SendAll(incoming.Get(), &greeting, 1);
+                if (greeting == rpc::kServed) {
+                    client = std::move(incoming);
+                }
+            }
+        }
+        if (client.Get() >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            std::optional<rpc::Request> request = rpc::ReceiveRequest(client.Get());
+            std::optional<rpc::Response> response;
+            if (request) {
+                response = Answer(device, channel, std::move(*request));
+            }
+            if (!response || !rpc::Send(client.Get(), *response)) {
+                client.Reset();
+                channel.reset();
+            }
+        }
+    }
+    ::unlink(path.c_str());
+    return true;
+}
+
+}  // namespace playersim

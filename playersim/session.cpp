@@ -1,0 +1,339 @@
+#include "playersim/session.h"
+
+#include "playersim/card_image.h"
+#include "playersim/card_table.h"
+
+#include <algorithm>
+#include "playersim/format.h"
+
+namespace playersim {
+namespace {
+
+void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    }
+}
+
+// The fixed index of the system file that each write command replaces.
+uint8_t SystemFileIndex(uint8_t command) {
+    switch (command) {
+        case kWriteConfig:
+            return 2;
+        case kWriteEncoder:
+            return 3;
+        case kWriteDecoder:
+            return 4;
+        default:
+            return 1;
+    }
+}
+
+}  // namespace
+
+uint32_t Le(std::span<const uint8_t> bytes) {
+    uint32_t value = 0;
+    for (size_t i = bytes.size(); i-- > 0;) {
+        value = value << 8 | bytes[i];
+    }
+    return value;
+}
+
+Session::Session(Device& device, Dialect dialect) : device_(device), dialect_(dialect) {
+    main_ = Run();
+    main_.Start();
+}
+
+void Session::Input::await_suspend(std::coroutine_handle<> h) noexcept {
+    session.waiting_ = h;
+    session.needed_ = length;
+    session.fieldName_ = field;
+    session.field_.clear();
+}
+
+size_t Session::Feed(std::span<const uint8_t> bytes) {
+    size_t used = 0;
+    while (used < bytes.size() && waiting_) {
+        const bool cut = device_.faults.shortWrite.contains(fieldName_);
+        const uint32_t limit = cut ? needed_ - 1 : needed_;
+        if (field_.size() >= limit) {
+            Note(Format("> {} cut short at {} of {}", fieldName_, field_.size(), needed_));
+            return used;
+        }
+        const size_t take = std::min(limit - field_.size(), bytes.size() - used);
+        field_.insert(field_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(used),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(used + take));
+        used += take;
+        if (field_.size() == needed_) {
+            Note(needed_ <= 4 ? Format("> {} {} = {}", fieldName_, needed_, Le(field_))
+                              : Format("> {} {}", fieldName_, needed_));
+            std::exchange(waiting_, {}).resume();
+        }
+    }
+    return used;
+}
+
+void Session::Send(std::vector<uint8_t> bytes, const char* field) {
+    if (device_.faults.noAnswer) {
+        Note(Format("< {} {} not sent", field, bytes.size()));
+        return;
+    }
+    Note(Format("< {} {}", field, bytes.size()));
+    uint64_t ready = nowMs_;
+    if (const auto stall = device_.faults.stall.find(field); stall != device_.faults.stall.end()) {
+        ready += stall->second;
+    }
+    if (dialect_ == Dialect::kUsb && std::string_view(field) == "status") {
+        ready += device_.usbStatusDelayMs;
+    }
+    if (device_.faults.shortRead.contains(field) && !bytes.empty()) {
+        std::vector<uint8_t> last(1, bytes.back());
+        bytes.pop_back();
+        output_.push_back(OutChunk{std::move(bytes), 0, true, ready});
+        output_.push_back(OutChunk{std::move(last), 0, false, ready});
+        return;
+    }
+    output_.push_back(OutChunk{std::move(bytes), 0, false, ready});
+}
+
+Task Session::Run() {
+    Player& player = device_.player;
+    for (;;) {
+        const uint8_t command = (co_await In(1, "command"))[0];
+        Note(Format("command {}", command));
+        switch (command) {
+            case kUpload:
+            case kWriteConfig:
+            case kWriteEncoder:
+            case kWriteDecoder:
+            case kWriteSerial:
+                co_await ReceiveFile(command);
+                break;
+            case kDownload:
+                co_await SendFile();
+                break;
+            case kFileList:
+                co_await SendFileList();
+                break;
+            case kMemoryFigures:
+                co_await SendFigures();
+                break;
+            case kDelete:
+                player.Remove((co_await In(1, "delete.index"))[0]);
+                Send({0}, "delete.ack");
+                break;
+            case kInitialize: {
+                const uint8_t memory = (co_await In(1, "init.memory"))[0];
+                if (memory <= 1) {
+                    player.Clear(static_cast<Memory>(memory));
+                }
+                Send({0}, "init.ack");
+                break;
+            }
+            case kVersion:
+                co_await SendVersion();
+                break;
+            case kStatus:
+                Send({0}, "status");
+                break;
+            case kCodePageGb:
+            case kCodePageBig5:
+                player.SetCodePage(command);
+                break;
+            case kCardCodes: {
+                const PlayerState& s = player.State();
+                Send(s.cardPresent ? std::vector<uint8_t>{s.maker, s.device}
+                                   : std::vector<uint8_t>{0, 0},
+                     "card.codes");
+                break;
+            }
+            case kCardErase:
+                if (device_.faults.refuseErase || !player.State().cardPresent) {
+                    Send({kRefused}, "erase.ack");
+                } else {
+                    player.EraseCard();
+                    Send({0}, "erase.ack");
+                }
+                break;
+            case kCardImage:
+                co_await ReceiveImage();
+                break;
+            default:
+                Note(Format("unknown command {} not answered", command));
+                break;
+        }
+    }
+}
+
+Task Session::ReceiveFile(uint8_t command) {
+    const uint8_t memory = (co_await In(1, "upload.memory"))[0];
+    const uint8_t type = (co_await In(1, "upload.type"))[0];
+    const uint32_t size = Le(co_await In(4, "upload.size"));
+    const uint32_t blocks = Le(co_await In(2, "upload.blocks"));
+    std::vector<uint8_t> name = co_await In(kNameBytes, "upload.name");
+    name.erase(std::ranges::find(name, 0), name.end());
+
+    bool consistent = blocks == BlockCount(size);
+    if (!consistent) {
+        Note(Format("size {} does not match {} blocks", size, blocks));
+    }
+    std::vector<uint8_t> content;
+    bool cancelled = false;
+    for (uint32_t b = 0; b < blocks && !cancelled; ++b) {
+        const std::vector<uint8_t> data = co_await In(BlockBytes(b), "upload.data");
+        if (consistent) {
+            const size_t keep = std::min<size_t>(data.size(), size - content.size());
+            content.insert(content.end(), data.begin(),
+                           data.begin() + static_cast<std::ptrdiff_t>(keep));
+        }
+        cancelled = (co_await In(1, "upload.cancel"))[0] == kCancelStop;
+    }
+    uint8_t index = 0;
+    if (cancelled) {
+        Note("upload stopped by the PC");
+    } else if (consistent && command == kUpload) {
+        index = device_.player.AddFile(static_cast<Memory>(memory), type, name, content);
+    } else if (consistent) {
+        index = SystemFileIndex(command);
+        if (!device_.player.PutSystemFile(index, type, name, content)) {
+            index = 0;
+        }
+    }
+    Send({index}, "upload.index");
+}
+
+Task Session::SendFile() {
+    const uint8_t index = (co_await In(1, "download.index"))[0];
+    const FileInfo* file = device_.player.Find(index);
+    const uint32_t size = file == nullptr ? 0 : file->size;
+    std::vector<uint8_t> sizeField;
+    PutLe(sizeField, size, 4);
+    Send(std::move(sizeField), "download.size");
+    if (size == 0) {
+        if (dialect_ == Dialect::kUsb) {
+            Send(std::vector<uint8_t>(kFirstBlockBytes, 0), "download.data");
+        }
+        co_return;
+    }
+    const std::vector<uint8_t> content = device_.player.Content(index);
+    const uint32_t blocks = BlockCount(size);
+    size_t offset = 0;
+    for (uint32_t b = 0; b < blocks; ++b) {
+        bool refused = false;
+        if (b > 0) {
+            if ((co_await In(1, "download.cancel"))[0] == kCancelStop) {
+                co_return;
+            }
+            refused = device_.faults.refuseAfterBlock == b - 1;
+            Send({refused ? kRefused : uint8_t{0}}, "download.valid");
+            if (refused && dialect_ == Dialect::kParallel) {
+                co_return;
+            }
+        }
+        std::vector<uint8_t> block(BlockBytes(b), 0);
+        const size_t n = std::min(block.size(), content.size() - offset);
+        std::copy_n(content.begin() + static_cast<std::ptrdiff_t>(offset), n, block.begin());
+        offset += n;
+        Send(std::move(block), "download.data");
+        if (refused) {
+            if (b + 1 < blocks) {
+                co_await In(1, "download.cancel");
+            }
+            co_return;
+        }
+    }
+}
+
+Task Session::SendFileList() {
+    for (const auto& [index, file] : device_.player.State().files) {
+        std::vector<uint8_t> entry{index, file.type};
+        PutLe(entry, file.size, 4);
+        entry.insert(entry.end(), file.name.begin(), file.name.end());
+        entry.resize(2 + 4 + kNameBytes, 0);
+        entry.push_back(file.bitRateCode);
+        Send(std::move(entry), "list.entry");
+    }
+    if (dialect_ == Dialect::kUsb) {
+        Send(std::vector<uint8_t>(kEntryBytes + 1, 0), "list.end");
+    } else {
+        Send({kListEnd}, "list.end");
+    }
+    co_return;
+}
+
+Task Session::SendFigures() {
+    const Player& p = device_.player;
+    const auto count = [](uint32_t units) {
+        std::vector<uint8_t> field;
+        PutLe(field, std::min<uint32_t>(units, 0xFFFF), 2);
+        return field;
+    };
+    Send(count(p.TotalUnits(Memory::kFlash)), "figures.flash-total");
+    Send(count(p.FreeUnits(Memory::kFlash)), "figures.flash-free");
+    Send(count(p.TotalUnits(Memory::kCard)), "figures.card-total");
+    Send(count(p.FreeUnits(Memory::kCard)), "figures.card-free");
+    co_return;
+}
+
+Task Session::SendVersion() {
+    const auto& v = device_.player.State().version;
+    Send({0, 0, 0, 0, v[0], v[1], v[2], v[3]}, "version");
+    std::vector<uint8_t> config = device_.player.Content(2);
+    config.resize(kConfigBytes, 0);
+    Send(std::move(config), "config");
+    co_return;
+}
+
+Task Session::ReceiveImage() {
+    const uint32_t pages = Le(co_await In(2, "image.count"));
+    const PlayerState& s = device_.player.State();
+    const std::optional<CardLayout> layout =
+        s.cardPresent ? CardLayoutOf(s.maker, s.device) : std::nullopt;
+    // The PC sends the whole image: whole pieces, and on small-page cards a half piece more.
+    size_t length = size_t{pages} * kImagePieceBytes;
+    size_t expected = 0;
+    if (layout) {
+        expected = ExpectedImage(*layout).size();
+        if (pages == expected / kImagePieceBytes) {
+            length = expected;
+        }
+    }
+    std::vector<uint8_t> image;
+    while (image.size() < length) {
+        const auto piece =
+            static_cast<uint32_t>(std::min<size_t>(kImagePieceBytes, length - image.size()));
+        const std::vector<uint8_t> data = co_await In(piece, "image.data");
+        image.insert(image.end(), data.begin(), data.end());
+    }
+    std::string problem = layout ? CheckImage(*layout, image) : "no card that can be formatted";
+    if (problem.empty() && device_.faults.refuseImage) {
+        problem = "refused";
+    }
+    if (problem.empty()) {
+        device_.player.FormatCard();
+        Note("card formatted");
+        Send({0}, "image.ack");
+    } else {
+        Note("image refused: " + problem);
+        Send({kRefused}, "image.ack");
+    }
+}
+
+void Transcript::Add(std::string line) {
+    constexpr size_t kKeep = 100000;
+    if (lines_.size() == kKeep) {
+        lines_.pop_front();
+    }
+    lines_.push_back(std::move(line));
+}
+
+std::string Transcript::Text() const {
+    std::string text;
+    for (const std::string& line : lines_) {
+        text += line;
+        text += '\n';
+    }
+    return text;
+}
+
+}  // namespace playersim

@@ -1,0 +1,164 @@
+#include "platform/pxdll/px_common.h"
+#include "playersim/endpoint.h"
+#include "playersim/rpc.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace playersim {
+namespace {
+
+// A connected socket, closed with its owner.
+class Connection {
+public:
+    Connection() = default;
+    explicit Connection(int fd) : fd_(fd) {}
+    Connection(Connection&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Connection& operator=(Connection&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    ~Connection() { Reset(); }
+    int Fd() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    void Reset() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+class SocketEndpoint : public Endpoint {
+public:
+    explicit SocketEndpoint(std::string path) : path_(std::move(path)) {}
+
+    uint32_t Open(Dialect dialect) override {
+        uint32_t error = Connect(channel_);
+        if (error != 0) {
+            return error;
+        }
+        const auto answer = Ask(channel_, {rpc::Op::kOpen, static_cast<uint32_t>(dialect), 0, {}});
+        if (!answer || !answer->ok) {
+            channel_.Reset();
+            return answer ? answer->error : kPxErrorConnectionLost;
+        }
+        return 0;
+    }
+
+    IoResult Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) override {
+        return Io(Ask(channel_, {rpc::Op::kWrite, timeoutMs, 0, {bytes.begin(), bytes.end()}}), {});
+    }
+
+    IoResult Read(std::span<uint8_t> bytes, uint32_t timeoutMs) override {
+        return Io(
+            Ask(channel_, {rpc::Op::kRead, timeoutMs, static_cast<uint32_t>(bytes.size()), {}}),
+            bytes);
+    }
+
+    void Close() override {
+        if (channel_) {
+            Ask(channel_, {rpc::Op::kClose, 0, 0, {}});
+        }
+        channel_.Reset();
+    }
+
+    ControlReply Control(const std::string& line) override {
+        const auto answer = OneOff({rpc::Op::kControl, 0, 0, {line.begin(), line.end()}});
+        if (!answer) {
+            return {false, "no player"};
+        }
+        return {answer->ok != 0, std::string(answer->payload.begin(), answer->payload.end())};
+    }
+
+    uint8_t PutFile(uint8_t memory, uint8_t type, std::span<const uint8_t> name,
+                    std::span<const uint8_t> content) override {
+        std::vector<uint8_t> payload(name.begin(), name.end());
+        payload.push_back(0);
+        payload.insert(payload.end(), content.begin(), content.end());
+        const auto answer = OneOff({rpc::Op::kPut, memory, type, std::move(payload)});
+        return answer && answer->ok ? static_cast<uint8_t>(answer->done) : 0;
+    }
+
+    std::optional<std::vector<uint8_t>> GetFile(uint8_t index) override {
+        auto answer = OneOff({rpc::Op::kGet, 0, index, {}});
+        if (!answer || !answer->ok) {
+            return std::nullopt;
+        }
+        return std::move(answer->payload);
+    }
+
+private:
+    uint32_t Connect(Connection& connection) const {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (path_.size() >= sizeof address.sun_path) {
+            return kPxErrorNoPlayer;
+        }
+        std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
+        Connection socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (!socket || ::connect(socket.Fd(), reinterpret_cast<const sockaddr*>(&address),
+                                 sizeof address) != 0) {
+            return kPxErrorNoPlayer;
+        }
+        uint8_t greeting = rpc::kBusy;
+        if (!rpc::ReceiveAll(socket.Fd(), &greeting, 1)) {
+            return kPxErrorNoPlayer;
+        }
+        if (greeting != rpc::kServed) {
+            return kPxErrorPortBusy;
+        }
+        connection = std::move(socket);
+        return 0;
+    }
+
+    static std::optional<rpc::Response> Ask(Connection& connection, const rpc::Request& request) {
+        if (!connection || !rpc::Send(connection.Fd(), request)) {
+            return std::nullopt;
+        }
+        return rpc::ReceiveResponse(connection.Fd());
+    }
+
+    // Uses the open channel's connection, else one of its own for this request.
+    std::optional<rpc::Response> OneOff(const rpc::Request& request) {
+        if (channel_) {
+            return Ask(channel_, request);
+        }
+        Connection connection;
+        if (Connect(connection) != 0) {
+            return std::nullopt;
+        }
+        return Ask(connection, request);
+    }
+
+    IoResult Io(const std::optional<rpc::Response>& answer, std::span<uint8_t> into) {
+        if (!answer) {
+            channel_.Reset();
+            return {false, 0, kPxErrorConnectionLost, 0};
+        }
+        const size_t n = std::min(into.size(), answer->payload.size());
+        std::copy_n(answer->payload.begin(), n, into.begin());
+        return {answer->ok != 0, answer->done, answer->error, answer->waited};
+    }
+
+    std::string path_;
+    Connection channel_;
+};
+
+}  // namespace
+
+std::unique_ptr<Endpoint> MakeSocketEndpoint(std::string path) {
+    return std::make_unique<SocketEndpoint>(std::move(path));
+}
+
+}  // namespace playersim
