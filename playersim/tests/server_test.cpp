@@ -1,0 +1,187 @@
+// kivo-player as a child process on a socket in a temporary folder, and the folder store.
+
+#include "platform/win/clock.h"
+#include "platform/win/process.h"
+#include "playersim/player.h"
+#include "playersim/store.h"
+#include "playersim/tests/client.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+extern char** environ;
+
+namespace playersim::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path TempFolder(const std::string& name) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("kivo-" + name + "-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+// kivo-player running until the object goes; waits (bounded) until it listens.
+class ServerProcess {
+public:
+    ServerProcess(const fs::path& socket, const fs::path& store,
+                  std::vector<std::string> options = {}) {
+        int out[2];
+        if (::pipe(out) != 0) {
+            return;
+        }
+        std::vector<std::string> args = {(ProgramFolder() / "kivo-player").string(), "--socket",
+                                         socket.string(), "--store", store.string()};
+        args.insert(args.end(), options.begin(), options.end());
+        std::vector<char*> argv;
+        for (std::string& a : args) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        pollfd ready{out[0], POLLIN, 0};
+        char line[256] = {};
+        if (pid_ > 0 && ::poll(&ready, 1, 10000) == 1 &&
+            ::read(out[0], line, sizeof line - 1) > 0) {
+            listening_ = std::string(line).find("listening") != std::string::npos;
+        }
+        ::close(out[0]);
+    }
+    ~ServerProcess() { Stop(); }
+    bool Listening() const { return listening_; }
+    int Stop() {
+        int status = -1;
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, &status, 0);
+            pid_ = -1;
+        }
+        return status;
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool listening_ = false;
+};
+
+TEST(playersim_Server, StateSurvivesARestart) {
+    const fs::path folder = TempFolder("server");
+    const fs::path socket = folder / "player.sock";
+    const DriverApi& usb = Driver(Which::kPxapi);
+    const DriverApi& dll = Driver(Which::kPxdll);
+    setenv("KIVO_PLAYER", ("unix:" + socket.string()).c_str(), 1);
+    usb.TestReset();
+    dll.TestReset();
+    ScopedVirtualClock clock;
+    std::vector<uint8_t> data(33257);
+    for (size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<uint8_t>(i % 253);
+    }
+    uint8_t index = 0;
+    {
+        ServerProcess server(socket, folder / "store", {"--version", "0", "2", "0", "0"});
+        ASSERT_TRUE(server.Listening());
+        Client client(usb);
+        ASSERT_EQ(client.Upload(1, 1, "kept.mp3", data, index), 0u);
+        EXPECT_EQ(index, 131);
+
+        // One client at a time: a second one finds the player taken.
+        ASSERT_EQ(dll.AcquirePort(1), 0);
+        const PxHandle h = dll.CreateFile("LPT1", 0xC0000000, 0, nullptr, 3, 0, nullptr);
+        ASSERT_NE(h, kPxInvalidHandle);
+        EXPECT_EQ(usb.CreateFile("LPT1", 0xC0000000, 0, nullptr, 3, 0, nullptr), kPxInvalidHandle);
+        EXPECT_EQ(usb.GetLastError(), kPxErrorPortBusy);
+        dll.CloseHandle(h);
+        dll.ReleasePort(1);
+        EXPECT_EQ(server.Stop(), 0);
+    }
+    EXPECT_FALSE(fs::exists(socket));
+    ServerProcess server(socket, folder / "store");
+    ASSERT_TRUE(server.Listening());
+    Client client(dll);
+    const Download d = client.Get(index);
+    EXPECT_EQ(d.status, 0u);
+    EXPECT_EQ(d.data, data);
+    std::vector<uint8_t> version;
+    ASSERT_EQ(client.Version(version), 0u);
+    EXPECT_EQ(version[5], 2);
+    EXPECT_EQ(dll.Control("files"), "131 card 1 33257 kept.mp3\n");
+    server.Stop();
+    fs::remove_all(folder);
+}
+
+TEST(playersim_Server, HelpNamesEveryOption) {
+    const std::string command = (ProgramFolder() / "kivo-player").string() + " --help";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string help;
+    char buffer[512];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) {
+        help.append(buffer, n);
+    }
+    EXPECT_EQ(::pclose(pipe), 0);
+    for (const char* option : {"--socket", "--store", "--card", "--flash", "--version", "--speed",
+                               "--status-delay", "--fault", "--help"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    }
+}
+
+TEST(playersim_Store, ChangesPersistAndUnreadableStateIsMovedAside) {
+    const fs::path folder = TempFolder("store");
+    const std::vector<uint8_t> content{1, 2, 3};
+    const std::vector<uint8_t> name{'a'};
+    {
+        Player player(MakeFolderStore(folder));
+        EXPECT_EQ(player.AddFile(Memory::kFlash, 1, name, content), 6);
+        player.SetCard(true, 0x98, 0x73);
+    }
+    {
+        Player player(MakeFolderStore(folder));
+        EXPECT_EQ(player.Content(6), content);
+        EXPECT_EQ(player.State().maker, 0x98);
+        EXPECT_TRUE(player.StoreProblem().empty());
+    }
+    std::ofstream(folder / "player.state", std::ios::app) << "garbage line\n";
+    Player player(MakeFolderStore(folder));
+    EXPECT_NE(player.StoreProblem().find("could not be read"), std::string::npos);
+    EXPECT_EQ(player.Find(6), nullptr);
+    EXPECT_TRUE(fs::exists(folder / "unreadable-1" / "player.state"));
+    EXPECT_TRUE(fs::exists(folder / "unreadable-1" / "file-006.bin"));
+    EXPECT_EQ(player.AddFile(Memory::kFlash, 1, name, content), 6);
+    EXPECT_TRUE(fs::exists(folder / "unreadable-1" / "file-006.bin")) << "never overwritten";
+    fs::remove_all(folder);
+}
+
+TEST(playersim_Store, ContentMissingFromTheFolderCountsAsUnreadable) {
+    const fs::path folder = TempFolder("store-missing");
+    {
+        Player player(MakeFolderStore(folder));
+        player.AddFile(Memory::kCard, 1, std::vector<uint8_t>{'b'}, std::vector<uint8_t>(10));
+    }
+    fs::remove(folder / "file-131.bin");
+    Player player(MakeFolderStore(folder));
+    EXPECT_FALSE(player.StoreProblem().empty());
+    fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace playersim::testing
