@@ -174,7 +174,9 @@ bool Serve(Device& device, const std::string& path, const std::atomic<bool>& sto
             if (request) {
                 response = Answer(device, channel, std::move(*request));
             }
-            if (!response || !rpc::Send(client.Get(), *response)) {
+            // A connection lives as long as its channel, so the next client finds the player
+            // free as soon as this one has its answer.
+            if (!response || !rpc::Send(client.Get(), *response) || !channel) {
                 client.Reset();
                 channel.reset();
             }
