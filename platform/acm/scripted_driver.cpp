@@ -62,7 +62,11 @@ public:
 
     MMRESULT OpenStream(const WaveFormat& source, const WaveFormat& destination, uint32_t flags,
                         std::unique_ptr<AcmStream>& stream) override {
-        if (script_.failOpen)
+        // Like a real codec, it converts only between the tags it knows.
+        const auto known = [this](const WaveFormat& f) {
+            return f.tag() == WAVE_FORMAT_PCM || f.tag() == script_.tag;
+        };
+        if (script_.failOpen || !known(source) || !known(destination))
             return ACMERR_NOTPOSSIBLE;
         if ((flags & ACM_STREAMOPENF_QUERY) != 0)
             return MMSYSERR_NOERROR;

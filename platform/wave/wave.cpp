@@ -175,7 +175,8 @@ bool DeliverRecordedBytes(HWAVEIN handle, std::span<const uint8_t> bytes) {
         return false;
     WAVEHDR* header = device->queue.front();
     const size_t n = std::min<size_t>(bytes.size(), header->dwBufferLength);
-    std::memcpy(header->lpData, bytes.data(), n);
+    if (n > 0)
+        std::memcpy(header->lpData, bytes.data(), n);
     header->dwBytesRecorded = static_cast<uint32_t>(n);
     HandBack(handle, device);
     return true;
