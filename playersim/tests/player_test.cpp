@@ -229,35 +229,73 @@ TEST_P(PlayerTest, NoAnswerTimesOutAfterTheTimeout) {
     EXPECT_EQ((*clock).Ticks() - before, Usb() ? 1000u : 100u);
 }
 
-// Each fault as the driver reports it.
+// Each fault as the driver reports it, per dialect.
+enum class Op { kFigures, kUpload, kDownload, kVersion, kStatus };
+
 struct FaultCase {
     const char* fault;
-    uint32_t expected;
+    Op op;
+    uint32_t parallel;
+    uint32_t usb;
 };
 
 TEST_P(PlayerTest, InjectedFaultsReachTheDriver) {
     const FaultCase cases[] = {
-        {"fault short-read figures.card-total", 20},
-        {"fault short-write upload.name", 19},
-        {"fault stall download.size 50000", kPxErrorTimeout},
-        {"fault drop 30", kPxErrorConnectionLost},
+        {"fault short-read config", Op::kVersion, 20, 20},
+        {"fault short-read download.size", Op::kDownload, 20, 20},
+        {"fault short-read figures.card-total", Op::kFigures, 20, 0},
+        {"fault short-write upload.name", Op::kUpload, 19, 19},
+        {"fault short-write command", Op::kStatus, 19, 19},
+        {"fault stall download.size 50000", Op::kDownload, kPxErrorTimeout, kPxErrorTimeout},
+        {"fault stall status 150", Op::kStatus, kPxErrorTimeout, 0},
+        {"fault stall status 50", Op::kStatus, 0, 0},
+        {"fault drop 30", Op::kUpload, kPxErrorConnectionLost, kPxErrorConnectionLost},
+        {"fault drop 0", Op::kStatus, kPxErrorConnectionLost, kPxErrorConnectionLost},
     };
     const uint8_t stored = Upload(0, "f.mp3", Pattern(100));
     for (const FaultCase& c : cases) {
         api().Control(c.fault);
         uint16_t counts[4];
-        uint8_t index = 0;
-        const Status figures = client.Figures(counts);
-        const Status upload = client.Upload(0, 1, "g.mp3", Pattern(10), index);
-        const Status download = client.Get(stored).status;
-        api().Control("fault none");
-        if (Usb() && std::string_view(c.fault).find("figures") != std::string_view::npos) {
-            // PX_ReadDataBytes has no count to come short: the figure is simply off.
-            EXPECT_EQ(figures, 0u) << c.fault;
-            continue;
+        uint8_t byte = 0;
+        std::vector<uint8_t> reply;
+        Status status = 0;
+        switch (c.op) {
+            case Op::kFigures:
+                status = client.Figures(counts);
+                break;
+            case Op::kUpload:
+                status = client.Upload(0, 1, "g.mp3", Pattern(10), byte);
+                break;
+            case Op::kDownload:
+                status = client.Get(stored).status;
+                break;
+            case Op::kVersion:
+                status = client.Version(reply);
+                break;
+            case Op::kStatus:
+                status = client.Status10(byte);
+                break;
         }
-        EXPECT_TRUE(figures == c.expected || upload == c.expected || download == c.expected)
-            << c.fault << ": " << figures << " " << upload << " " << download;
+        api().Control("fault none");
+        EXPECT_EQ(status, Usb() ? c.usb : c.parallel) << c.fault;
+    }
+    EXPECT_EQ(api().Control("files"), "6 flash 1 100 f.mp3\n") << "no fault stored anything";
+}
+
+TEST_P(PlayerTest, FileListStreamLength) {
+    // Parallel: entries and the end index; USB: records, then 523 bytes from the end marker.
+    for (const size_t files : {0u, 1u, 2u}) {
+        api().Control("reset");
+        for (size_t i = 0; i < files; ++i) {
+            Upload(0, "x", Pattern(3));
+        }
+        ASSERT_EQ(client.Open(3, 40000), 0u);
+        std::vector<uint8_t> stream(files * kEntryBytes + (Usb() ? kEntryBytes + 1 : 1));
+        EXPECT_EQ(client.Read(stream), 0u);
+        EXPECT_EQ(stream[files * kEntryBytes], Usb() ? 0 : kListEnd);
+        uint8_t more = 0;
+        EXPECT_EQ(client.Read({&more, 1}), kPxErrorTimeout) << "nothing after the list";
+        client.Close();
     }
 }
 
