@@ -1,5 +1,7 @@
 #include "platform/acm/sc4/decoder.h"
 
+#include <algorithm>
+
 namespace sc4 {
 
 std::optional<Decoder> Decoder::Create(const StreamFormat& format) {
@@ -72,10 +74,14 @@ DecodeResult Decoder::Decode(std::span<const uint8_t> in, std::span<int16_t> out
             if (!found) {
                 const size_t end = wait ? candidate : in.size();
                 r.skipped += end - pos;
+                skippedRun_ += end - pos;
+                r.longestSkipRun = std::max(r.longestSkipRun, skippedRun_);
                 r.consumed = end;
                 return r;
             }
             r.skipped += candidate - pos;
+            skippedRun_ += candidate - pos;
+            r.longestSkipRun = std::max(r.longestSkipRun, skippedRun_);
             pos = candidate;
             resyncing_ = false;
         }
@@ -84,6 +90,8 @@ DecodeResult Decoder::Decode(std::span<const uint8_t> in, std::span<int16_t> out
         if (frame.kind == FrameKind::kBadTrailer) {
             ++r.badBlocks;
             ++r.skipped;
+            ++skippedRun_;
+            r.longestSkipRun = std::max(r.longestSkipRun, skippedRun_);
             ++pos;
             resyncing_ = true;
             continue;
@@ -96,6 +104,7 @@ DecodeResult Decoder::Decode(std::span<const uint8_t> in, std::span<int16_t> out
             break;
         DecodeBytes(in.subspan(frame.codes, codeBytes), out.data() + r.samples);
         r.samples += 2 * codeBytes;
+        skippedRun_ = 0;
         pos = frame.codes + codeBytes + (frame.kind == FrameKind::kValid ? 1 : 0);
     }
     r.consumed = pos;

@@ -16,6 +16,9 @@ struct DecodeResult {
     size_t samples = 0;    // 16-bit values written, channels interleaved
     size_t badBlocks = 0;  // blocks whose trailer was wrong; each starts a resynchronisation
     size_t skipped = 0;    // bytes dropped while resynchronising
+    // The most bytes dropped in a row, counted from the last block decoded, possibly in an
+    // earlier call: how long sync was lost.
+    size_t longestSkipRun = 0;
 };
 
 // Decodes a continuous SC4 byte stream that may arrive in pieces of any size.
@@ -23,7 +26,7 @@ struct DecodeResult {
 // where m m is the rate's marker). A block whose trailer is wrong is dropped without touching
 // the channel states, and decoding resumes at the next position that holds two valid blocks.
 class Decoder {
-  public:
+public:
     static std::optional<Decoder> Create(const StreamFormat& format);
 
     // Decodes whole blocks while input and output last. With `last` the input ends the
@@ -34,7 +37,7 @@ class Decoder {
     const StreamFormat& format() const { return format_; }
     const ChannelState& channel(unsigned index) const { return channels_[index]; }
 
-  private:
+private:
     explicit Decoder(const StreamFormat& format);
 
     enum class FrameKind { kValid, kBadTrailer, kShort };
@@ -48,6 +51,7 @@ class Decoder {
     StreamFormat format_;
     uint16_t marker_;
     bool resyncing_ = false;
+    size_t skippedRun_ = 0;  // bytes dropped since the last block decoded
     std::array<ChannelState, 2> channels_{};
 };
 

@@ -20,7 +20,7 @@ struct EncodeResult {
 // the one whose decoded sample is nearest. Blocks carry no headers, and no block starts with
 // bytes that a decoder would take for a sync header.
 class Encoder {
-  public:
+public:
     static std::optional<Encoder> Create(const StreamFormat& format);
 
     // One block from up to one block of interleaved samples; missing samples are silence.
@@ -34,7 +34,7 @@ class Encoder {
 
     const StreamFormat& format() const { return format_; }
 
-  private:
+private:
     explicit Encoder(const StreamFormat& format);
 
     StreamFormat format_;

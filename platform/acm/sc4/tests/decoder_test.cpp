@@ -140,6 +140,7 @@ TEST(Sc4Decoder, BadBlockLeavesStateAndDecodingResumesAtNextBlock) {
     EXPECT_EQ(out.result.badBlocks, 1u);
     EXPECT_EQ(out.result.skipped, 30u);
     EXPECT_EQ(out.result.consumed, 120u);
+    EXPECT_EQ(out.result.longestSkipRun, 30u);
 }
 
 TEST(Sc4Decoder, ResyncIgnoresAStrayTrailerByte) {
@@ -161,6 +162,7 @@ TEST(Sc4Decoder, GarbageWithoutBlocksIsDroppedAtStreamEnd) {
     EXPECT_TRUE(out.pcm.empty());
     EXPECT_EQ(out.result.consumed, 200u);
     EXPECT_EQ(out.result.skipped, 200u);
+    EXPECT_EQ(out.result.longestSkipRun, 200u);
 }
 
 // Decodes like a caller that offers what was not consumed again in front of the next piece.
@@ -179,6 +181,7 @@ Decoded DecodeInPieces(Decoder& d, const Bytes& in, std::mt19937& rng) {
         total.pcm.insert(total.pcm.end(), out.begin(), out.begin() + r.samples);
         total.result.badBlocks += r.badBlocks;
         total.result.skipped += r.skipped;
+        total.result.longestSkipRun = std::max(total.result.longestSkipRun, r.longestSkipRun);
         pending.erase(pending.begin(), pending.begin() + r.consumed);
         if (last && r.consumed == 0 && !pending.empty())
             break;
@@ -207,6 +210,7 @@ TEST(Sc4Decoder, PiecesOfAnySizeDecodeLikeOneStream) {
         ASSERT_EQ(got.pcm, expected.pcm) << "round " << round;
         ASSERT_EQ(got.result.badBlocks, expected.result.badBlocks);
         ASSERT_EQ(got.result.skipped, expected.result.skipped);
+        ASSERT_EQ(got.result.longestSkipRun, expected.result.longestSkipRun);
     }
 }
 

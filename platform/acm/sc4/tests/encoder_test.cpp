@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -51,17 +50,6 @@ bool StartsWithHeader(const Bytes& bytes, size_t at, uint16_t marker) {
     return head == marker || (head >> 16) == marker;
 }
 
-const std::vector<int16_t>& Speech(uint32_t rate, int voice) {
-    static std::map<std::pair<uint32_t, int>, std::vector<int16_t>> cache;
-    static const char* const kTexts[] = {
-        "Please call me back tomorrow morning, the meeting moved to half past nine.",
-        "Seven bright yellow boxes were shipped to the old harbour yesterday."};
-    auto& pcm = cache[{rate, voice}];
-    if (pcm.empty())
-        pcm = testing::SynthesiseSpeech(kTexts[voice], rate);
-    return pcm;
-}
-
 struct RoundTripCase {
     StreamFormat format;
     double minSnr;
@@ -77,9 +65,10 @@ TEST(Sc4Encoder, SpeechRoundTripsThroughTheDecoder) {
     for (const RoundTripCase& c : kRoundTrips) {
         const uint32_t rate = c.format.samplesPerSec;
         SCOPED_TRACE(std::to_string(rate) + " Hz, " + std::to_string(c.format.channels) + " ch");
-        const std::vector<int16_t> pcm =
-            c.format.channels == 1 ? Speech(rate, 0)
-                                   : testing::Interleave(Speech(rate, 0), Speech(rate, 1));
+        const std::vector<int16_t> pcm = c.format.channels == 1
+                                             ? testing::SpeechSample(rate, 0)
+                                             : testing::Interleave(testing::SpeechSample(rate, 0),
+                                                                   testing::SpeechSample(rate, 1));
         ASSERT_GT(pcm.size(), rate) << "no speech synthesised";
         const Encoded enc = EncodeAll(c.format, pcm);
         const std::vector<int16_t> dec = DecodeAll(c.format, enc.bytes);
@@ -135,7 +124,7 @@ TEST(Sc4Encoder, NeverStartsABlockWithASyncHeader) {
 }
 
 TEST(Sc4Encoder, StreamTakesWholeBlocksAndPadsTheLastWithSilence) {
-    const std::vector<int16_t>& speech = Speech(8000, 0);
+    const std::vector<int16_t>& speech = testing::SpeechSample(8000, 0);
     const std::vector<int16_t> pcm(speech.begin(), speech.begin() + 3 * kCodesPerBlock + 20);
     auto encoder = Encoder::Create({8000, 1});
     ASSERT_TRUE(encoder.has_value());

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 namespace sc4::testing {
 
@@ -55,6 +56,17 @@ std::vector<int16_t> SynthesiseSpeech(const std::string& text, uint32_t rate) {
     EXPECT_EQ(std::system(resample.c_str()), 0) << resample;
     std::vector<int16_t> pcm = ReadPcmWav(resampled);
     std::filesystem::remove_all(dir);
+    return pcm;
+}
+
+const std::vector<int16_t>& SpeechSample(uint32_t rate, int voice) {
+    static std::map<std::pair<uint32_t, int>, std::vector<int16_t>> cache;
+    static const char* const kTexts[] = {
+        "Please call me back tomorrow morning, the meeting moved to half past nine.",
+        "Seven bright yellow boxes were shipped to the old harbour yesterday."};
+    auto& pcm = cache[{rate, voice}];
+    if (pcm.empty())
+        pcm = SynthesiseSpeech(kTexts[voice], rate);
     return pcm;
 }
 

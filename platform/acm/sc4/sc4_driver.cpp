@@ -1,0 +1,172 @@
+#include "platform/acm/sc4/sc4_driver.h"
+
+#include "platform/acm/sc4/decoder.h"
+#include "platform/acm/sc4/encoder.h"
+
+#include <array>
+#include <cstdio>
+#include <new>
+#include <optional>
+#include <vector>
+
+namespace sc4 {
+namespace {
+
+// The rates and channel counts the recorder writes, mono before stereo: a caller that takes the
+// first format of a tag gets 8000 mono, the recorder's usual format and TrueSpeech's PCM.
+constexpr std::array<StreamFormat, 7> kListed = {{
+    {8000, 1},
+    {8000, 2},
+    {11025, 1},
+    {11025, 2},
+    {16000, 1},
+    {16000, 2},
+    {32000, 1},
+}};
+
+// Longer than this without a valid block, the data are not an SC4 stream.
+constexpr size_t kMaxSkippedRun = 10 * kBlockBytes;
+
+std::optional<StreamFormat> Sc4StreamOf(const WaveFormat& f) {
+    const StreamFormat s{f.samplesPerSec(), f.channels()};
+    if (f.tag() != kFormatTag || f.blockAlign() != kBlockBytes || !IsSupported(s))
+        return std::nullopt;
+    return s;
+}
+
+bool IsPcmOf(const WaveFormat& f, const StreamFormat& s) {
+    return f.tag() == WAVE_FORMAT_PCM && f.channels() == s.channels &&
+           f.samplesPerSec() == s.samplesPerSec && f.bitsPerSample() == 16 &&
+           f.blockAlign() == 2 * s.channels;
+}
+
+std::string Describe(const char* prefix, const StreamFormat& s, const char* bits) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%s%u.%03u kHz, %s%s", prefix, s.samplesPerSec / 1000,
+                  s.samplesPerSec % 1000, bits, s.channels == 1 ? "Mono" : "Stereo");
+    return text;
+}
+
+class DecodeStream : public AcmStream {
+public:
+    explicit DecodeStream(const StreamFormat& format) : decoder_(*Decoder::Create(format)) {}
+
+    MMRESULT Convert(std::span<const uint8_t> source, std::span<uint8_t> destination,
+                     uint32_t flags, AcmConvertResult& result) override {
+        try {
+            if (flags & ACM_STREAMCONVERTF_START)
+                decoder_ = *Decoder::Create(decoder_.format());
+            pcm_.resize(destination.size() / 2);
+            const DecodeResult r =
+                decoder_.Decode(source, pcm_, (flags & ACM_STREAMCONVERTF_END) != 0);
+            if (r.longestSkipRun > kMaxSkippedRun)
+                return MMSYSERR_ERROR;
+            for (size_t i = 0; i < r.samples; ++i) {
+                destination[2 * i] = static_cast<uint8_t>(pcm_[i]);
+                destination[2 * i + 1] = static_cast<uint8_t>(pcm_[i] >> 8);
+            }
+            result.sourceUsed = static_cast<uint32_t>(r.consumed);
+            result.destinationUsed = static_cast<uint32_t>(2 * r.samples);
+            return MMSYSERR_NOERROR;
+        } catch (const std::bad_alloc&) {
+            return MMSYSERR_NOMEM;
+        }
+    }
+
+private:
+    Decoder decoder_;
+    std::vector<int16_t> pcm_;
+};
+
+class EncodeStream : public AcmStream {
+public:
+    explicit EncodeStream(const StreamFormat& format) : encoder_(*Encoder::Create(format)) {}
+
+    MMRESULT Convert(std::span<const uint8_t> source, std::span<uint8_t> destination,
+                     uint32_t flags, AcmConvertResult& result) override {
+        try {
+            if (flags & ACM_STREAMCONVERTF_START)
+                encoder_ = *Encoder::Create(encoder_.format());
+            // Whole frames only: half a sample or half a stereo frame waits for the next call.
+            const size_t frameValues = encoder_.format().channels;
+            pcm_.resize(source.size() / (2 * frameValues) * frameValues);
+            for (size_t i = 0; i < pcm_.size(); ++i)
+                pcm_[i] = static_cast<int16_t>(source[2 * i] | source[2 * i + 1] << 8);
+            const EncodeResult r =
+                encoder_.Encode(pcm_, destination, (flags & ACM_STREAMCONVERTF_END) != 0);
+            result.sourceUsed = static_cast<uint32_t>(2 * r.consumed);
+            result.destinationUsed = static_cast<uint32_t>(r.bytes);
+            return MMSYSERR_NOERROR;
+        } catch (const std::bad_alloc&) {
+            return MMSYSERR_NOMEM;
+        }
+    }
+
+private:
+    Encoder encoder_;
+    std::vector<int16_t> pcm_;
+};
+
+class Sc4Driver : public AcmDriver {
+public:
+    std::string Name() const override { return "SC4"; }
+
+    std::vector<uint16_t> FormatTags() const override { return {kFormatTag, WAVE_FORMAT_PCM}; }
+
+    std::vector<AcmFormatEntry> Formats() const override {
+        std::vector<AcmFormatEntry> formats;
+        for (const StreamFormat& s : kListed)
+            formats.push_back({Sc4Format(s), Describe("SC4 ", s, "")});
+        for (const StreamFormat& s : kListed)
+            formats.push_back({Sc4PcmFormat(s), Describe("", s, "16 Bit, ")});
+        return formats;
+    }
+
+    MMRESULT OpenStream(const WaveFormat& source, const WaveFormat& destination, uint32_t flags,
+                        std::unique_ptr<AcmStream>& stream) override {
+        const std::optional<StreamFormat> from = Sc4StreamOf(source);
+        const std::optional<StreamFormat> to = Sc4StreamOf(destination);
+        const bool decode = from && IsPcmOf(destination, *from);
+        const bool encode = to && IsPcmOf(source, *to);
+        if (!decode && !encode)
+            return ACMERR_NOTPOSSIBLE;
+        if (flags & ACM_STREAMOPENF_QUERY)
+            return MMSYSERR_NOERROR;
+        try {
+            if (decode) {
+                stream = std::make_unique<DecodeStream>(*from);
+            } else {
+                stream = std::make_unique<EncodeStream>(*to);
+            }
+        } catch (const std::bad_alloc&) {
+            return MMSYSERR_NOMEM;
+        }
+        return MMSYSERR_NOERROR;
+    }
+};
+
+}  // namespace
+
+WaveFormat Sc4Format(const StreamFormat& format) {
+    WAVEFORMATEX h{};
+    h.wFormatTag = kFormatTag;
+    h.nChannels = static_cast<uint16_t>(format.channels);
+    h.nSamplesPerSec = format.samplesPerSec;
+    h.nAvgBytesPerSec = AverageBytesPerSec(format);
+    h.nBlockAlign = kBlockBytes;
+    h.wBitsPerSample = 0;
+    const unsigned perBlock = SamplesPerBlock(format.channels);
+    const std::array<uint8_t, 2> extra = {static_cast<uint8_t>(perBlock),
+                                          static_cast<uint8_t>(perBlock >> 8)};
+    return WaveFormat(h, extra);
+}
+
+WaveFormat Sc4PcmFormat(const StreamFormat& format) {
+    return WaveFormat::Pcm(static_cast<uint16_t>(format.channels), format.samplesPerSec, 16);
+}
+
+std::unique_ptr<AcmDriver> CreateSc4Driver() {
+    return std::make_unique<Sc4Driver>();
+}
+
+}  // namespace sc4
