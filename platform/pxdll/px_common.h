@@ -31,8 +31,10 @@ struct PxCallRecord {
     char function[24];
     // The channel name argument of PX_CreateFile / PX_CreateFileEx, else empty.
     char name[16];
-    // Numeric arguments in call order; pointers as 0 (null) or 1 (given); the out-count
-    // pointer is not listed; the continuation flag and the count of PX_ReadDataBytes are.
+    // Every argument in call order, pointers (the name and the out-count too) as 0 (null) or
+    // 1 (given): PX_CreateFile(name, access, share, security, creation, flags, template),
+    // PX_WriteFile / PX_ReadFile(handle, buffer, length, done, overlapped[, more]),
+    // PX_ReadDataBytes(handle, count, buffer), the others their one argument.
     int64_t args[7];
     uint32_t argCount;
     // The function's result, widened.
@@ -44,9 +46,10 @@ struct PxCallRecord {
 };
 
 // A call that the driver makes fail instead of doing it: the `occurrence`-th call (1 = the next
-// one) of `function` returns `result`, sets the last error to `lastError` when nonzero and, for
-// reads and writes, reports `done` bytes. A read or write with a nonzero result moves only
-// `done` bytes (a short transfer); with result 0 it moves nothing.
+// one) of `function` returns `result` and sets the last error to `lastError` when nonzero. A
+// read or write with a nonzero result moves at most `done` bytes to or from the player and
+// reports them (a short transfer); with result 0 it moves and reports nothing. Other
+// functions do nothing but return `result`.
 struct PxFailure {
     char function[24];
     uint32_t occurrence;
