@@ -143,6 +143,18 @@ TEST(Sc4Decoder, BadBlockLeavesStateAndDecodingResumesAtNextBlock) {
     EXPECT_EQ(out.result.longestSkipRun, 30u);
 }
 
+// Some descriptions give the periodic marker as 4 bytes; the 5-byte skip then lands one byte
+// into the block, and resynchronising finds the block itself again.
+TEST(Sc4Decoder, FourByteMarkerCostsNoBlock) {
+    Decoder d = MakeDecoder(8000);
+    const Decoded out =
+        DecodeAll(d, Cat({kBlock0, {0x00, 0x00, 0x01, 0x1B}, kBlock1, kBlock0}), true);
+    Decoder reference = MakeDecoder(8000);
+    EXPECT_EQ(out.pcm, DecodeAll(reference, Cat({kBlock0, kBlock1, kBlock0}), true).pcm);
+    EXPECT_EQ(out.result.badBlocks, 1u);
+    EXPECT_EQ(out.result.skipped, 4u);
+}
+
 TEST(Sc4Decoder, ResyncIgnoresAStrayTrailerByte) {
     // The byte 0x55 at the start of the good block sits where a block starting one byte into
     // the bad one would have its trailer.
