@@ -1,12 +1,16 @@
 #include "platform/wab/allocator.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 Allocator::Block Allocator::NewBlock(uint32_t size) {
     size_t units =
         (std::max<size_t>(size, 1) + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t);
-    return Block(new (std::nothrow) std::max_align_t[units]());
+    Block block(new (std::nothrow) std::max_align_t[units]);
+    if (block)
+        std::memset(block.get(), 0, units * sizeof(std::max_align_t));
+    return block;
 }
 
 HRESULT Allocator::Allocate(uint32_t size, void** buffer) {
