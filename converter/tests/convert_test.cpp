@@ -1,3 +1,5 @@
+#include "converter/codec_lookup.h"
+#include "platform/win/window.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -188,6 +190,50 @@ TEST_F(ConvertTest, PcmDriverResamplesThroughTheManager) {
     EXPECT_EQ(Sizes(wave), (std::vector<int32_t>{4000, 1000}));
     EXPECT_EQ(wave.GetSampleCount(), 4000 + 1000);
     EXPECT_EQ(WaveFormat::FromRecord(wave.FormatRecord()), WaveFormat::Pcm(1, 8000, 16));
+}
+
+}  // namespace
+
+namespace {
+
+using namespace testing_support;
+
+bool gCancelRequested = false;
+
+extern "C" int32_t ReturnCancelFlag(int32_t, int32_t, uint32_t) {
+    return gCancelRequested ? 1 : 0;
+}
+
+class DispatchTest : public ConverterTest {};
+
+TEST_F(DispatchTest, AtMostTenWaitingMessagesRunPerCall) {
+    int handled = 0;
+    CallbackWindow window([&](UINT, WPARAM, LPARAM) -> LRESULT { return ++handled; });
+    for (int i = 0; i < 15; ++i)
+        PostMessageA(window.handle(), WM_USER, 0, 0);
+    DispatchPendingMessages();
+    EXPECT_EQ(handled, 10);
+    DispatchPendingMessages();
+    EXPECT_EQ(handled, 15);
+}
+
+TEST_F(DispatchTest, CancelFromAWindowStopsThePassAtTheNextBlock) {
+    Register(Sc4Script(), sc4Log_);
+    CWave wave(0);
+    SetFormat(wave, Sc4Format(1));
+    wave.m_wFormatTag = WAVE_FORMAT_SC4;
+    for (int i = 0; i < 3; ++i)
+        wave.m_blocks.AddTail(MakeBlock(300, 580));
+    gCancelRequested = false;
+    CallbackWindow cancelButton([](UINT, WPARAM, LPARAM) -> LRESULT {
+        gCancelRequested = true;
+        return 0;
+    });
+    PostMessageA(cancelButton.handle(), WM_USER, 0, 0);
+    EXPECT_EQ(wave.Convert(ReturnCancelFlag, 1, 0), 0);
+    EXPECT_EQ(sc4Log_->calls.size(), 1u);  // the message ran after the first block
+    EXPECT_EQ(wave.m_blocks.GetCount(), 3u);
+    EXPECT_EQ(wave.m_blocks.GetHead().m_nBytes, 300);
 }
 
 }  // namespace
