@@ -43,6 +43,12 @@ void Decoder::DecodeBytes(std::span<const uint8_t> codes, int16_t* out) {
     }
 }
 
+void Decoder::Skip(DecodeResult& r, size_t bytes) {
+    r.skipped += bytes;
+    skippedRun_ += bytes;
+    r.longestSkipRun = std::max(r.longestSkipRun, skippedRun_);
+}
+
 DecodeResult Decoder::Decode(std::span<const uint8_t> in, std::span<int16_t> out, bool last) {
     DecodeResult r;
     size_t pos = 0;
@@ -73,15 +79,11 @@ DecodeResult Decoder::Decode(std::span<const uint8_t> in, std::span<int16_t> out
             }
             if (!found) {
                 const size_t end = wait ? candidate : in.size();
-                r.skipped += end - pos;
-                skippedRun_ += end - pos;
-                r.longestSkipRun = std::max(r.longestSkipRun, skippedRun_);
+                Skip(r, end - pos);
                 r.consumed = end;
                 return r;
             }
-            r.skipped += candidate - pos;
-            skippedRun_ += candidate - pos;
-            r.longestSkipRun = std::max(r.longestSkipRun, skippedRun_);
+            Skip(r, candidate - pos);
             pos = candidate;
             resyncing_ = false;
         }
@@ -89,9 +91,7 @@ DecodeResult Decoder::Decode(std::span<const uint8_t> in, std::span<int16_t> out
         const Frame frame = FrameAt(in, pos, last);
         if (frame.kind == FrameKind::kBadTrailer) {
             ++r.badBlocks;
-            ++r.skipped;
-            ++skippedRun_;
-            r.longestSkipRun = std::max(r.longestSkipRun, skippedRun_);
+            Skip(r, 1);
             ++pos;
             resyncing_ = true;
             continue;

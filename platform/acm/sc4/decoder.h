@@ -35,7 +35,6 @@ public:
     DecodeResult Decode(std::span<const uint8_t> in, std::span<int16_t> out, bool last);
 
     const StreamFormat& format() const { return format_; }
-    const ChannelState& channel(unsigned index) const { return channels_[index]; }
 
 private:
     explicit Decoder(const StreamFormat& format);
@@ -47,6 +46,7 @@ private:
     };
     Frame FrameAt(std::span<const uint8_t> in, size_t pos, bool last) const;
     void DecodeBytes(std::span<const uint8_t> codes, int16_t* out);
+    void Skip(DecodeResult& r, size_t bytes);
 
     StreamFormat format_;
     uint16_t marker_;
