@@ -111,3 +111,34 @@ TEST_F(WindowsTest, DestroyingAWaveWithPendingPlaybackResetsTheDevices) {
 }
 
 }  // namespace
+
+namespace {
+
+struct DoneCounter : IWaveSink {
+    int played = 0;
+    void OnBlockAdded(CWave*, CWaveBlock*) override {}
+    void OnPlayDone(CWave*) override { ++played; }
+    void OnRecordDone() override {}
+};
+
+TEST(SelfDeletingWave, LastPlayedBufferReleasesIt) {
+    DoneCounter sink;
+    CWave* wave = CWave::CreateSelfDeleting();
+    wave->m_blocks.AddTail(testing_support::MakeBlock(16, 8));
+    wave->m_pSink = &sink;
+    wave->m_nRefs = 1;
+    wave->m_nPending = 2;
+    wave->OnPlayBufferDone();
+    EXPECT_EQ(sink.played, 0);
+    wave->OnPlayBufferDone();  // the listener hears of it, then the wave is gone
+    EXPECT_EQ(sink.played, 1);
+}
+
+TEST(SelfDeletingWave, OwnedWaveOutlivesItsReferences) {
+    CWave wave(0);
+    wave.m_nRefs = 1;
+    EXPECT_EQ(wave.ReleaseRef(), 0);
+    EXPECT_EQ(wave.m_nRefs, 0);
+}
+
+}  // namespace
