@@ -86,12 +86,14 @@ public:
     // codec, one with PCM alone as a converter.
     virtual std::vector<uint16_t> FormatTags() const = 0;
 
-    // Every format the driver lists, in the order acmFormatEnumA offers them. A caller looking
-    // for "the first PCM format" or "the first format of tag T" of this driver takes the
+    // Every format the driver lists, in the order acmFormatEnumA offers them; asked again on
+    // every enumeration and metric, so it should be cheap and always give the same list. A caller
+    // looking for "the first PCM format" or "the first format of tag T" of this driver takes the
     // earliest match here, so the order is part of the driver's contract.
     virtual std::vector<AcmFormatEntry> Formats() const = 0;
 
-    // Opens a stream from `source` to `destination` (each a full record with its extra bytes).
+    // Opens a stream from `source` to `destination` (each a copy of the caller's record, 18 +
+    // cbSize bytes; they need not be formats the driver lists).
     // Returns MMSYSERR_NOERROR and sets `stream`, or ACMERR_NOTPOSSIBLE when the driver cannot
     // convert between the two (or another error). With ACM_STREAMOPENF_QUERY the answer is all
     // that counts: a stream that is set is discarded.
