@@ -93,19 +93,14 @@ bool Player::PutSystemFile(uint8_t index, uint8_t type, std::span<const uint8_t>
     if (!Fits(Memory::kFlash, static_cast<uint32_t>(content.size()), index)) {
         return false;
     }
-    const std::optional<FileInfo> old =
-        state_.files.contains(index) ? std::optional(state_.files[index]) : std::nullopt;
+    const std::map<uint8_t, FileInfo> before = state_.files;
     if (!store_->WriteContent(index, {content.begin(), content.end()})) {
         return false;
     }
     state_.files[index] = FileInfo{
         Memory::kFlash, type, {name.begin(), name.end()}, static_cast<uint32_t>(content.size()), 0};
     if (!store_->Save(state_)) {
-        if (old) {
-            state_.files[index] = *old;
-        } else {
-            state_.files.erase(index);
-        }
+        state_.files = before;
         return false;
     }
     return true;

@@ -28,7 +28,10 @@ protected:
         for (uint32_t i = 0; api.TestGetCall(i, &r) != 0; ++i) {
             std::string text = std::string(r.function) + "(";
             for (uint32_t a = 0; a < r.argCount; ++a) {
-                text += (a > 0 ? "," : "") + std::to_string(r.args[a]);
+                if (a > 0) {
+                    text += ',';
+                }
+                text += std::to_string(r.args[a]);
             }
             calls.push_back(text + ")=" + std::to_string(r.result));
         }
