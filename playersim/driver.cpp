@@ -226,6 +226,11 @@ int32_t Driver::CloseHandle(PxHandle handle) {
     return result;
 }
 
+uint32_t Driver::GetLastError() {
+    Record("PX_GetLastError", nullptr, {}, lastError_, 0);
+    return lastError_;
+}
+
 void Driver::TestReset() {
     if (open_ != kPxInvalidHandle) {
         endpoint_->Close();

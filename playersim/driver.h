@@ -34,7 +34,7 @@ public:
                      const void* overlapped, std::optional<uint32_t> more);
     int32_t ReadDataBytes(PxHandle handle, uint32_t count, void* buffer);
     int32_t CloseHandle(PxHandle handle);
-    uint32_t GetLastError() const { return lastError_; }
+    uint32_t GetLastError();
 
     void TestReset();
     void TestRecordCalls(bool on) { recording_ = on; }

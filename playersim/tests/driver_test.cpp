@@ -113,6 +113,7 @@ TEST_F(playersim_Driver, CallsAreRecordedWithArgumentsAndResults) {
     dll.ReadFile(h, &answer, 1, &done, nullptr);
     dll.CloseHandle(h);
     dll.ReleasePort(1);
+    dll.GetLastError();
     const std::string handle = std::to_string(h);
     EXPECT_EQ(Calls(dll), (std::vector<std::string>{
                               "PX_AcquirePort(1)=0",
@@ -122,6 +123,7 @@ TEST_F(playersim_Driver, CallsAreRecordedWithArgumentsAndResults) {
                               "PX_ReadFile(" + handle + ",1,1,1,0)=1",
                               "PX_CloseHandle(" + handle + ")=1",
                               "PX_ReleasePort(1)=0",
+                              "PX_GetLastError()=0",
                           }));
     PxCallRecord r{};
     ASSERT_NE(dll.TestGetCall(1, &r), 0);
