@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace truespeech {
@@ -56,6 +57,17 @@ struct PitchTaps {
     }
 };
 
+// d[j] = sum over i of x[i] h[i - j]: the correlation of x with each shifted response.
+Signal BackwardFilter(const Signal& h, const Signal& x) {
+    Signal d{};
+    for (int k = 0; k < N; ++k) {
+        for (int j = 0; j + k < N; ++j) {
+            d[j] += h[k] * x[j + k];
+        }
+    }
+    return d;
+}
+
 // v = front * h + v delayed by one sample.
 void PrependImpulse(Signal& v, const Signal& src, float front, const Signal& h) {
     v[0] = front * h[0];
@@ -64,14 +76,14 @@ void PrependImpulse(Signal& v, const Signal& src, float front, const Signal& h) 
     }
 }
 
-// Ranks by the two-tap quadratic form. Lags below the subframe length repeat the history
-// instead of extending it through the gains; the exact check afterwards corrects that. Each
-// filtered vector comes from its neighbour lag's by one shift, so a lag costs O(N).
-std::array<Approximate, 4> RankPitch(const std::array<int16_t, kHistory>& e, const Signal& h,
-                                     const Signal& target, const PitchCandidates& c) {
+using Ranking = std::array<Approximate, 4>;
+
+// Ranks a run of lags by the two-tap quadratic form. Lags below the subframe length repeat the
+// history instead of extending it through the gains; the exact check afterwards corrects that.
+// Each filtered vector comes from its neighbour lag's by one shift, so a lag costs O(N).
+void ScoreLags(const std::array<int16_t, kHistory>& e, const Signal& h, const Signal& target,
+               const PitchCandidates& c, Ranking& best) {
     static const PitchTaps taps;
-    std::array<Approximate, 4> best;
-    best.fill({std::numeric_limits<float>::max(), 0, -1});
     const float tt = Dot(target, target);
     Signal part{};   // h * (the last `lag` history samples, then silence)
     Signal newer{};  // h * (history from lag L back, repeated)
@@ -150,6 +162,65 @@ std::array<Approximate, 4> RankPitch(const std::array<int16_t, kHistory>& e, con
             std::sort(best.begin(), best.end(),
                       [](const Approximate& l, const Approximate& r) { return l.error < r.error; });
         }
+    }
+}
+
+// The history a lag repeats over the subframe.
+Signal LagVector(const std::array<int16_t, kHistory>& e, int lag) {
+    Signal u;
+    const int first = std::min(lag, N);
+    std::copy(e.begin() + kHistory - lag, e.begin() + kHistory - lag + first, u.begin());
+    for (int i = first; i < N; ++i) {
+        u[i] = u[i - lag];
+    }
+    return u;
+}
+
+// A wide range is first narrowed by the correlation of each lag's history with the
+// backward-filtered target, normalised by the history's own energy, which needs no filtering;
+// the quadratic form then ranks the neighbourhoods of the best few.
+Ranking RankPitch(const std::array<int16_t, kHistory>& e, const Signal& h, const Signal& target,
+                  const PitchCandidates& c) {
+    constexpr int kWide = 16;
+    constexpr int kKept = 6;
+    Ranking best;
+    best.fill({std::numeric_limits<float>::max(), 0, -1});
+    if (c.highLag - c.lowLag < kWide) {
+        ScoreLags(e, h, target, c, best);
+        return best;
+    }
+    const Signal d = BackwardFilter(h, target);
+    std::array<std::pair<float, int>, kKept> top;
+    top.fill({-1.0f, -1});
+    for (int lag = c.lowLag; lag <= c.highLag; ++lag) {
+        const Signal u = LagVector(e, lag);
+        const float corr = Dot(d, u);
+        const float energy = Dot(u, u);
+        const float score = corr > 0 && energy > 0 ? corr * corr / energy : 0.0f;
+        if (score > top.back().first) {
+            top.back() = {score, lag};
+            std::sort(top.begin(), top.end(), std::greater<>());
+        }
+    }
+    std::array<bool, kMaxLag + 2> wanted{};
+    for (auto [score, lag] : top) {
+        if (lag < 0) {
+            continue;
+        }
+        for (int l = std::max(lag - 1, c.lowLag); l <= std::min(lag + 1, c.highLag); ++l) {
+            wanted[l] = true;
+        }
+    }
+    for (int lag = c.lowLag; lag <= c.highLag; ++lag) {
+        if (!wanted[lag]) {
+            continue;
+        }
+        int end = lag;
+        while (end + 1 <= c.highLag && wanted[end + 1]) {
+            ++end;
+        }
+        ScoreLags(e, h, target, {lag, end, c.restrictedLag}, best);
+        lag = end;
     }
     return best;
 }
@@ -239,30 +310,38 @@ uint32_t PositionRank(std::span<const int> u) {
 }
 
 PulseChoice SearchPulses(const Signal& h, const Signal& target) {
-    // Backward-filtered target and the correlations of shifted responses.
-    Signal d{};
-    for (int j = 0; j < N; ++j) {
-        for (int i = j; i < N; ++i) {
-            d[j] += target[i] * h[i - j];
+    const Signal d = BackwardFilter(h, target);
+    // Correlations of shifted responses, by diagonal: diag[l][delta] = phi(l - delta, l).
+    std::array<std::array<float, N>, N> diag;
+    std::array<float, N> acc{};
+    for (int k = 0; k < N; ++k) {
+        const int l = N - 1 - k;
+        for (int delta = 0; delta <= l; ++delta) {
+            acc[delta] += h[k + delta] * h[k];
+            diag[l][delta] = acc[delta];
         }
     }
-    std::array<std::array<float, N>, N> phi;
-    for (int delta = 0; delta < N; ++delta) {
-        float acc = 0;
-        for (int l = N - 1; l >= delta; --l) {
-            acc += h[N - 1 - l + delta] * h[N - 1 - l];
-            phi[l - delta][l] = acc;
-            phi[l][l - delta] = acc;
-        }
+    auto phi = [&](int a, int b) { return a < b ? diag[b][b - a] : diag[a][a - b]; };
+    Signal energy;
+    for (int j = 0; j < N; ++j) {
+        energy[j] = diag[j][0];
     }
 
-    // Greedy multipulse (h[0] is never 0, so every diagonal entry is positive) with the amplitudes
+    // Greedy multipulse (h[0] is never 0, so every energy is positive) with the amplitudes
     // re-fitted after each pick.
     std::array<int, kPulses> pos{};
     std::array<float, kPulses> amp{};
+    std::array<Signal, kPulses> column;                     // phi(., pos[n])
+    std::array<std::array<float, kPulses>, kPulses> sub{};  // phi(pos[n], pos[o])
     std::array<bool, N> used{};
     int inFirst = 0;
     for (int n = 0; n < kPulses; ++n) {
+        Signal corr = d;
+        for (int c = 0; c < n; ++c) {
+            for (int j = 0; j < N; ++j) {
+                corr[j] -= amp[c] * column[c][j];
+            }
+        }
         int pick = -1;
         float pickScore = -1;
         for (int j = 0; j < N; ++j) {
@@ -271,11 +350,7 @@ PulseChoice SearchPulses(const Signal& h, const Signal& target) {
                 (!first && n - inFirst == kSecondHalfPulses)) {
                 continue;
             }
-            float corr = d[j];
-            for (int c = 0; c < n; ++c) {
-                corr -= amp[c] * phi[j][pos[c]];
-            }
-            const float score = corr * corr / phi[j][j];
+            const float score = corr[j] * corr[j] / energy[j];
             if (score > pickScore) {
                 pickScore = score;
                 pick = j;
@@ -284,16 +359,22 @@ PulseChoice SearchPulses(const Signal& h, const Signal& target) {
         used[pick] = true;
         inFirst += pick < kHalf;
         pos[n] = pick;
+        for (int j = 0; j < N; ++j) {
+            column[n][j] = phi(j, pick);
+        }
+        for (int o = 0; o <= n; ++o) {
+            sub[n][o] = sub[o][n] = column[n][pos[o]];
+        }
         amp[n] = 0;
         for (int sweep = 0; sweep < 3; ++sweep) {
             for (int c = 0; c <= n; ++c) {
                 float r = d[pos[c]];
                 for (int o = 0; o <= n; ++o) {
                     if (o != c) {
-                        r -= amp[o] * phi[pos[c]][pos[o]];
+                        r -= amp[o] * sub[c][o];
                     }
                 }
-                amp[c] = r / phi[pos[c]][pos[c]];
+                amp[c] = r / sub[c][c];
             }
         }
     }
@@ -340,14 +421,13 @@ PulseChoice SearchPulses(const Signal& h, const Signal& target) {
                 float cross = 0;
                 for (int o = 0; o < kPulses; ++o) {
                     if (o != n) {
-                        cross += v[o] * phi[pos[n]][pos[o]];
+                        cross += v[o] * sub[n][o];
                     }
                 }
                 float local = std::numeric_limits<float>::max();
                 for (int code = 0; code < 4; ++code) {
                     const float x = gain * kAmplitudeSign[code];
-                    const float c =
-                        -2 * x * d[pos[n]] + x * x * phi[pos[n]][pos[n]] + 2 * x * cross;
+                    const float c = -2 * x * d[pos[n]] + x * x * sub[n][n] + 2 * x * cross;
                     if (c < local) {
                         local = c;
                         codes[n] = code;
@@ -360,7 +440,7 @@ PulseChoice SearchPulses(const Signal& h, const Signal& target) {
         for (int n = 0; n < kPulses; ++n) {
             cost -= 2 * v[n] * d[pos[n]];
             for (int o = 0; o < kPulses; ++o) {
-                cost += v[n] * v[o] * phi[pos[n]][pos[o]];
+                cost += v[n] * v[o] * sub[n][o];
             }
         }
         if (cost < bestCost) {
