@@ -86,15 +86,22 @@ public:
     std::optional<PlayerState> Load() override {
         std::error_code error;
         std::filesystem::create_directories(folder_, error);
-        Stamp(seen_);
-        std::ifstream in(folder_ / kStateFile, std::ios::binary);
-        if (!in) {
-            return std::nullopt;
-        }
-        const std::string text{std::istreambuf_iterator<char>(in), {}};
-        std::optional<PlayerState> state = ParseState(text);
-        if (state && ContentsMatch(*state)) {
-            return state;
+        // Another process may replace the state while it is read: only a state that stays
+        // the same and still does not fit its files is unreadable.
+        for (;;) {
+            Stamp(seen_);
+            std::ifstream in(folder_ / kStateFile, std::ios::binary);
+            if (!in) {
+                return std::nullopt;
+            }
+            const std::string text{std::istreambuf_iterator<char>(in), {}};
+            std::optional<PlayerState> state = ParseState(text);
+            if (state && ContentsMatch(*state)) {
+                return state;
+            }
+            if (!Changed()) {
+                break;
+            }
         }
         MoveAside();
         return std::nullopt;

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 
 namespace playersim::testing {
 namespace {
@@ -167,6 +170,36 @@ TEST_F(playersim_Driver, BothDriversInOneProcessKeepTheirOwnState) {
     EXPECT_EQ(usb.TestCallCount(), 0u);
     EXPECT_EQ(usb.Control("files"), "") << "a mem player per driver";
     EXPECT_EQ(dll.Control("files"), "6 flash 1 5 only-here.mp3\n");
+}
+
+TEST_F(playersim_Driver, StoreFolderIsOnePlayerBehindOnePort) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("kivo-shared-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    setenv("KIVO_PLAYER", ("sim:" + folder.string()).c_str(), 1);
+    dll.TestReset();
+    usb.TestReset();
+    dll.Control("speed 0");
+    Client parallel(dll);
+    uint8_t index = 0;
+    ASSERT_EQ(parallel.Upload(1, 1, "shared.mp3", std::vector<uint8_t>(20, 2), index), 0u);
+    Client bus(usb);
+    std::vector<ListedFile> files;
+    ASSERT_EQ(bus.List(files), 0u);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, "shared.mp3");
+
+    // The claimed port keeps the other driver out until it is released.
+    ASSERT_EQ(dll.AcquirePort(1), 0);
+    EXPECT_EQ(Open(usb), kPxInvalidHandle);
+    EXPECT_EQ(usb.GetLastError(), kPxErrorPortBusy);
+    dll.ReleasePort(1);
+    const PxHandle h = Open(usb);
+    EXPECT_NE(h, kPxInvalidHandle);
+    usb.CloseHandle(h);
+    dll.TestReset();
+    usb.TestReset();
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(playersim_Driver, PutAndGetFilesDirectly) {
