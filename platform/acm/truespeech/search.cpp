@@ -42,8 +42,7 @@ struct Approximate {
     int gainPair;
 };
 
-// Ranks by the two-tap quadratic form; lags below the subframe length repeat the history,
-// which the exact check afterwards corrects.
+// The gain pairs as factors, with the products the quadratic form needs.
 struct PitchTaps {
     std::array<float, kPitchGains> a, b, aa, ab, bb;
     PitchTaps() {
@@ -68,7 +67,7 @@ Signal BackwardFilter(const Signal& h, const Signal& x) {
     return d;
 }
 
-// v = front * h + v delayed by one sample.
+// v = front * h + src delayed by one sample.
 void PrependImpulse(Signal& v, const Signal& src, float front, const Signal& h) {
     v[0] = front * h[0];
     for (int i = 1; i < N; ++i) {
