@@ -125,7 +125,7 @@ int CWave::Convert(ConvertProgressCallback callback, int32_t toPcm, uint32_t use
         if (leftover > leftoverLimit)
             return 0;
         if (h.cbDstLengthUsed > 0) {
-            auto bytes = std::make_unique<uint8_t[]>(h.cbDstLengthUsed);
+            auto bytes = std::make_unique_for_overwrite<uint8_t[]>(h.cbDstLengthUsed);
             std::memcpy(bytes.get(), destination.data(), h.cbDstLengthUsed);
             result.AddTail(std::make_unique<CWaveBlock>(std::move(bytes),
                                                         static_cast<int32_t>(h.cbDstLengthUsed),

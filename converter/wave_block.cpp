@@ -37,7 +37,7 @@ void CWaveBlock::Serialize(CArchive& archive) {
     m_nBytes = static_cast<int32_t>(bytes);
     m_pData.reset();
     if (bytes > 0) {
-        m_pData = std::make_unique<uint8_t[]>(bytes);
+        m_pData = std::make_unique_for_overwrite<uint8_t[]>(bytes);
         archive.ReadBytes(std::span(m_pData.get(), bytes));
     }
 }

@@ -158,7 +158,7 @@ int CWave::ReadRiff(HMMIO file) {
     while (remaining > 0) {
         // The last read stops at the chunk's end: what follows is not audio.
         const int32_t want = static_cast<int32_t>(std::min<int64_t>(piece, remaining));
-        auto bytes = std::make_unique<uint8_t[]>(static_cast<size_t>(want));
+        auto bytes = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(want));
         const int32_t n = mmioRead(file, reinterpret_cast<char*>(bytes.get()), want);
         if (n <= 0)
             break;
