@@ -107,6 +107,7 @@ PxHandle Driver::CreateFile(const char* function, const char* name, uint32_t acc
                             const void* templateFile) {
     PxHandle result = kPxInvalidHandle;
     const bool parallel = dialect_ == Dialect::kParallel;
+    Endpoint& player = Player();
     if (const auto injected = Injected(function)) {
         result = static_cast<PxHandle>(injected->result);
     } else if (name == nullptr || std::strcmp(name, "LPT1") != 0) {
@@ -114,9 +115,9 @@ PxHandle Driver::CreateFile(const char* function, const char* name, uint32_t acc
     } else if (open_ != kPxInvalidHandle || (parallel && !claimed_)) {
         // The channel is another handle's, or the port was not claimed first.
         Fail(kPxErrorPortBusy, 0);
-    } else if (!parallel && (Player(), !portLock_->Take())) {
+    } else if (!parallel && !portLock_->Take()) {
         Fail(kPxErrorPortBusy, 0);
-    } else if (const uint32_t error = Player().Open(dialect_); error != 0) {
+    } else if (const uint32_t error = player.Open(dialect_); error != 0) {
         if (!parallel) {
             portLock_->Give();
         }
