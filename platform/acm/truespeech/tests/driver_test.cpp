@@ -155,7 +155,7 @@ TEST(TrueSpeechDriver, DecodesAsTheDecoderModelDoes) {
         const std::vector<int16_t> decoded = ToSamples(Pump(*decode, coded, piece, 4 * 1024 * 15));
         EXPECT_EQ(decoded, expected);
     }
-    EXPECT_GE(testing::SegmentalSnr(speech, expected), 7.0);
+    EXPECT_GE(testing::SegmentalSnr(speech, expected), 8.0);
 }
 
 TEST(TrueSpeechDriver, StartFlagBeginsAFreshStream) {

@@ -111,7 +111,7 @@ TEST_F(TrueSpeechSpeech, ReachesTheSegmentalSnrTarget) {
     const Encoded e = EncodeAll(*speech_);
     const double snr = SegmentalSnr(*speech_, DecodeWithLibav(e.bytes));
     RecordProperty("segsnr", std::to_string(snr));
-    EXPECT_GE(snr, 7.0);
+    EXPECT_GE(snr, 8.0);
 }
 
 TEST_F(TrueSpeechSpeech, EncodedFramesAmongRandomOnesStillDecodeAsLibavcodecDoes) {
