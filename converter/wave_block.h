@@ -6,7 +6,7 @@
 #include <deque>
 #include <memory>
 
-// One piece of audio, encoded or plain; it owns its bytes.
+// A stretch of audio, encoded or plain; it owns its bytes.
 class CWaveBlock : public CObject {
 public:
     CWaveBlock() = default;

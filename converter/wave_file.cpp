@@ -17,7 +17,7 @@ constexpr FOURCC kWave = mmioFOURCC('W', 'A', 'V', 'E');
 constexpr FOURCC kFmt = mmioFOURCC('f', 'm', 't', ' ');
 constexpr FOURCC kFact = mmioFOURCC('f', 'a', 'c', 't');
 constexpr FOURCC kData = mmioFOURCC('d', 'a', 't', 'a');
-constexpr int32_t kPieceBytes = 16384;
+constexpr int32_t kPortionBytes = 16384;
 
 // A buffered handle on a file that stays open after the handle is closed.
 class MmioOnFile {
@@ -132,7 +132,7 @@ int CWave::ReadRiff(HMMIO file) {
     std::vector<uint8_t> format;
     const int32_t want = static_cast<int32_t>(chunk.cksize);
     for (int32_t got = 0; got < want;) {
-        const int32_t step = std::min(want - got, kPieceBytes);
+        const int32_t step = std::min(want - got, kPortionBytes);
         format.resize(static_cast<size_t>(got + step));
         const int32_t n = mmioRead(file, reinterpret_cast<char*>(format.data() + got), step);
         if (n != step)
@@ -151,13 +151,13 @@ int CWave::ReadRiff(HMMIO file) {
 
     const WAVEFORMATEX header = FormatHeader();
     const int32_t align = header.nBlockAlign;
-    // One block wider than a piece still makes a piece of its own.
-    const int32_t piece = std::max(kPieceBytes / align * align, align);
+    // One block wider than a portion still makes a portion of its own.
+    const int32_t portion = std::max(kPortionBytes / align * align, align);
     const uint16_t samplesPerBlock = WaveFormat::FromRecord(FormatRecord()).extraWord(0);
     int64_t remaining = data.cksize;
     while (remaining > 0) {
         // The last read stops at the chunk's end: what follows is not audio.
-        const int32_t want = static_cast<int32_t>(std::min<int64_t>(piece, remaining));
+        const int32_t want = static_cast<int32_t>(std::min<int64_t>(portion, remaining));
         auto bytes = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(want));
         const int32_t n = mmioRead(file, reinterpret_cast<char*>(bytes.get()), want);
         if (n <= 0)

@@ -11,20 +11,20 @@
 
 namespace {
 
-constexpr int kPieces = 250;
-constexpr int32_t kPieceBytes = 16384;
+constexpr int kPortions = 250;
+constexpr int32_t kPortionBytes = 16384;
 
 void Fill(CWave& wave) {
     const WaveFormat format = WaveFormat::Pcm(2, 16000, 16);
     wave.m_pFormat.assign(format.bytes().begin(), format.bytes().end());
     wave.m_wFormatTag = WAVE_FORMAT_PCM;
     wave.RemoveAllBlocks();
-    for (int p = 0; p < kPieces; ++p) {
-        auto data = std::make_unique<uint8_t[]>(kPieceBytes);
-        for (int32_t i = 0; i < kPieceBytes; ++i)
+    for (int p = 0; p < kPortions; ++p) {
+        auto data = std::make_unique<uint8_t[]>(kPortionBytes);
+        for (int32_t i = 0; i < kPortionBytes; ++i)
             data[i] = static_cast<uint8_t>(i * 7 + p);
         wave.m_blocks.AddTail(
-            std::make_unique<CWaveBlock>(std::move(data), kPieceBytes, kPieceBytes / 2));
+            std::make_unique<CWaveBlock>(std::move(data), kPortionBytes, kPortionBytes / 2));
     }
 }
 
@@ -38,7 +38,7 @@ void BM_PcmPass(benchmark::State& state) {
         if (wave.Convert(nullptr, 1, 0) != 1)
             state.SkipWithError("pass failed");
     }
-    state.SetBytesProcessed(state.iterations() * int64_t{kPieces} * kPieceBytes);
+    state.SetBytesProcessed(state.iterations() * int64_t{kPortions} * kPortionBytes);
 }
 BENCHMARK(BM_PcmPass)->Unit(benchmark::kMillisecond);
 
@@ -63,7 +63,7 @@ void BM_RiffRoundTrip(benchmark::State& state) {
         if (written != 1 || loaded != 1)
             state.SkipWithError("round trip failed");
     }
-    state.SetBytesProcessed(state.iterations() * 2 * int64_t{kPieces} * kPieceBytes);
+    state.SetBytesProcessed(state.iterations() * 2 * int64_t{kPortions} * kPortionBytes);
 }
 BENCHMARK(BM_RiffRoundTrip)->Unit(benchmark::kMillisecond);
 

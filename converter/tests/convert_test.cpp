@@ -10,12 +10,12 @@ using namespace testing_support;
 
 class ConvertTest : public ConverterTest {
 protected:
-    // An SC4 wave of `blocks` pieces of `perPiece` codec blocks each.
-    void FillSc4(CWave& wave, int pieces, int perPiece) {
+    // An SC4 wave of `blocks` portions of `perPortion` codec blocks each.
+    void FillSc4(CWave& wave, int portions, int perPortion) {
         SetFormat(wave, Sc4Format(1));
-        for (int p = 0; p < pieces; ++p) {
+        for (int p = 0; p < portions; ++p) {
             wave.m_blocks.AddTail(
-                MakeBlock(perPiece * 30, perPiece * 58, static_cast<uint8_t>(p * 16)));
+                MakeBlock(perPortion * 30, perPortion * 58, static_cast<uint8_t>(p * 16)));
         }
         wave.m_wFormatTag = WAVE_FORMAT_SC4;
     }
@@ -95,7 +95,7 @@ TEST_F(ConvertTest, PartlyTakenBlockIsCarriedInFrontOfTheNext) {
     EXPECT_EQ(sc4Log_->calls[0].sourceUsed, 240u);
     EXPECT_EQ(sc4Log_->calls[1].sourceSize, 360u);  // 60 carried + 300
     EXPECT_EQ(sc4Log_->calls[2].sourceSize, 420u);
-    // The carried bytes came first: byte 240 of piece 0 starts the second output.
+    // The carried bytes came first: byte 240 of portion 0 starts the second output.
     EXPECT_EQ(wave.m_blocks.GetAt(1).m_pData[0], 240);
     // Samples scale the input block's count, not the produced bytes.
     EXPECT_EQ(wave.m_blocks.GetAt(0).m_nSamples, 580);

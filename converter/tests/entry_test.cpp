@@ -14,7 +14,7 @@ class EntryTest : public ConverterTest {
 protected:
     void SetUp() override {
         ConverterTest::SetUp();
-        WriteFile("in.wav", Sc4File(1, Sc4Data(1200)));  // three pieces
+        WriteFile("in.wav", Sc4File(1, Sc4Data(1200)));  // three portions
         calls_.clear();
         cancelAt_ = {0, 0};
     }

@@ -9,19 +9,19 @@ using namespace testing_support;
 
 class RiffTest : public ConverterTest {};
 
-struct PieceCase {
+struct PortionCase {
     const char* name;
     WaveFormat format;
     size_t dataBytes;
     std::vector<int32_t> bytes;
     std::vector<int32_t> samples;
-    friend void PrintTo(const PieceCase& c, std::ostream* os) { *os << c.name; }
+    friend void PrintTo(const PortionCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class PieceCount : public RiffTest, public ::testing::WithParamInterface<PieceCase> {};
+class PortionCount : public RiffTest, public ::testing::WithParamInterface<PortionCase> {};
 
-TEST_P(PieceCount, PiecesHoldWholeBlocksAndCountTheirSamples) {
-    const PieceCase& c = GetParam();
+TEST_P(PortionCount, PortionsHoldWholeBlocksAndCountTheirSamples) {
+    const PortionCase& c = GetParam();
     WriteFile("in.wav", Riff(Chunk("fmt ", FormatBytes(c.format)) +
                              Chunk("data", std::string(c.dataBytes, '\x5A'))));
     CWave wave(0);
@@ -37,12 +37,12 @@ TEST_P(PieceCount, PiecesHoldWholeBlocksAndCountTheirSamples) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, PieceCount,
+    Cases, PortionCount,
     ::testing::Values(
-        PieceCase{"Sc4Mono", Sc4Format(1), 16380 + 95, {16380, 95}, {31668, 3 * 58}},
-        PieceCase{"Sc4Stereo", Sc4Format(2), 2 * 16380, {16380, 16380}, {15834, 15834}},
-        PieceCase{"Pcm16Stereo", WaveFormat::Pcm(2, 8000, 16), 16384 + 8, {16384, 8}, {8192, 4}},
-        PieceCase{"EmptyData", Sc4Format(1), 0, {}, {}}),
+        PortionCase{"Sc4Mono", Sc4Format(1), 16380 + 95, {16380, 95}, {31668, 3 * 58}},
+        PortionCase{"Sc4Stereo", Sc4Format(2), 2 * 16380, {16380, 16380}, {15834, 15834}},
+        PortionCase{"Pcm16Stereo", WaveFormat::Pcm(2, 8000, 16), 16384 + 8, {16384, 8}, {8192, 4}},
+        PortionCase{"EmptyData", Sc4Format(1), 0, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RiffTest, ChunksAfterTheDataAreNotAudio) {

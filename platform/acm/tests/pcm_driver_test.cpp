@@ -21,7 +21,7 @@ HACMDRIVERID PcmDriverId() {
 
 // Runs the whole input through one stream, feeding back what it did not take.
 std::vector<uint8_t> ConvertAll(const WaveFormat& from, const WaveFormat& to,
-                                std::vector<uint8_t> input, size_t piece) {
+                                std::vector<uint8_t> input, size_t portion) {
     HACMDRIVER driver = nullptr;
     EXPECT_EQ(acmDriverOpen(&driver, PcmDriverId(), 0), MMSYSERR_NOERROR);
     HACMSTREAM stream = nullptr;
@@ -31,9 +31,9 @@ std::vector<uint8_t> ConvertAll(const WaveFormat& from, const WaveFormat& to,
     std::vector<uint8_t> output;
     std::vector<uint8_t> pending;
     std::vector<uint8_t> destination(4096);
-    for (size_t at = 0; at < input.size(); at += piece) {
+    for (size_t at = 0; at < input.size(); at += portion) {
         pending.insert(pending.end(), input.begin() + at,
-                       input.begin() + std::min(input.size(), at + piece));
+                       input.begin() + std::min(input.size(), at + portion));
         ACMSTREAMHEADER header{};
         header.cbStruct = kAcmStreamHeaderSize;
         header.pbSrc = pending.data();
@@ -92,10 +92,10 @@ struct PcmCase {
 
 class PcmConversion : public ::testing::TestWithParam<PcmCase> {};
 
-TEST_P(PcmConversion, ConvertsWhateverPiecesItIsGiven) {
+TEST_P(PcmConversion, ConvertsWhateverPortionsItIsGiven) {
     const PcmCase& c = GetParam();
-    for (size_t piece : {c.input.size(), size_t{3}, size_t{1}}) {
-        EXPECT_EQ(ConvertAll(c.from, c.to, c.input, piece), c.expected) << "piece " << piece;
+    for (size_t portion : {c.input.size(), size_t{3}, size_t{1}}) {
+        EXPECT_EQ(ConvertAll(c.from, c.to, c.input, portion), c.expected) << "portion " << portion;
     }
 }
 
