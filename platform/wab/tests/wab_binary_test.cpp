@@ -129,15 +129,15 @@ TEST(WabBinary, TruncatedFileGivesWhatIsWhole) {
     auto full = Read(file);
     size_t lastCount = 0;
     for (size_t n = 0; n <= file.size(); ++n) {
-        auto part = Read(file.substr(0, n));
-        ASSERT_LE(part.size(), full.size()) << n;
-        ASSERT_GE(part.size(), lastCount) << n;
-        lastCount = part.size();
-        for (size_t i = 0; i < part.size(); ++i) {
-            ASSERT_LE(part[i].props.size(), full[i].props.size()) << n;
-            for (size_t k = 0; k < part[i].props.size(); ++k) {
-                EXPECT_EQ(part[i].props[k].tag, full[i].props[k].tag) << n;
-                EXPECT_EQ(part[i].props[k].bytes, full[i].props[k].bytes) << n;
+        auto prefix = Read(file.substr(0, n));
+        ASSERT_LE(prefix.size(), full.size()) << n;
+        ASSERT_GE(prefix.size(), lastCount) << n;
+        lastCount = prefix.size();
+        for (size_t i = 0; i < prefix.size(); ++i) {
+            ASSERT_LE(prefix[i].props.size(), full[i].props.size()) << n;
+            for (size_t k = 0; k < prefix[i].props.size(); ++k) {
+                EXPECT_EQ(prefix[i].props[k].tag, full[i].props[k].tag) << n;
+                EXPECT_EQ(prefix[i].props[k].bytes, full[i].props[k].bytes) << n;
             }
         }
     }
