@@ -1,0 +1,174 @@
+#include "link/tests/temp_dir.h"
+#include "link/usb/px_exports.h"
+#include "link/usb/tests/sc4_recording.h"
+#include "platform/pxdll/pxdll.h"
+#include "platform/win/clock.h"
+#include "platform/win/listview.h"
+#include "platform/win/window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace kivo::link {
+namespace {
+
+using namespace kivo::link::testing;
+
+std::string Control(const std::string& line) {
+    char reply[4096] = {};
+    EXPECT_EQ(PXDLL_TestControl(line.c_str(), reply, sizeof reply), 0u) << line;
+    return reply;
+}
+
+size_t Calls(const char* function) {
+    size_t n = 0;
+    for (uint32_t i = 0; i < PXDLL_TestCallCount(); ++i) {
+        PxCallRecord record;
+        PXDLL_TestGetCall(i, &record);
+        n += std::strcmp(record.function, function) == 0;
+    }
+    return n;
+}
+
+// parlink's exports against the embedded parallel-port player, on the virtual clock.
+class ParlinkExportsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PXDLL_TestReset();
+        PXDLL_TestRecordCalls(1);
+        PX_SetWindowHandle(nullptr);
+        PX_ECPEmulation(0);
+    }
+    void TearDown() override {
+        PXDLL_TestRecordCalls(0);
+        PXDLL_TestReset();
+    }
+    std::string ListedName() {
+        ListViewControl list;
+        EXPECT_EQ(PX_GetFileList(list.handle()), 0);
+        return list.RowCount() == 0 ? "" : list.Cell(list.RowCount() - 1, 0);
+    }
+
+    ScopedVirtualClock clock_;
+    TempDir dir_;
+};
+
+TEST_F(ParlinkExportsTest, PreCheckTriesThreeTimesThenForgetsThePlayer) {
+    Control("flash 1000");
+    ASSERT_EQ(PX_MemoryInfo(), 0);
+    ASSERT_EQ(PX_InternalTotalMemory(), 16896000);
+    ASSERT_EQ(PX_GetFileList(ListViewControl().handle()), 0);
+    ASSERT_STREQ(PX_GetPlayerVersion(), "01.30");
+
+    Control("fault no-answer");
+    PXDLL_TestClearCalls();
+    const uint64_t before = clock_->Ticks();
+    EXPECT_EQ(PX_MemoryInfo(), 12);
+    EXPECT_EQ(Calls("PX_CreateFile"), 3u);
+    EXPECT_GE(clock_->Ticks() - before, 2500u);
+    EXPECT_EQ(PX_InternalTotalMemory(), 0);
+    EXPECT_EQ(PX_ExternalFreeMemory(), 0);
+    EXPECT_STREQ(PX_GetPlayerVersion(), " ");
+    // The play order is kept, and no operation ran.
+    uint8_t order[250] = {5};
+    EXPECT_EQ(PX_SetConfig(order), 12);
+}
+
+TEST_F(ParlinkExportsTest, CopyBothWaysThroughOneFunctionPerPair) {
+    const auto source = dir_ / "song.mp3";
+    WriteFile(source, Pattern(20000));
+    ASSERT_EQ(PX_CopyToExternalMemory(source.c_str()), 0);
+    ListViewControl list;
+    ASSERT_EQ(PX_GetFileList(list.handle()), 0);
+    ASSERT_EQ(list.RowCount(), 1);
+    const int index = std::stoi(list.Cell(0, 3));
+    EXPECT_EQ(&PX_CopyFromExternalMemory, &PX_CopyFromInternalMemory);
+    EXPECT_EQ(&PX_DeleteFromExternalMemory, &PX_DeleteFromInternalMemory);
+    const auto back = dir_ / "back.mp3";
+    ASSERT_EQ(PX_CopyFromExternalMemory(index, back.c_str()), 0);
+    EXPECT_EQ(ReadFile(back), Pattern(20000));
+    ASSERT_EQ(PX_DeleteFromExternalMemory(index), 0);
+    EXPECT_EQ(PX_CopyFromInternalMemory(index, back.c_str()), -1);
+}
+
+TEST_F(ParlinkExportsTest, EcpEmulationChoosesTheOpen) {
+    EXPECT_EQ(PX_ECPEmulation(1), 0);
+    ASSERT_EQ(PX_CheckStatus(), 0);
+    EXPECT_EQ(Calls("PX_CreateFileEx"), 1u);
+    EXPECT_EQ(Calls("PX_CreateFile"), 0u);
+}
+
+TEST_F(ParlinkExportsTest, CodePageCommandsSelectTheNamesOnTheWire) {
+    const auto source = dir_ / "歌.mp3";
+    WriteFile(source, Pattern(10));
+    ASSERT_EQ(PX_CopyToInternalMemory(source.c_str()), 0);
+    EXPECT_EQ(ListedName(), "_.mp3");
+
+    Control("clear-transcript");
+    ASSERT_EQ(PX_GB_Code(), 0);
+    EXPECT_NE(Control("transcript").find("command 25"), std::string::npos);
+    ASSERT_EQ(PX_CopyToInternalMemory(source.c_str()), 0);
+    EXPECT_EQ(ListedName(), "歌.mp3");
+
+    const auto big5 = dir_ / "電.mp3";
+    WriteFile(big5, Pattern(10));
+    ASSERT_EQ(PX_BIG5_Code(), 0);
+    EXPECT_NE(Control("transcript").find("command 26"), std::string::npos);
+    ASSERT_EQ(PX_CopyToInternalMemory(big5.c_str()), 0);
+    EXPECT_EQ(ListedName(), "電.mp3");
+
+    // No status check first: a player that cannot be reached fails the command at once.
+    PXDLL_TestClearCalls();
+    PxFailure failure{};
+    std::strcpy(failure.function, "PX_CreateFile");
+    failure.occurrence = 1;
+    failure.result = -1;
+    failure.lastError = 3;
+    PXDLL_TestFailCall(&failure);
+    EXPECT_EQ(PX_GB_Code(), 3);
+    EXPECT_EQ(Calls("PX_CreateFile"), 1u);
+}
+
+// Records conversion progress; cancels at a chosen message.
+class ConvertWindow : public Window {
+public:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != kConvertProgressMessage)
+            return 0;
+        progress.push_back({static_cast<int>(lParam), static_cast<int>(wParam)});
+        if (static_cast<int>(progress.size()) == cancelAt)
+            PX_CancelWaveConvert();
+        return 0;
+    }
+    std::vector<std::pair<int, int>> progress;
+    int cancelAt = 0;
+};
+
+TEST_F(ParlinkExportsTest, VoiceConversionReportsItsPassAndStopsOnCancel) {
+    const auto source = dir_ / "memo.wav";
+    WriteFile(source, Sc4Recording());
+    const auto target = dir_ / "memo-ts.wav";
+    ConvertWindow window;
+    PX_SetWindowHandle(window.handle());
+
+    // A cancel before the conversion is forgotten when it starts.
+    PX_CancelWaveConvert();
+    ASSERT_EQ(PX_WaveConvert(source.c_str(), target.c_str()), 0);
+    ASSERT_FALSE(window.progress.empty());
+    EXPECT_EQ(window.progress.front().first, 1);
+    EXPECT_EQ(window.progress.back(), (std::pair{2, 100}));
+    EXPECT_EQ(std::count(window.progress.begin(), window.progress.end(), std::pair{1, 100}), 1);
+
+    std::filesystem::remove(target);
+    window.progress.clear();
+    window.cancelAt = 2;
+    EXPECT_EQ(PX_WaveConvert(source.c_str(), target.c_str()), -2);
+    EXPECT_EQ(window.progress.size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+}  // namespace
+}  // namespace kivo::link
