@@ -1,6 +1,7 @@
 #pragma once
 
 #include "converter/wave.h"
+#include "platform/acm/pcm_driver.h"
 #include "platform/acm/scripted_driver.h"
 #include "platform/win/msgbox.h"
 
@@ -84,6 +85,9 @@ protected:
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
         RegisterWaveClasses();
+        // The passes are checked against scripted codecs: only PCM stays of the defaults.
+        ClearAcmDrivers();
+        RegisterAcmDriver(acm::MakePcmDriver(), AcmPlacement::Last);
     }
     void TearDown() override {
         SetMessageBoxHook({});

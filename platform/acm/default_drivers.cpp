@@ -2,6 +2,8 @@
 
 #include "platform/acm/driver_list.h"
 #include "platform/acm/pcm_driver.h"
+#include "platform/acm/sc4/sc4_driver.h"
+#include "platform/acm/truespeech/truespeech_driver.h"
 
 namespace acm {
 
@@ -9,6 +11,8 @@ namespace acm {
 // enumerated: PCM first, then the codecs.
 void RegisterDefaultDrivers(DriverList& list) {
     list.Add(MakePcmDriver(), AcmPlacement::Last);
+    list.Add(sc4::CreateSc4Driver(), AcmPlacement::Last);
+    list.Add(truespeech::CreateTrueSpeechDriver(), AcmPlacement::Last);
 }
 
 }  // namespace acm

@@ -8,6 +8,6 @@ namespace acm {
 
 // Converts between PCM formats: any rate, mono or stereo, unsigned 8 or signed 16 bits.
 // Lists 16-bit mono at 8000 samples per second first.
-std::unique_ptr<AcmDriver> MakePcmDriver();
+KIVO_ACM_API std::unique_ptr<AcmDriver> MakePcmDriver();
 
 }  // namespace acm

@@ -34,19 +34,20 @@ protected:
 
 TEST_F(ManagerTest, DriversAreEnumeratedInRegistrationOrderWithFrontPlacement) {
     const auto defaults = Enumerate();
-    ASSERT_EQ(defaults.size(), 1u);  // PCM
+    ASSERT_EQ(defaults.size(), 3u);  // PCM, SC4, TrueSpeech
     HACMDRIVERID last = AddScripted(AcmPlacement::Last);
     HACMDRIVERID first = AddScripted(AcmPlacement::First);
-    EXPECT_EQ(Enumerate(), (std::vector<HACMDRIVERID>{first, defaults[0], last}));
+    EXPECT_EQ(Enumerate(),
+              (std::vector<HACMDRIVERID>{first, defaults[0], defaults[1], defaults[2], last}));
 
     EXPECT_TRUE(UnregisterAcmDriver(first));
     EXPECT_FALSE(UnregisterAcmDriver(first));
-    EXPECT_EQ(Enumerate(), (std::vector<HACMDRIVERID>{defaults[0], last}));
+    EXPECT_EQ(Enumerate(), (std::vector<HACMDRIVERID>{defaults[0], defaults[1], defaults[2], last}));
 
     ClearAcmDrivers();
     EXPECT_TRUE(Enumerate().empty());
     ResetAcmDrivers();
-    EXPECT_EQ(Enumerate().size(), 1u);
+    EXPECT_EQ(Enumerate().size(), 3u);
 }
 
 TEST_F(ManagerTest, EnumerationStopsWhenTheStepSaysSo) {
