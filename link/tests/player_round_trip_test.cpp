@@ -159,10 +159,16 @@ TEST_F(PlayerRoundTripTest, SystemFilesReachThePlayer) {
     }
 }
 
-TEST_F(PlayerRoundTripTest, StatusCheck) {
+TEST_F(PlayerRoundTripTest, StatusCheckWaitsOnlyAHundredMilliseconds) {
     EXPECT_EQ(CheckDeviceStatus(p_.link), 0);
+    Control("fault stall status 90");
+    EXPECT_EQ(CheckDeviceStatus(p_.link), 0);
+    Control("fault none");
+    Control("fault stall status 150");
+    EXPECT_EQ(CheckDeviceStatus(p_.link), kPxErrorTimeout);
+    Control("fault none");
     Control("fault no-answer");
-    EXPECT_NE(CheckDeviceStatus(p_.link), 0);
+    EXPECT_EQ(CheckDeviceStatus(p_.link), kPxErrorTimeout);
 }
 
 class CardFormatRoundTripTest : public PlayerRoundTripTest {
