@@ -1,8 +1,10 @@
 #include "platform/acm/sc4/sc4_driver.h"
 
+#include "platform/acm/pcm_driver.h"
 #include "platform/acm/sc4/decoder.h"
 #include "platform/acm/sc4/encoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <new>
@@ -38,6 +40,12 @@ bool IsPcmOf(const WaveFormat& f, const StreamFormat& s) {
     return f.tag() == WAVE_FORMAT_PCM && f.channels() == s.channels &&
            f.samplesPerSec() == s.samplesPerSec && f.bitsPerSample() == 16 &&
            f.blockAlign() == 2 * s.channels;
+}
+
+// 16-bit PCM of any rate, mono or stereo: what a decode stream may give through the PCM driver.
+bool IsPcm16(const WaveFormat& f) {
+    return f.tag() == WAVE_FORMAT_PCM && (f.channels() == 1 || f.channels() == 2) &&
+           f.samplesPerSec() > 0 && f.bitsPerSample() == 16 && f.blockAlign() == 2 * f.channels();
 }
 
 std::string Describe(const char* prefix, const StreamFormat& s, const char* bits) {
@@ -76,6 +84,65 @@ public:
 private:
     Decoder decoder_;
     std::vector<int16_t> pcm_;
+};
+
+// Decodes at the recording's own rate and channel count and hands the samples on to the PCM
+// driver's stream for the rate and channels asked for.
+class ConvertingDecodeStream : public AcmStream {
+public:
+    ConvertingDecodeStream(const StreamFormat& format, const WaveFormat& destination,
+                           std::unique_ptr<AcmStream> pcm)
+        : decode_(format),
+          native_(Sc4PcmFormat(format)),
+          destination_(destination),
+          pcm_(std::move(pcm)) {}
+
+    MMRESULT Convert(std::span<const uint8_t> source, std::span<uint8_t> destination,
+                     uint32_t flags, AcmConvertResult& result) override {
+        try {
+            if (flags & ACM_STREAMCONVERTF_START) {
+                pending_.clear();
+                const MMRESULT rc = acm::MakePcmDriver()->OpenStream(
+                    native_, destination_, ACM_STREAMOPENF_NONREALTIME, pcm_);
+                if (rc != MMSYSERR_NOERROR)
+                    return rc;
+            }
+            // Decode no more than the destination can take once converted, so that what the
+            // PCM stream leaves over stays small; but at least one block, so that a destination
+            // too small for a block's samples is filled over several calls.
+            const uint64_t room = destination.size() / destination_.blockAlign();
+            const uint64_t frames =
+                std::max<uint64_t>(room * native_.samplesPerSec() / destination_.samplesPerSec(),
+                                   SamplesPerBlock(native_.channels()));
+            const size_t held = pending_.size();
+            const size_t wanted = static_cast<size_t>(frames) * native_.blockAlign();
+            pending_.resize(std::max(held, wanted));
+            AcmConvertResult decoded;
+            MMRESULT rc =
+                decode_.Convert(source, std::span(pending_).subspan(held), flags, decoded);
+            if (rc != MMSYSERR_NOERROR)
+                return rc;
+            pending_.resize(held + decoded.destinationUsed);
+
+            AcmConvertResult converted;
+            rc = pcm_->Convert(pending_, destination, flags, converted);
+            if (rc != MMSYSERR_NOERROR)
+                return rc;
+            pending_.erase(pending_.begin(), pending_.begin() + converted.sourceUsed);
+            result.sourceUsed = decoded.sourceUsed;
+            result.destinationUsed = converted.destinationUsed;
+            return MMSYSERR_NOERROR;
+        } catch (const std::bad_alloc&) {
+            return MMSYSERR_NOMEM;
+        }
+    }
+
+private:
+    DecodeStream decode_;
+    WaveFormat native_;
+    WaveFormat destination_;
+    std::unique_ptr<AcmStream> pcm_;
+    std::vector<uint8_t> pending_;  // decoded bytes the PCM stream has not taken yet
 };
 
 class EncodeStream : public AcmStream {
@@ -126,21 +193,34 @@ public:
                         std::unique_ptr<AcmStream>& stream) override {
         const std::optional<StreamFormat> from = Sc4StreamOf(source);
         const std::optional<StreamFormat> to = Sc4StreamOf(destination);
-        const bool decode = from && IsPcmOf(destination, *from);
-        const bool encode = to && IsPcmOf(source, *to);
-        if (!decode && !encode)
-            return ACMERR_NOTPOSSIBLE;
-        if (flags & ACM_STREAMOPENF_QUERY)
-            return MMSYSERR_NOERROR;
         try {
-            if (decode) {
-                stream = std::make_unique<DecodeStream>(*from);
-            } else {
-                stream = std::make_unique<EncodeStream>(*to);
+            if (from && IsPcmOf(destination, *from)) {
+                if (!(flags & ACM_STREAMOPENF_QUERY))
+                    stream = std::make_unique<DecodeStream>(*from);
+                return MMSYSERR_NOERROR;
+            }
+            if (from && IsPcm16(destination))
+                return OpenConvertingDecode(*from, destination, flags, stream);
+            if (to && IsPcmOf(source, *to)) {
+                if (!(flags & ACM_STREAMOPENF_QUERY))
+                    stream = std::make_unique<EncodeStream>(*to);
+                return MMSYSERR_NOERROR;
             }
         } catch (const std::bad_alloc&) {
             return MMSYSERR_NOMEM;
         }
+        return ACMERR_NOTPOSSIBLE;
+    }
+
+private:
+    static MMRESULT OpenConvertingDecode(const StreamFormat& from, const WaveFormat& destination,
+                                         uint32_t flags, std::unique_ptr<AcmStream>& stream) {
+        std::unique_ptr<AcmStream> pcm;
+        const MMRESULT rc =
+            acm::MakePcmDriver()->OpenStream(Sc4PcmFormat(from), destination, flags, pcm);
+        if (rc != MMSYSERR_NOERROR || (flags & ACM_STREAMOPENF_QUERY))
+            return rc;
+        stream = std::make_unique<ConvertingDecodeStream>(from, destination, std::move(pcm));
         return MMSYSERR_NOERROR;
     }
 };

@@ -1,7 +1,8 @@
 #pragma once
 
-// The compression-manager driver of SC4 (tag 0x0350): decodes to and encodes from 16-bit PCM
-// of the same rate and channel count.
+// The compression-manager driver of SC4 (tag 0x0350): encodes from 16-bit PCM of the same rate
+// and channel count, decodes to 16-bit PCM of any rate and channel count (other rates and
+// channel counts than the recording's through the PCM driver's stream).
 
 #include "platform/acm/driver.h"
 #include "platform/acm/sc4/format.h"

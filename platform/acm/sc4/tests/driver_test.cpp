@@ -1,4 +1,5 @@
 #include "platform/acm/acm.h"
+#include "platform/acm/pcm_driver.h"
 #include "platform/acm/sc4/decoder.h"
 #include "platform/acm/sc4/encoder.h"
 #include "platform/acm/sc4/sc4_driver.h"
@@ -130,7 +131,7 @@ TEST(Sc4Driver, ListsTheRecorderFormatsAndTheirPcm) {
     }
 }
 
-TEST(Sc4Driver, OpensOnlyBetweenSc4AndPcmOfTheSameRateAndChannels) {
+TEST(Sc4Driver, EncodesFromItsOwnPcmAndDecodesToAny16BitPcm) {
     const WaveFormat mono8 = Sc4Format({8000, 1});
     const WaveFormat pcm8 = WaveFormat::Pcm(1, 8000, 16);
     WAVEFORMATEX noBlocks = mono8.header();
@@ -150,9 +151,14 @@ TEST(Sc4Driver, OpensOnlyBetweenSc4AndPcmOfTheSameRateAndChannels) {
          MMSYSERR_NOERROR},
         {"encode 32 kHz", WaveFormat::Pcm(1, 32000, 16), Sc4Format({32000, 1}), MMSYSERR_NOERROR},
         {"decode without the extra word", WaveFormat(mono8.header()), pcm8, MMSYSERR_NOERROR},
-        {"other rate", Sc4Format({16000, 1}), pcm8, ACMERR_NOTPOSSIBLE},
-        {"other channels", Sc4Format({8000, 2}), pcm8, ACMERR_NOTPOSSIBLE},
+        {"decode to another rate", Sc4Format({16000, 1}), pcm8, MMSYSERR_NOERROR},
+        {"decode to other channels", Sc4Format({8000, 2}), pcm8, MMSYSERR_NOERROR},
+        {"decode mono to stereo 44.1 kHz", mono8, WaveFormat::Pcm(2, 44100, 16), MMSYSERR_NOERROR},
         {"8-bit pcm", mono8, WaveFormat::Pcm(1, 8000, 8), ACMERR_NOTPOSSIBLE},
+        {"8-bit pcm of another rate", mono8, WaveFormat::Pcm(1, 16000, 8), ACMERR_NOTPOSSIBLE},
+        {"pcm of 0 samples per second", mono8, WaveFormat::Pcm(1, 0, 16), ACMERR_NOTPOSSIBLE},
+        {"pcm of three channels", mono8, WaveFormat::Pcm(3, 8000, 16), ACMERR_NOTPOSSIBLE},
+        {"encode from another rate", WaveFormat::Pcm(1, 16000, 16), mono8, ACMERR_NOTPOSSIBLE},
         {"block align 0", WaveFormat(noBlocks), pcm8, ACMERR_NOTPOSSIBLE},
         {"rate without a marker", WaveFormat(oddRate), WaveFormat::Pcm(1, 22050, 16),
          ACMERR_NOTPOSSIBLE},
@@ -196,6 +202,118 @@ TEST(Sc4Driver, DecodesARecordingInConverterPiecesAsOneStream) {
             EXPECT_EQ(ToSamples(out), expected) << "piece " << piece;
         }
     }
+}
+
+// Like Pump, but once the input is handed over, converts what the stream left until it takes
+// and gives nothing more.
+MMRESULT PumpAll(AcmStream& stream, const Bytes& input, size_t piece, size_t room, Bytes& out) {
+    Bytes pending;
+    Bytes destination(room);
+    for (size_t at = 0;;) {
+        const size_t next = std::min(input.size(), at + piece);
+        pending.insert(pending.end(), input.begin() + at, input.begin() + next);
+        at = next;
+        AcmConvertResult r;
+        const MMRESULT rc = stream.Convert(pending, destination, 0, r);
+        if (rc != MMSYSERR_NOERROR)
+            return rc;
+        out.insert(out.end(), destination.begin(), destination.begin() + r.destinationUsed);
+        pending.erase(pending.begin(), pending.begin() + r.sourceUsed);
+        if (at == input.size() && r.sourceUsed == 0 && r.destinationUsed == 0)
+            return MMSYSERR_NOERROR;
+    }
+}
+
+// The PCM driver's stream over the whole of `pcm` at once.
+Bytes ConvertPcm(const WaveFormat& from, const WaveFormat& to, const Bytes& pcm) {
+    std::unique_ptr<AcmStream> stream;
+    EXPECT_EQ(acm::MakePcmDriver()->OpenStream(from, to, 0, stream), MMSYSERR_NOERROR);
+    const uint64_t frames = pcm.size() / from.blockAlign();
+    Bytes out((frames * to.samplesPerSec() / from.samplesPerSec() + 2) * to.blockAlign());
+    AcmConvertResult r;
+    EXPECT_EQ(stream->Convert(pcm, out, 0, r), MMSYSERR_NOERROR);
+    out.resize(r.destinationUsed);
+    return out;
+}
+
+std::vector<int16_t> SpeechIn(const StreamFormat& f) {
+    return f.channels == 1 ? testing::SpeechSample(f.samplesPerSec, 0)
+                           : testing::Interleave(testing::SpeechSample(f.samplesPerSec, 0),
+                                                 testing::SpeechSample(f.samplesPerSec, 1));
+}
+
+TEST(Sc4Driver, DecodesToOtherRatesAndChannelsAsDecodingAndThenThePcmDriver) {
+    struct Case {
+        RecorderFormat recorder;
+        WaveFormat target;
+    };
+    const WaveFormat pcm8 = WaveFormat::Pcm(1, 8000, 16);
+    const Case cases[] = {
+        {kRecorderFormats[0], pcm8},                           // 8000 stereo
+        {kRecorderFormats[3], pcm8},                           // 11025 mono
+        {kRecorderFormats[4], pcm8},                           // 16000 stereo
+        {kRecorderFormats[6], pcm8},                           // 32000 mono
+        {kRecorderFormats[1], WaveFormat::Pcm(2, 22050, 16)},  // 8000 mono, up and widened
+    };
+    for (const Case& c : cases) {
+        const StreamFormat& f = c.recorder.stream;
+        SCOPED_TRACE(std::to_string(f.samplesPerSec) + "/" + std::to_string(f.channels) + " to " +
+                     std::to_string(c.target.samplesPerSec()) + "/" +
+                     std::to_string(c.target.channels()));
+        const Bytes recording = Recording(f, SpeechIn(f), c.recorder.sync);
+        const Bytes expected =
+            ConvertPcm(Sc4PcmFormat(f), c.target, ToBytes(DecodeWhole(f, recording)));
+        const uint64_t frames = (recording.size() / kBlockBytes) * c.recorder.samplesPerBlock;
+        ASSERT_NEAR(static_cast<double>(expected.size() / c.target.blockAlign()),
+                    static_cast<double>(frames * c.target.samplesPerSec() / f.samplesPerSec), 2);
+
+        // The converter's destination: half again the target's share of a whole piece.
+        const uint32_t pieceSamples = 546 * c.recorder.samplesPerBlock;
+        const size_t converterRoom =
+            static_cast<int32_t>(pieceSamples * c.target.avgBytesPerSec() / f.samplesPerSec * 3u) /
+            2;
+        Bytes out;
+        ASSERT_EQ(Pump(*Open(Sc4Format(f), c.target), recording, 16380, converterRoom, out),
+                  MMSYSERR_NOERROR);
+        EXPECT_TRUE(out == expected) << out.size() << " bytes, expected " << expected.size();
+
+        // A destination smaller than a block's samples still takes whole blocks only, and
+        // what it leaves comes again.
+        for (const size_t room : {size_t{100}, size_t{1001}}) {
+            out.clear();
+            ASSERT_EQ(PumpAll(*Open(Sc4Format(f), c.target), recording, 1001, room, out),
+                      MMSYSERR_NOERROR);
+            EXPECT_TRUE(out == expected) << "room " << room << ": " << out.size() << " bytes";
+        }
+    }
+}
+
+TEST(Sc4Driver, ConvertingDecodeStartsAfreshAndFailsOnDataThatIsNoSc4) {
+    const StreamFormat f{16000, 1};
+    const WaveFormat pcm8 = WaveFormat::Pcm(1, 8000, 16);
+    Bytes recording = Recording(f, SpeechIn(f), {0x02, 0xB2, 0x2C});
+    recording.resize(3 + 40 * kBlockBytes);
+    const auto stream = Open(Sc4Format(f), pcm8);
+    Bytes destination(40 * kCodesPerBlock);
+    Bytes first;
+    for (int round = 0; round < 2; ++round) {
+        AcmConvertResult r;
+        ASSERT_EQ(stream->Convert(recording, destination, ACM_STREAMCONVERTF_START, r),
+                  MMSYSERR_NOERROR);
+        EXPECT_EQ(r.sourceUsed, recording.size());
+        const Bytes got(destination.begin(), destination.begin() + r.destinationUsed);
+        if (round == 0)
+            first = got;
+        EXPECT_EQ(got, first);
+    }
+    EXPECT_EQ(first, ConvertPcm(Sc4PcmFormat(f), pcm8, ToBytes(DecodeWhole(f, recording))));
+
+    std::mt19937 rng(7);
+    Bytes noise(16380);
+    for (uint8_t& b : noise)
+        b = static_cast<uint8_t>(rng() & 0xFF);
+    Bytes out;
+    EXPECT_EQ(Pump(*Open(Sc4Format(f), pcm8), noise, 16380, 65536, out), MMSYSERR_ERROR);
 }
 
 TEST(Sc4Driver, EncodesInAnyPieceSizeAsTheEncoderDoes) {
