@@ -13,6 +13,7 @@
 #include "platform/pxdll/pxdll.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
+#include "platform/win/window.h"
 
 #include <gtest/gtest.h>
 
@@ -122,6 +123,30 @@ TEST_F(PlayerRoundTripTest, PlayerEndsADownloadWithCode24) {
     const auto target = dir_ / "long.mp3";
     EXPECT_EQ(DownloadFile(p_.link, index, target.c_str()), -103);
     EXPECT_EQ(std::filesystem::file_size(target), 16368u);
+}
+
+TEST_F(PlayerRoundTripTest, StopDuringTheLastBlockBothWays) {
+    const uint32_t size = 20000;
+    const uint32_t lastUploadSum = 16368 + 16888;
+    CallbackWindow window([&](UINT message, WPARAM done, LPARAM) -> LRESULT {
+        if (message == kTransferProgressMessage && (done == lastUploadSum || done == size)) {
+            p_.state.TransferCancelCode = 1;
+        }
+        return 0;
+    });
+    p_.state.ProgressWindow = window.handle();
+    EXPECT_EQ(UploadFile(p_.link, 0, Source("stopped.mp3", size).c_str()), -101);
+    EXPECT_EQ(p_.state.PlayOrderCount, 1);
+
+    const Bytes content = Pattern(size);
+    const auto index = static_cast<uint8_t>(PXDLL_TestPutFile(
+        0, 1, "whole.mp3", content.data(), static_cast<uint32_t>(content.size())));
+    ASSERT_NE(index, 0);
+    const auto target = dir_ / "whole.mp3";
+    EXPECT_EQ(DownloadFile(p_.link, index, target.c_str()), -101);
+    EXPECT_EQ(testing::ReadFile(target), content);
+    // The player is ready for the next command.
+    EXPECT_EQ(CheckDeviceStatus(p_.link), 0);
 }
 
 TEST_F(PlayerRoundTripTest, MemoryFiguresAndVersion) {
