@@ -289,7 +289,7 @@ bool Driver::TestGetFile(uint8_t index, void* buffer, uint32_t capacity, uint32_
     if (size != nullptr) {
         *size = static_cast<uint32_t>(content->size());
     }
-    if (buffer != nullptr) {
+    if (buffer != nullptr && !content->empty()) {
         std::memcpy(buffer, content->data(), std::min<size_t>(capacity, content->size()));
     }
     return true;
