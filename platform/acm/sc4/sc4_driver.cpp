@@ -120,9 +120,9 @@ public:
             AcmConvertResult decoded;
             MMRESULT rc =
                 decode_.Convert(source, std::span(pending_).subspan(held), flags, decoded);
+            pending_.resize(held + (rc == MMSYSERR_NOERROR ? decoded.destinationUsed : 0));
             if (rc != MMSYSERR_NOERROR)
                 return rc;
-            pending_.resize(held + decoded.destinationUsed);
 
             AcmConvertResult converted;
             rc = pcm_->Convert(pending_, destination, flags, converted);
