@@ -1,11 +1,9 @@
 #include "platform/wab/vcard.h"
 
 #include "platform/wab/utf.h"
-
-#include <iconv.h>
+#include "platform/win/lang.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 #include <string>
 
@@ -196,27 +194,7 @@ std::string DecodeQuotedPrintable(std::string_view s) {
 std::string ToUtf8(const std::string& charset, const std::string& bytes) {
     if (charset.empty() || SameText(charset, "UTF-8"))
         return SanitizeUtf8(bytes);
-    iconv_t cd = iconv_open("UTF-8", charset.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return SanitizeUtf8(bytes);
-    std::string out;
-    char* src = const_cast<char*>(bytes.data());
-    size_t left = bytes.size();
-    char buffer[256];
-    while (left > 0) {
-        char* dst = buffer;
-        size_t room = sizeof buffer;
-        size_t r = iconv(cd, &src, &left, &dst, &room);
-        out.append(buffer, dst - buffer);
-        if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-            out += '_';
-            ++src;
-            --left;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
-    iconv_close(cd);
-    return SanitizeUtf8(out);
+    return SanitizeUtf8(CharsetToUtf8(charset, bytes).value_or(bytes));
 }
 
 // Text values escape "\n", "\,", "\;" and "\\"; a structured value splits on unescaped ";".

@@ -67,11 +67,7 @@ std::string CodePageName(uint32_t codePage) {
 }
 
 // Converts piece by piece; an input sequence that cannot be read or written becomes one "_".
-std::string Convert(const std::string& from, const std::string& to, std::string_view in,
-                    bool fromUtf8) {
-    Converter converter(to, from);
-    if (!converter.ok())
-        return std::string(in);
+std::string ConvertWith(const Converter& converter, std::string_view in, bool fromUtf8) {
     iconv_t cd = converter.get();
     std::string out;
     out.reserve(in.size() * 2);
@@ -97,6 +93,14 @@ std::string Convert(const std::string& from, const std::string& to, std::string_
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     return out;
+}
+
+std::string Convert(const std::string& from, const std::string& to, std::string_view in,
+                    bool fromUtf8) {
+    Converter converter(to, from);
+    if (!converter.ok())
+        return std::string(in);
+    return ConvertWith(converter, in, fromUtf8);
 }
 
 }  // namespace
@@ -136,4 +140,11 @@ std::string ToCodePage(uint32_t codePage, std::string_view utf8) {
 
 std::string FromCodePage(uint32_t codePage, std::string_view bytes) {
     return Convert(CodePageName(codePage), "UTF-8", bytes, false);
+}
+
+std::optional<std::string> CharsetToUtf8(std::string_view charset, std::string_view bytes) {
+    Converter converter("UTF-8", std::string(charset));
+    if (!converter.ok())
+        return std::nullopt;
+    return ConvertWith(converter, bytes, false);
 }

@@ -3,6 +3,7 @@
 #include "platform/win/api.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ KIVO_WIN_API uint32_t CodePageForLang(uint16_t langId);
 // UTF-8 to and from an 8-bit code page; what the target cannot hold becomes "_".
 KIVO_WIN_API std::string ToCodePage(uint32_t codePage, std::string_view utf8);
 KIVO_WIN_API std::string FromCodePage(uint32_t codePage, std::string_view bytes);
+// Bytes of a character set named as iconv knows it, to UTF-8 ("_" for what cannot be read);
+// nothing when the set is unknown.
+KIVO_WIN_API std::optional<std::string> CharsetToUtf8(std::string_view charset,
+                                                      std::string_view bytes);
 inline std::string ToAnsi(std::string_view utf8) {
     return ToCodePage(GetACP(), utf8);
 }
