@@ -42,7 +42,8 @@ TEST_F(ManagerTest, DriversAreEnumeratedInRegistrationOrderWithFrontPlacement) {
 
     EXPECT_TRUE(UnregisterAcmDriver(first));
     EXPECT_FALSE(UnregisterAcmDriver(first));
-    EXPECT_EQ(Enumerate(), (std::vector<HACMDRIVERID>{defaults[0], defaults[1], defaults[2], last}));
+    EXPECT_EQ(Enumerate(),
+              (std::vector<HACMDRIVERID>{defaults[0], defaults[1], defaults[2], last}));
 
     ClearAcmDrivers();
     EXPECT_TRUE(Enumerate().empty());
