@@ -1,6 +1,7 @@
 #include "link/parport/memory_info.h"
 
 #include "link/common/command_session.h"
+#include "link/common/memory_figure.h"
 
 namespace kivo::link {
 
@@ -22,7 +23,7 @@ LinkStatus ReadMemoryInfo(Link& link) {
         uint8_t count[2];
         if (LinkStatus status = session.Read(count, 2, field.label); status != kOk)
             return status;
-        *field.figure = (count[0] | (count[1] << 8)) * kMemoryUnitBytes;
+        *field.figure = MemoryFigureBytes(count);
     }
     return kOk;
 }

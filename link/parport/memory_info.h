@@ -4,8 +4,6 @@
 
 namespace kivo::link {
 
-inline constexpr int64_t kMemoryUnitBytes = 16896;
-
 // Reads the four memory figures; each is stored as soon as it arrives.
 LinkStatus ReadMemoryInfo(Link& link);
 

@@ -1,7 +1,7 @@
 #include "link/usb/memory_info.h"
 
 #include "link/common/command_session.h"
-#include "link/parport/memory_info.h"
+#include "link/common/memory_figure.h"
 
 namespace kivo::link::usb {
 
@@ -14,7 +14,7 @@ LinkStatus ReadMemoryInfo(UsbLink& usb) {
                             &s.ExternalFreeBytes}) {
         uint8_t count[2] = {};
         usb.channel.ReadDataBytes(count, sizeof count);
-        *figure = (count[0] | (count[1] << 8)) * kMemoryUnitBytes;
+        *figure = MemoryFigureBytes(count);
     }
     return kOk;
 }

@@ -1,4 +1,4 @@
-#include "link/usb/status_check.h"
+#include "link/exports/status_check.h"
 
 #include "link/common/system_files.h"
 #include "platform/win/clock.h"

@@ -1,14 +1,14 @@
 // parlink's one application object: its own state and parallel-port channel below the export
 // family, and the four exports only parlink has.
 #include "link/common/command_session.h"
+#include "link/exports/link_library.h"
+#include "link/exports/px_exports.h"
+#include "link/exports/status_check.h"
 #include "link/parport/download.h"
 #include "link/parport/file_list.h"
 #include "link/parport/memory_info.h"
 #include "link/parport/parport_link.h"
 #include "link/parport/version_config.h"
-#include "link/usb/link_library.h"
-#include "link/usb/px_exports.h"
-#include "link/usb/status_check.h"
 #include "platform/win/window.h"
 
 namespace kivo::link {

@@ -1,5 +1,5 @@
 // The export family both link libraries share, over the library's own LinkLibrary.
-#include "link/usb/px_exports.h"
+#include "link/exports/px_exports.h"
 
 #include "link/common/card_format_procedure.h"
 #include "link/common/memory_ops.h"
@@ -7,7 +7,7 @@
 #include "link/common/system_files.h"
 #include "link/common/transfer_blocks.h"
 #include "link/common/upload.h"
-#include "link/usb/link_library.h"
+#include "link/exports/link_library.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Both link libraries in one process, loaded in local scope as the explorer loads them.
 #include "explorer/LPTCtrl.h"
+#include "link/tests/sc4_recording.h"
 #include "link/tests/temp_dir.h"
-#include "link/usb/tests/sc4_recording.h"
 #include "platform/pxdll/px_common.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"

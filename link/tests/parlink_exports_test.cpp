@@ -1,6 +1,6 @@
+#include "link/exports/px_exports.h"
+#include "link/tests/sc4_recording.h"
 #include "link/tests/temp_dir.h"
-#include "link/usb/px_exports.h"
-#include "link/usb/tests/sc4_recording.h"
 #include "platform/pxdll/pxdll.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
