@@ -1,5 +1,6 @@
 #include "link/parport/pxdll_channel.h"
 
+#include "link/common/channel_open.h"
 #include "platform/pxdll/pxdll.h"
 
 namespace kivo::link {
@@ -7,10 +8,6 @@ namespace kivo::link {
 namespace {
 
 constexpr int16_t kPort = 1;
-constexpr char kChannelName[] = "LPT1";
-constexpr uint32_t kReadWrite = 0xC0000000;
-constexpr uint32_t kOpenExisting = 3;
-constexpr uint32_t kChannelFlags = 0x20000004;
 
 LinkStatus LastError() {
     return static_cast<LinkStatus>(PX_GetLastError());

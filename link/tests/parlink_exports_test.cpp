@@ -1,4 +1,5 @@
 #include "link/exports/px_exports.h"
+#include "link/tests/call_record.h"
 #include "link/tests/sc4_recording.h"
 #include "link/tests/temp_dir.h"
 #include "platform/pxdll/pxdll.h"
@@ -8,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,20 +17,15 @@ namespace {
 
 using namespace kivo::link::testing;
 
+constexpr DriverHooks kPxdll{PXDLL_TestCallCount, PXDLL_TestGetCall, PXDLL_TestFailCall,
+                             PXDLL_TestControl};
+
 std::string Control(const std::string& line) {
-    char reply[4096] = {};
-    EXPECT_EQ(PXDLL_TestControl(line.c_str(), reply, sizeof reply), 0u) << line;
-    return reply;
+    return testing::Control(kPxdll, line);
 }
 
 size_t Calls(const char* function) {
-    size_t n = 0;
-    for (uint32_t i = 0; i < PXDLL_TestCallCount(); ++i) {
-        PxCallRecord record;
-        PXDLL_TestGetCall(i, &record);
-        n += std::strcmp(record.function, function) == 0;
-    }
-    return n;
+    return RecordedCount(kPxdll, function);
 }
 
 // parlink's exports against the embedded parallel-port player, on the virtual clock.

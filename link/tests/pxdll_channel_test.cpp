@@ -3,19 +3,22 @@
 #include "link/parport/memory_info.h"
 #include "link/parport/parport_link.h"
 #include "link/parport/version_config.h"
+#include "link/tests/call_record.h"
 #include "platform/pxdll/pxdll.h"
 #include "platform/win/clock.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace kivo::link {
 namespace {
+
+constexpr testing::DriverHooks kPxdll{PXDLL_TestCallCount, PXDLL_TestGetCall, PXDLL_TestFailCall,
+                                      PXDLL_TestControl};
 
 // The driver's record of every call, against the embedded player.
 class PxdllChannelTest : public ::testing::Test {
@@ -29,12 +32,7 @@ protected:
         PXDLL_TestReset();
     }
 
-    static std::vector<PxCallRecord> Calls() {
-        std::vector<PxCallRecord> calls(PXDLL_TestCallCount());
-        for (uint32_t i = 0; i < calls.size(); ++i)
-            PXDLL_TestGetCall(i, &calls[i]);
-        return calls;
-    }
+    static std::vector<PxCallRecord> Calls() { return testing::RecordedCalls(kPxdll); }
     static std::vector<std::string> CallNames() {
         std::vector<std::string> names;
         for (const auto& c : Calls())
@@ -43,13 +41,7 @@ protected:
     }
     static void FailCall(const char* function, uint32_t occurrence, int64_t result,
                          uint32_t lastError, uint32_t done = 0) {
-        PxFailure f{};
-        std::strncpy(f.function, function, sizeof f.function - 1);
-        f.occurrence = occurrence;
-        f.result = result;
-        f.lastError = lastError;
-        f.done = done;
-        PXDLL_TestFailCall(&f);
+        testing::FailCall(kPxdll, function, occurrence, result, lastError, done);
     }
 
     ScopedVirtualClock clock_;

@@ -1,11 +1,11 @@
 #include "link/usb/download.h"
 
 #include "link/common/command_session.h"
+#include "link/common/download_steps.h"
 #include "link/common/pc_file.h"
 #include "link/common/transfer_blocks.h"
 #include "platform/win/window.h"
 
-#include <algorithm>
 #include <array>
 
 namespace kivo::link::usb {
@@ -19,9 +19,7 @@ constexpr uint32_t kValidCodeBytes = 1;
 
 LinkStatus DownloadFile(Link& link, uint8_t index, const char* path) {
     CommandSession session(link, kDownloadCommand);
-    if (session.status() != kOk)
-        return session.status();
-    if (LinkStatus s = session.WriteByte(index, "File Index"); s != kOk)
+    if (LinkStatus s = RequestDownload(session, index); s != kOk)
         return s;
     // Room for a valid code and a later block; the size and block 0 fit as well.
     std::array<uint8_t, kValidCodeBytes + kLaterBlockBytes> block;
@@ -30,8 +28,7 @@ LinkStatus DownloadFile(Link& link, uint8_t index, const char* path) {
         s != kOk) {
         return s;
     }
-    const uint32_t size =
-        block[0] | (block[1] << 8) | (block[2] << 16) | (uint32_t{block[3]} << 24);
+    const uint32_t size = DownloadSize(block.data());
     if (size == 0)
         return kRefused;
 
@@ -43,16 +40,8 @@ LinkStatus DownloadFile(Link& link, uint8_t index, const char* path) {
     const uint32_t blockCount = BlockCount(size);
     state.TransferCancelCode = 0;
 
-    uint32_t written = 0;
-    auto save = [&](const uint8_t* data, uint32_t length) {
-        const uint32_t due = std::min(length, size - written);
-        if (std::fwrite(data, 1, due, file.get()) != due)
-            return false;
-        written += due;
-        SendMessageA(state.ProgressWindow, kTransferProgressMessage, written, 0);
-        return true;
-    };
-    if (!save(block.data() + kSizeBytes, kFirstBlockBytes))
+    DownloadSink sink(file, size, state);
+    if (!sink.Save(block.data() + kSizeBytes, kFirstBlockBytes))
         return kPcFileFailed;
     for (uint32_t i = 1; i < blockCount; ++i) {
         if (LinkStatus s = session.WriteByte(state.TransferCancelCode, "to port(cancel code)");
@@ -71,16 +60,10 @@ LinkStatus DownloadFile(Link& link, uint8_t index, const char* path) {
             s != kOk) {
             return s;
         }
-        if (!save(block.data() + kValidCodeBytes, kLaterBlockBytes))
+        if (!sink.Save(block.data() + kValidCodeBytes, kLaterBlockBytes))
             return kPcFileFailed;
     }
-    // Data the disk did not take shows only when the file is closed.
-    if (!file.Close())
-        return kPcFileFailed;
-    session.Close();
-    if (state.TransferCancelCode == kStopCode)
-        return kCancelled;
-    return state.TransferCancelCode == kPlayerAbortCode ? kPlayerAborted : kOk;
+    return FinishDownload(session, file, state.TransferCancelCode);
 }
 
 }  // namespace kivo::link::usb

@@ -1,15 +1,12 @@
 #include "link/usb/pxapi_channel.h"
 
+#include "link/common/channel_open.h"
 #include "platform/pxapi/pxapi.h"
 
 namespace kivo::link::usb {
 
 namespace {
 
-constexpr char kChannelName[] = "LPT1";
-constexpr uint32_t kReadWrite = 0xC0000000;
-constexpr uint32_t kOpenExisting = 3;
-constexpr uint32_t kChannelFlags = 0x20000004;
 constexpr uint32_t kPacketBytes = 64;
 
 LinkStatus LastError() {

@@ -1,20 +1,19 @@
 #pragma once
 
+#include "link/tests/call_record.h"
 #include "platform/pxapi/pxapi.h"
 
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace kivo::link::testing {
 
+inline constexpr DriverHooks kPxapi{PXAPI_TestCallCount, PXAPI_TestGetCall, PXAPI_TestFailCall,
+                                    PXAPI_TestControl};
+
 // PXAPI's record of its calls and its injected failures, for tests against the embedded player.
 inline std::vector<PxCallRecord> PxapiCalls() {
-    std::vector<PxCallRecord> calls(PXAPI_TestCallCount());
-    for (uint32_t i = 0; i < calls.size(); ++i)
-        PXAPI_TestGetCall(i, &calls[i]);
-    return calls;
+    return RecordedCalls(kPxapi);
 }
 
 // Every call but the error queries, which the record may or may not list.
@@ -38,28 +37,16 @@ inline std::vector<std::string> PxapiReads() {
 }
 
 inline size_t PxapiCount(const std::string& function) {
-    size_t n = 0;
-    for (const auto& c : PxapiCalls())
-        n += function == c.function;
-    return n;
+    return RecordedCount(kPxapi, function);
 }
 
 inline void PxapiFail(const char* function, uint32_t occurrence, int64_t result, uint32_t lastError,
                       uint32_t done = 0) {
-    PxFailure f{};
-    std::strncpy(f.function, function, sizeof f.function - 1);
-    f.occurrence = occurrence;
-    f.result = result;
-    f.lastError = lastError;
-    f.done = done;
-    PXAPI_TestFailCall(&f);
+    FailCall(kPxapi, function, occurrence, result, lastError, done);
 }
 
 inline std::string PxapiControl(const std::string& line) {
-    char reply[4096] = {};
-    if (PXAPI_TestControl(line.c_str(), reply, sizeof reply) != 0)
-        return "failed: " + line;
-    return reply;
+    return Control(kPxapi, line);
 }
 
 }  // namespace kivo::link::testing
