@@ -29,19 +29,22 @@ Device* Find(const void* handle, bool input) {
     return it->second.get();
 }
 
-MMRESULT Open(const void** handle, const WAVEFORMATEX* format, uintptr_t callback, uint32_t flags,
+// The device is registered only when the caller can be given its handle: a handle it never
+// receives could never be closed.
+template <typename Handle>
+MMRESULT Open(Handle* device, const WAVEFORMATEX* format, uintptr_t callback, uint32_t flags,
               bool input) {
-    if (handle == nullptr || format == nullptr)
+    if (device == nullptr || format == nullptr)
         return MMSYSERR_INVALPARAM;
-    *handle = nullptr;
+    *device = nullptr;
     if (flags != CALLBACK_WINDOW)
         return MMSYSERR_INVALFLAG;
-    auto device = std::make_unique<Device>();
-    device->input = input;
-    device->window = reinterpret_cast<HWND>(callback);
-    const void* key = device.get();
-    Devices().emplace(key, std::move(device));
-    *handle = key;
+    auto opened = std::make_unique<Device>();
+    opened->input = input;
+    opened->window = reinterpret_cast<HWND>(callback);
+    Device* key = opened.get();
+    Devices().emplace(key, std::move(opened));
+    *device = reinterpret_cast<Handle>(key);
     return MMSYSERR_NOERROR;
 }
 
@@ -113,11 +116,7 @@ MMRESULT Close(const void* handle, bool input) {
 
 MMRESULT waveInOpen(HWAVEIN* device, UINT, const WAVEFORMATEX* format, uintptr_t callback,
                     uintptr_t, uint32_t flags) {
-    const void* handle = nullptr;
-    const MMRESULT result = Open(&handle, format, callback, flags, true);
-    if (device != nullptr)
-        *device = static_cast<HWAVEIN>(const_cast<void*>(handle));
-    return device == nullptr ? MMSYSERR_INVALPARAM : result;
+    return Open(device, format, callback, flags, true);
 }
 
 MMRESULT waveInPrepareHeader(HWAVEIN device, WAVEHDR* header, UINT size) {
@@ -142,11 +141,7 @@ MMRESULT waveInClose(HWAVEIN device) {
 
 MMRESULT waveOutOpen(HWAVEOUT* device, UINT, const WAVEFORMATEX* format, uintptr_t callback,
                      uintptr_t, uint32_t flags) {
-    const void* handle = nullptr;
-    const MMRESULT result = Open(&handle, format, callback, flags, false);
-    if (device != nullptr)
-        *device = static_cast<HWAVEOUT>(const_cast<void*>(handle));
-    return device == nullptr ? MMSYSERR_INVALPARAM : result;
+    return Open(device, format, callback, flags, false);
 }
 
 MMRESULT waveOutPrepareHeader(HWAVEOUT device, WAVEHDR* header, UINT size) {

@@ -85,4 +85,12 @@ TEST_F(WaveDeviceTest, HandlesOfTheOtherKindAreRefused) {
     EXPECT_EQ(OpenWaveDevices(), 0);
 }
 
+// An open that cannot hand its handle back must leave no device behind that nobody can close.
+TEST_F(WaveDeviceTest, OpenWithoutAPlaceForTheHandleOpensNothing) {
+    EXPECT_EQ(waveInOpen(nullptr, 0, format_.record(), 0, 0, CALLBACK_WINDOW), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(waveOutOpen(nullptr, 0, format_.record(), 0, 0, CALLBACK_WINDOW),
+              MMSYSERR_INVALPARAM);
+    EXPECT_EQ(OpenWaveDevices(), 0);
+}
+
 }  // namespace
