@@ -104,7 +104,7 @@ std::string Unquote(std::string_view s) {
     return std::string(s);
 }
 
-// Splits on `separator` outside double quotes.
+// Splits parameters on ";" outside double quotes.
 std::vector<std::string_view> SplitParams(std::string_view s) {
     std::vector<std::string_view> parts;
     bool quoted = false;

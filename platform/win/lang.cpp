@@ -66,7 +66,7 @@ std::string CodePageName(uint32_t codePage) {
     return codePage == 65001 ? "UTF-8" : "CP" + std::to_string(codePage);
 }
 
-// Converts piece by piece; an input sequence that cannot be read or written becomes one "_".
+// Converts chunk by chunk; an input sequence that cannot be read or written becomes one "_".
 std::string ConvertWith(const Converter& converter, std::string_view in, bool fromUtf8) {
     iconv_t cd = converter.get();
     std::string out;

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-// Windows-style types and constants, with the values the callers rely on.
+// The platform's types and constants, with the values the callers rely on.
 struct HWND__;
 using HWND = HWND__*;
 using UINT = uint32_t;

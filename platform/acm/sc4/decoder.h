@@ -21,7 +21,7 @@ struct DecodeResult {
     size_t longestSkipRun = 0;
 };
 
-// Decodes a continuous SC4 byte stream that may arrive in pieces of any size.
+// Decodes a continuous SC4 byte stream that may arrive in chunks of any size.
 // Each block may be preceded by a sync header (5 bytes after 00 00 m m, 3 bytes after m m,
 // where m m is the rate's marker). A block whose trailer is wrong is dropped without touching
 // the channel states, and decoding resumes at the next position that holds two valid blocks.

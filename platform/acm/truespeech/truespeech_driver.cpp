@@ -138,7 +138,7 @@ WaveFormat TrueSpeechFormat() {
     h.wFormatTag = WAVE_FORMAT_TRUESPEECH;
     h.nChannels = 1;
     h.nSamplesPerSec = kSampleRate;
-    // 8000 * 32 / 240 = 1066.67, which Windows rounds up.
+    // 8000 * 32 / 240 = 1066.67, rounded up as recorded files carry it.
     h.nAvgBytesPerSec = (kSampleRate * kFrameBytes + kFrameSamples - 1) / kFrameSamples;
     h.nBlockAlign = kFrameBytes;
     h.wBitsPerSample = 1;

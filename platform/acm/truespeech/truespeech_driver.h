@@ -9,7 +9,7 @@
 
 namespace truespeech {
 
-// The format as Windows writes it: 32-byte blocks of 240 samples and 32 bytes of extra data.
+// The format as recorded files carry it: 32-byte blocks of 240 samples and 32 bytes of extra data.
 WaveFormat TrueSpeechFormat();
 // Its PCM partner, the only PCM format the driver converts from or to.
 WaveFormat TrueSpeechPcmFormat();

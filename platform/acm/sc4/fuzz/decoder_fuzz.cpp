@@ -1,4 +1,4 @@
-// Any bytes, in pieces of any size, in any of the supported formats: no crash, no overrun.
+// Any bytes, in chunks of any size, in any of the supported formats: no crash, no overrun.
 #include "platform/acm/sc4/decoder.h"
 
 #include <cstdlib>
@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const uint32_t kRates[] = {8000, 11025, 16000, 32000};
     const uint32_t rate = kRates[data[0] & 3];
     const unsigned channels = (data[0] & 4) != 0 ? 2 : 1;
-    const size_t piece = 1 + data[1];
+    const size_t chunk = 1 + data[1];
     auto decoder = sc4::Decoder::Create({rate, channels});
     if (!decoder)
         std::abort();
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> pending;
     std::vector<int16_t> out;
     for (size_t pos = 2; pos < size || !pending.empty();) {
-        const size_t take = std::min(piece, size - pos);
+        const size_t take = std::min(chunk, size - pos);
         pending.insert(pending.end(), data + pos, data + pos + take);
         pos += take;
         const bool last = pos == size;

@@ -177,14 +177,14 @@ TEST(Sc4Decoder, GarbageWithoutBlocksIsDroppedAtStreamEnd) {
     EXPECT_EQ(out.result.longestSkipRun, 200u);
 }
 
-// Decodes like a caller that offers what was not consumed again in front of the next piece.
-Decoded DecodeInPieces(Decoder& d, const Bytes& in, std::mt19937& rng) {
+// Decodes like a caller that offers what was not consumed again in front of the next chunk.
+Decoded DecodeInChunks(Decoder& d, const Bytes& in, std::mt19937& rng) {
     Decoded total;
     Bytes pending;
     size_t pos = 0;
-    std::uniform_int_distribution<size_t> pieceSize(0, 100);
+    std::uniform_int_distribution<size_t> chunkSize(0, 100);
     while (pos < in.size() || !pending.empty()) {
-        const size_t take = std::min(pieceSize(rng), in.size() - pos);
+        const size_t take = std::min(chunkSize(rng), in.size() - pos);
         pending.insert(pending.end(), in.begin() + pos, in.begin() + pos + take);
         pos += take;
         const bool last = pos == in.size();
@@ -201,7 +201,7 @@ Decoded DecodeInPieces(Decoder& d, const Bytes& in, std::mt19937& rng) {
     return total;
 }
 
-TEST(Sc4Decoder, PiecesOfAnySizeDecodeLikeOneStream) {
+TEST(Sc4Decoder, ChunksOfAnySizeDecodeLikeOneStream) {
     std::mt19937 rng(7);
     const Bytes stream = Cat({{0x01, 0x1B, 0x1D},
                               kBlock0,
@@ -218,7 +218,7 @@ TEST(Sc4Decoder, PiecesOfAnySizeDecodeLikeOneStream) {
     ASSERT_GT(expected.result.badBlocks, 0u);
     for (int round = 0; round < 50; ++round) {
         Decoder d = MakeDecoder(8000);
-        const Decoded got = DecodeInPieces(d, stream, rng);
+        const Decoded got = DecodeInChunks(d, stream, rng);
         ASSERT_EQ(got.pcm, expected.pcm) << "round " << round;
         ASSERT_EQ(got.result.badBlocks, expected.result.badBlocks);
         ASSERT_EQ(got.result.skipped, expected.result.skipped);

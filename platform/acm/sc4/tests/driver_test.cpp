@@ -39,14 +39,14 @@ std::unique_ptr<AcmStream> Open(const WaveFormat& from, const WaveFormat& to) {
     return stream;
 }
 
-// Feeds the stream as the converter does: pieces of `piece` bytes, the untaken rest in front of
-// the next piece, a fixed destination, and the last rest dropped.
-MMRESULT Pump(AcmStream& stream, const Bytes& input, size_t piece, size_t room, Bytes& out) {
+// Feeds the stream as the converter does: chunks of `chunk` bytes, the untaken rest in front of
+// the next chunk, a fixed destination, and the last rest dropped.
+MMRESULT Pump(AcmStream& stream, const Bytes& input, size_t chunk, size_t room, Bytes& out) {
     Bytes pending;
     Bytes destination(room);
-    for (size_t at = 0; at < input.size(); at += piece) {
+    for (size_t at = 0; at < input.size(); at += chunk) {
         pending.insert(pending.end(), input.begin() + at,
-                       input.begin() + std::min(input.size(), at + piece));
+                       input.begin() + std::min(input.size(), at + chunk));
         AcmConvertResult r;
         const MMRESULT rc = stream.Convert(pending, destination, 0, r);
         if (rc != MMSYSERR_NOERROR)
@@ -177,7 +177,7 @@ TEST(Sc4Driver, EncodesFromItsOwnPcmAndDecodesToAny16BitPcm) {
     }
 }
 
-TEST(Sc4Driver, DecodesARecordingInConverterPiecesAsOneStream) {
+TEST(Sc4Driver, DecodesARecordingInConverterChunksAsOneStream) {
     for (const StreamFormat f : {StreamFormat{8000, 1}, StreamFormat{16000, 2}}) {
         SCOPED_TRACE(f.samplesPerSec);
         const RecorderFormat& rf = *std::find_if(
@@ -192,25 +192,25 @@ TEST(Sc4Driver, DecodesARecordingInConverterPiecesAsOneStream) {
         const std::vector<int16_t> expected = DecodeWhole(f, recording);
         ASSERT_GT(expected.size(), 0u);
 
-        // 546 blocks per piece; the sync pattern shifts every piece 3 bytes into a block.
+        // 546 blocks per chunk; the sync pattern shifts every chunk 3 bytes into a block.
         const uint32_t samples = 546 * rf.samplesPerBlock;
         const size_t room = size_t{samples} * 2 * f.channels * 3 / 2;
-        for (const size_t piece : {size_t{16380}, size_t{1001}}) {
+        for (const size_t chunk : {size_t{16380}, size_t{1001}}) {
             Bytes out;
-            ASSERT_EQ(Pump(*Open(Sc4Format(f), Sc4PcmFormat(f)), recording, piece, room, out),
+            ASSERT_EQ(Pump(*Open(Sc4Format(f), Sc4PcmFormat(f)), recording, chunk, room, out),
                       MMSYSERR_NOERROR);
-            EXPECT_EQ(ToSamples(out), expected) << "piece " << piece;
+            EXPECT_EQ(ToSamples(out), expected) << "chunk " << chunk;
         }
     }
 }
 
 // Like Pump, but once the input is handed over, converts what the stream left until it takes
 // and gives nothing more.
-MMRESULT PumpAll(AcmStream& stream, const Bytes& input, size_t piece, size_t room, Bytes& out) {
+MMRESULT PumpAll(AcmStream& stream, const Bytes& input, size_t chunk, size_t room, Bytes& out) {
     Bytes pending;
     Bytes destination(room);
     for (size_t at = 0;;) {
-        const size_t next = std::min(input.size(), at + piece);
+        const size_t next = std::min(input.size(), at + chunk);
         pending.insert(pending.end(), input.begin() + at, input.begin() + next);
         at = next;
         AcmConvertResult r;
@@ -267,10 +267,10 @@ TEST(Sc4Driver, DecodesToOtherRatesAndChannelsAsDecodingAndThenThePcmDriver) {
         ASSERT_NEAR(static_cast<double>(expected.size() / c.target.blockAlign()),
                     static_cast<double>(frames * c.target.samplesPerSec() / f.samplesPerSec), 2);
 
-        // The converter's destination: half again the target's share of a whole piece.
-        const uint32_t pieceSamples = 546 * c.recorder.samplesPerBlock;
+        // The converter's destination: half again the target's share of a whole chunk.
+        const uint32_t chunkSamples = 546 * c.recorder.samplesPerBlock;
         const size_t converterRoom =
-            static_cast<int32_t>(pieceSamples * c.target.avgBytesPerSec() / f.samplesPerSec * 3u) /
+            static_cast<int32_t>(chunkSamples * c.target.avgBytesPerSec() / f.samplesPerSec * 3u) /
             2;
         Bytes out;
         ASSERT_EQ(Pump(*Open(Sc4Format(f), c.target), recording, 16380, converterRoom, out),
@@ -316,18 +316,18 @@ TEST(Sc4Driver, ConvertingDecodeStartsAfreshAndFailsOnDataThatIsNoSc4) {
     EXPECT_EQ(Pump(*Open(Sc4Format(f), pcm8), noise, 16380, 65536, out), MMSYSERR_ERROR);
 }
 
-TEST(Sc4Driver, EncodesInAnyPieceSizeAsTheEncoderDoes) {
+TEST(Sc4Driver, EncodesInAnyChunkSizeAsTheEncoderDoes) {
     const StreamFormat f{8000, 2};
     const std::vector<int16_t> pcm =
         testing::Interleave(testing::SpeechSample(8000, 0), testing::SpeechSample(8000, 1));
     Bytes expected = Recording(f, pcm, {});
     // The converter drops the last partial block.
     expected.resize(pcm.size() / kCodesPerBlock * kBlockBytes);
-    for (const size_t piece : {size_t{16384}, size_t{1001}, size_t{115}}) {
+    for (const size_t chunk : {size_t{16384}, size_t{1001}, size_t{115}}) {
         Bytes out;
-        ASSERT_EQ(Pump(*Open(Sc4PcmFormat(f), Sc4Format(f)), ToBytes(pcm), piece, 4096, out),
+        ASSERT_EQ(Pump(*Open(Sc4PcmFormat(f), Sc4Format(f)), ToBytes(pcm), chunk, 4096, out),
                   MMSYSERR_NOERROR);
-        EXPECT_EQ(out, expected) << "piece " << piece;
+        EXPECT_EQ(out, expected) << "chunk " << chunk;
     }
 }
 

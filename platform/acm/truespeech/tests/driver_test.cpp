@@ -34,16 +34,16 @@ std::unique_ptr<AcmStream> Open(const WaveFormat& from, const WaveFormat& to) {
     return stream;
 }
 
-// Feeds the stream piece by piece the way the converter does: untaken bytes go in front of the
-// next piece, and what remains at the end is dropped.
-std::vector<uint8_t> Pump(AcmStream& stream, const std::vector<uint8_t>& input, size_t piece,
+// Feeds the stream chunk by chunk the way the converter does: untaken bytes go in front of the
+// next chunk, and what remains at the end is dropped.
+std::vector<uint8_t> Pump(AcmStream& stream, const std::vector<uint8_t>& input, size_t chunk,
                           size_t room) {
     std::vector<uint8_t> out;
     std::vector<uint8_t> pending;
     std::vector<uint8_t> destination(room);
-    for (size_t at = 0; at < input.size(); at += piece) {
+    for (size_t at = 0; at < input.size(); at += chunk) {
         pending.insert(pending.end(), input.begin() + at,
-                       input.begin() + std::min(input.size(), at + piece));
+                       input.begin() + std::min(input.size(), at + chunk));
         AcmConvertResult r;
         EXPECT_EQ(stream.Convert(pending, destination, 0, r), MMSYSERR_NOERROR);
         EXPECT_LE(r.sourceUsed, pending.size());
@@ -54,18 +54,18 @@ std::vector<uint8_t> Pump(AcmStream& stream, const std::vector<uint8_t>& input, 
     return out;
 }
 
-TEST(TrueSpeechDriver, ListsTheFormatAsWindowsWritesItThenItsPcmPartner) {
+TEST(TrueSpeechDriver, ListsTheFormatAsRecordedFilesCarryItThenItsPcmPartner) {
     const auto driver = CreateTrueSpeechDriver();
     EXPECT_EQ(driver->FormatTags(), (std::vector<uint16_t>{0x0022, 0x0001}));
     const std::vector<AcmFormatEntry> formats = driver->Formats();
     ASSERT_EQ(formats.size(), 2u);
-    // The "fmt " chunk of a file written by the Windows codec.
-    std::vector<uint8_t> windows = {0x22, 0x00, 0x01, 0x00, 0x40, 0x1F, 0x00, 0x00,
-                                    0x2B, 0x04, 0x00, 0x00, 0x20, 0x00, 0x01, 0x00,
-                                    0x20, 0x00, 0x01, 0x00, 0xF0, 0x00};
-    windows.resize(50, 0);
+    // The "fmt " chunk of a file written by the original codec.
+    std::vector<uint8_t> recorded = {0x22, 0x00, 0x01, 0x00, 0x40, 0x1F, 0x00, 0x00,
+                                     0x2B, 0x04, 0x00, 0x00, 0x20, 0x00, 0x01, 0x00,
+                                     0x20, 0x00, 0x01, 0x00, 0xF0, 0x00};
+    recorded.resize(50, 0);
     const auto bytes = formats[0].format.bytes();
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), windows);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), recorded);
     EXPECT_EQ(formats[1].format, WaveFormat::Pcm(1, 8000, 16));
     EXPECT_EQ(formats[1].format, TrueSpeechPcmFormat());
 }
@@ -113,7 +113,7 @@ TEST(TrueSpeechDriver, OpensOnlyBetweenTrueSpeechAndItsPcmPartner) {
     }
 }
 
-TEST(TrueSpeechDriver, EncodesWholeFramesInAnyPieceSizeAsTheEncoderDoes) {
+TEST(TrueSpeechDriver, EncodesWholeFramesInAnyChunkSizeAsTheEncoderDoes) {
     const std::vector<int16_t> pcm = testing::TwoTones(8000 + 100);
     std::vector<uint8_t> expected;
     Encoder encoder;
@@ -122,15 +122,15 @@ TEST(TrueSpeechDriver, EncodesWholeFramesInAnyPieceSizeAsTheEncoderDoes) {
         expected.insert(expected.end(), frame.begin(), frame.end());
     }
     struct Case {
-        size_t piece;
+        size_t chunk;
         size_t room;
     };
-    // Odd pieces split samples and frames; a small destination takes fewer frames.
+    // Odd chunks split samples and frames; a small destination takes fewer frames.
     for (const Case c : {Case{16384, 1638}, Case{1001, 4096}, Case{16384, 64}, Case{479, 32}}) {
-        SCOPED_TRACE(c.piece);
+        SCOPED_TRACE(c.chunk);
         const auto stream = Open(TrueSpeechPcmFormat(), TrueSpeechFormat());
-        std::vector<uint8_t> out = Pump(*stream, ToBytes(pcm), c.piece, c.room);
-        // With a small destination the last pieces leave more behind, which is dropped.
+        std::vector<uint8_t> out = Pump(*stream, ToBytes(pcm), c.chunk, c.room);
+        // With a small destination the last chunks leave more behind, which is dropped.
         ASSERT_LE(out.size(), expected.size());
         EXPECT_TRUE(std::equal(out.begin(), out.end(), expected.begin()));
         if (c.room >= 1638) {
@@ -149,10 +149,10 @@ TEST(TrueSpeechDriver, DecodesAsTheDecoderModelDoes) {
     Decoder model;
     model.Decode(coded, expected);
 
-    for (size_t piece : {size_t{4096}, size_t{45}}) {
-        SCOPED_TRACE(piece);
+    for (size_t chunk : {size_t{4096}, size_t{45}}) {
+        SCOPED_TRACE(chunk);
         const auto decode = Open(TrueSpeechFormat(), TrueSpeechPcmFormat());
-        const std::vector<int16_t> decoded = ToSamples(Pump(*decode, coded, piece, 4 * 1024 * 15));
+        const std::vector<int16_t> decoded = ToSamples(Pump(*decode, coded, chunk, 4 * 1024 * 15));
         EXPECT_EQ(decoded, expected);
     }
     EXPECT_GE(testing::SegmentalSnr(speech, expected), 8.0);
