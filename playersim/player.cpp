@@ -94,6 +94,11 @@ bool Player::PutSystemFile(uint8_t index, uint8_t type, std::span<const uint8_t>
         return false;
     }
     const std::map<uint8_t, FileInfo> before = state_.files;
+    // The new content replaces the old one before the state names it: keep the old bytes to
+    // put back when the state cannot be saved, so the old file stays whole.
+    const bool existed = Find(index) != nullptr;
+    const std::vector<uint8_t> oldContent =
+        existed ? store_->ReadContent(index) : std::vector<uint8_t>{};
     if (!store_->WriteContent(index, {content.begin(), content.end()})) {
         return false;
     }
@@ -101,6 +106,11 @@ bool Player::PutSystemFile(uint8_t index, uint8_t type, std::span<const uint8_t>
         Memory::kFlash, type, {name.begin(), name.end()}, static_cast<uint32_t>(content.size()), 0};
     if (!store_->Save(state_)) {
         state_.files = before;
+        if (existed) {
+            store_->WriteContent(index, oldContent);
+        } else {
+            store_->RemoveContent(index);
+        }
         return false;
     }
     return true;
