@@ -57,13 +57,22 @@ public:
     }
 
     IoResult Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) override {
-        return Io(Ask(channel_, {rpc::Op::kWrite, timeoutMs, 0, {bytes.begin(), bytes.end()}}), {});
+        IoResult result =
+            Io(Ask(channel_, {rpc::Op::kWrite, timeoutMs, 0, {bytes.begin(), bytes.end()}}));
+        result.done = std::min<uint32_t>(result.done, static_cast<uint32_t>(bytes.size()));
+        return result;
     }
 
     IoResult Read(std::span<uint8_t> bytes, uint32_t timeoutMs) override {
-        return Io(
-            Ask(channel_, {rpc::Op::kRead, timeoutMs, static_cast<uint32_t>(bytes.size()), {}}),
-            bytes);
+        const auto answer =
+            Ask(channel_, {rpc::Op::kRead, timeoutMs, static_cast<uint32_t>(bytes.size()), {}});
+        IoResult result = Io(answer);
+        if (answer) {
+            const size_t n = std::min(bytes.size(), answer->payload.size());
+            std::copy_n(answer->payload.begin(), n, bytes.begin());
+            result.done = std::min<uint32_t>(result.done, static_cast<uint32_t>(n));
+        }
+        return result;
     }
 
     void Close() override {
@@ -141,13 +150,13 @@ private:
         return Ask(connection, request);
     }
 
-    IoResult Io(const std::optional<rpc::Response>& answer, std::span<uint8_t> into) {
+    // The caller clamps the count to the bytes that really crossed, so a bad answer cannot
+    // claim more than the caller's buffer holds.
+    IoResult Io(const std::optional<rpc::Response>& answer) {
         if (!answer) {
             channel_.Reset();
             return {false, 0, kPxErrorConnectionLost, 0};
         }
-        const size_t n = std::min(into.size(), answer->payload.size());
-        std::copy_n(answer->payload.begin(), n, into.begin());
         return {answer->ok != 0, answer->done, answer->error, answer->waited};
     }
 
