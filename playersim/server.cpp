@@ -4,6 +4,7 @@
 #include "playersim/control.h"
 #include "playersim/endpoint.h"
 #include "playersim/rpc.h"
+#include "playersim/unique_fd.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -19,30 +20,6 @@
 
 namespace playersim {
 namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Fd& operator=(Fd&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    ~Fd() { Reset(); }
-    int Get() const { return fd_; }
-    void Reset() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
 
 // Answers one request; none when the client is to be dropped.
 std::optional<rpc::Response> Answer(Device& device, std::unique_ptr<Channel>& channel,
@@ -113,28 +90,28 @@ std::optional<rpc::Response> Answer(Device& device, std::unique_ptr<Channel>& ch
     return std::nullopt;
 }
 
-Fd Listen(const std::string& path, std::string& error) {
+UniqueFd Listen(const std::string& path, std::string& error) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.empty() || path.size() >= sizeof address.sun_path) {
         error = "the socket path is empty or too long: " + path;
-        return Fd();
+        return UniqueFd();
     }
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0) {
         if (!S_ISSOCK(info.st_mode)) {
             error = path + " exists and is not a socket";
-            return Fd();
+            return UniqueFd();
         }
         ::unlink(path.c_str());
     }
-    Fd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    UniqueFd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (listener.Get() < 0 ||
         ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listener.Get(), 8) != 0) {
         error = "cannot listen on " + path + ": " + std::strerror(errno);
-        return Fd();
+        return UniqueFd();
     }
     return listener;
 }
@@ -143,14 +120,14 @@ Fd Listen(const std::string& path, std::string& error) {
 
 bool Serve(Device& device, const std::string& path, const std::atomic<bool>& stop,
            std::string& error, void (*onListening)(const std::string& path)) {
-    Fd listener = Listen(path, error);
+    UniqueFd listener = Listen(path, error);
     if (listener.Get() < 0) {
         return false;
     }
     if (onListening != nullptr) {
         onListening(path);
     }
-    Fd client;
+    UniqueFd client;
     std::unique_ptr<Channel> channel;
     while (!stop) {
         pollfd fds[2] = {{listener.Get(), POLLIN, 0}, {client.Get(), POLLIN, 0}};
@@ -159,7 +136,7 @@ bool Serve(Device& device, const std::string& path, const std::atomic<bool>& sto
             continue;
         }
         if ((fds[0].revents & POLLIN) != 0) {
-            Fd incoming(::accept4(listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+            UniqueFd incoming(::accept4(listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
             if (incoming.Get() >= 0) {
                 const uint8_t greeting = client.Get() >= 0 ? rpc::kBusy : rpc::kServed;
                 rpc::SendAll(incoming.Get(), &greeting, 1);

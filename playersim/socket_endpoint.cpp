@@ -1,43 +1,16 @@
 #include "platform/pxdll/px_common.h"
 #include "playersim/endpoint.h"
 #include "playersim/rpc.h"
+#include "playersim/unique_fd.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 
 namespace playersim {
 namespace {
-
-// A connected socket, closed with its owner.
-class Connection {
-public:
-    Connection() = default;
-    explicit Connection(int fd) : fd_(fd) {}
-    Connection(Connection&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Connection& operator=(Connection&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    ~Connection() { Reset(); }
-    int Fd() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    void Reset() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-};
 
 class SocketEndpoint : public Endpoint {
 public:
@@ -108,20 +81,20 @@ public:
     }
 
 private:
-    uint32_t Connect(Connection& connection) const {
+    uint32_t Connect(UniqueFd& connection) const {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         if (path_.size() >= sizeof address.sun_path) {
             return kPxErrorNoPlayer;
         }
         std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
-        Connection socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        if (!socket || ::connect(socket.Fd(), reinterpret_cast<const sockaddr*>(&address),
+        UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (!socket || ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address),
                                  sizeof address) != 0) {
             return kPxErrorNoPlayer;
         }
         uint8_t greeting = rpc::kBusy;
-        if (!rpc::ReceiveAll(socket.Fd(), &greeting, 1)) {
+        if (!rpc::ReceiveAll(socket.Get(), &greeting, 1)) {
             return kPxErrorNoPlayer;
         }
         if (greeting != rpc::kServed) {
@@ -131,11 +104,11 @@ private:
         return 0;
     }
 
-    static std::optional<rpc::Response> Ask(Connection& connection, const rpc::Request& request) {
-        if (!connection || !rpc::Send(connection.Fd(), request)) {
+    static std::optional<rpc::Response> Ask(UniqueFd& connection, const rpc::Request& request) {
+        if (!connection || !rpc::Send(connection.Get(), request)) {
             return std::nullopt;
         }
-        return rpc::ReceiveResponse(connection.Fd());
+        return rpc::ReceiveResponse(connection.Get());
     }
 
     // Uses the open channel's connection, else one of its own for this request.
@@ -143,7 +116,7 @@ private:
         if (channel_) {
             return Ask(channel_, request);
         }
-        Connection connection;
+        UniqueFd connection;
         if (Connect(connection) != 0) {
             return std::nullopt;
         }
@@ -161,7 +134,7 @@ private:
     }
 
     std::string path_;
-    Connection channel_;
+    UniqueFd channel_;
 };
 
 }  // namespace
