@@ -3,11 +3,11 @@
 #include "link/common/channel_open.h"
 #include "link/common/commands.h"
 #include "link/common/download_steps.h"
+#include "link/common/pc_file.h"
 #include "link/common/transfer_blocks.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 namespace kivo::bench {
@@ -75,11 +75,6 @@ private:
     PxHandle handle_ = kPxInvalidHandle;
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 bool Save(std::FILE* file, const uint8_t* data, uint32_t length, uint32_t size, uint32_t& at) {
     const uint32_t n = std::min(length, size - at);
     at += n;
@@ -89,7 +84,7 @@ bool Save(std::FILE* file, const uint8_t* data, uint32_t length, uint32_t size, 
 }  // namespace
 
 bool RawUpload(const LinkStack& stack, const std::filesystem::path& source) {
-    FilePtr file(std::fopen(source.c_str(), "rb"));
+    PcFile file = PcFile::Open(source.c_str(), "rb");
     if (!file)
         return false;
     const auto size = static_cast<uint32_t>(std::filesystem::file_size(source));
@@ -132,7 +127,7 @@ bool RawUpload(const LinkStack& stack, const std::filesystem::path& source) {
 // parlink reads the size alone and each later block after its valid code; buslink reads the
 // size with block 0 and each later block behind its valid code.
 bool RawDownload(const LinkStack& stack, uint8_t index, const std::filesystem::path& target) {
-    FilePtr file(std::fopen(target.c_str(), "wb"));
+    PcFile file = PcFile::Open(target.c_str(), "wb");
     if (!file)
         return false;
     const bool usb = !stack.ClaimsPort();
@@ -162,7 +157,7 @@ bool RawDownload(const LinkStack& stack, uint8_t index, const std::filesystem::p
                 ok = channel.Write(&code, 1) && channel.Read(&code, 1);
         }
     }
-    return std::fclose(file.release()) == 0 && ok;
+    return file.Close() && ok;
 }
 
 }  // namespace kivo::bench

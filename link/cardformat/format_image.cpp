@@ -2,12 +2,12 @@
 
 #include "link/cardformat/card_tables.h"
 #include "link/cardformat/smartmedia_ecc.h"
+#include "link/common/pc_file.h"
 
 #include <array>
 #include <bit>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <system_error>
 
 namespace kivo::link {
@@ -19,11 +19,6 @@ constexpr unsigned kRedundantBytes = 16;
 constexpr unsigned kRootDirectorySectors = 256 * 32 / kSectorBytes;
 constexpr unsigned kLogicalBlocks = 1000;
 constexpr unsigned kMaxBlocksWithAddresses = 2048;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // One sector as stored: 512 data bytes followed by its redundant area.
 struct Sector {
@@ -45,7 +40,7 @@ struct Sector {
 };
 
 class PageWriter {
-  public:
+public:
     PageWriter(std::FILE* file, const CardGeometry& geometry) : file_(file), geometry_(geometry) {}
 
     bool ok() const { return ok_; }
@@ -76,7 +71,7 @@ class PageWriter {
         Write(page.data(), geometry_.pageBytes());
     }
 
-  private:
+private:
     std::FILE* file_;
     const CardGeometry& geometry_;
     bool ok_ = true;
@@ -198,17 +193,17 @@ void WriteImage(PageWriter& out, const CardLayout& card) {
 }  // namespace
 
 int32_t BuildFormatImageAt(const std::filesystem::path& path, uint8_t maker, uint8_t device) {
-    FilePtr file(std::fopen(path.c_str(), "wb"));
+    PcFile file = PcFile::Open(path.c_str(), "wb");
     if (!file)
         return kFormatImageCannotCreate;
     const auto card = LookupCard(maker, device);
     if (!card)
-        return std::fclose(file.release()) == 0 ? 0 : kFormatImageCannotCreate;
+        return file.Close() ? 0 : kFormatImageCannotCreate;
 
     PageWriter out(file.get(), card->geometry);
     WriteImage(out, *card);
     const bool complete = out.ok();
-    if (std::fclose(file.release()) != 0 || !complete) {
+    if (!file.Close() || !complete) {
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
         return kFormatImageCannotCreate;
