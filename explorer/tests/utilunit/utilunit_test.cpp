@@ -8,6 +8,7 @@
 #include "platform/win/unique_fd.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -31,12 +32,15 @@ TEST(FileSizeOf, GivesTheSizeOfFilesAndZeroForEverythingElse) {
     WriteFile(dir.path() / "empty", 0);
     WriteFile(dir.path() / "small.mp3", 1025);
     fs::create_directories(dir.path() / "folder");
+    // A pipe without a writer: opening it for reading must not wait for one.
+    ASSERT_EQ(::mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
     const std::vector<std::pair<std::string, int64_t>> cases = {
         {"", 0},
         {(dir.path() / "missing.mp3").string(), 0},
         {(dir.path() / "empty").string(), 0},
         {(dir.path() / "small.mp3").string(), 1025},
         {(dir.path() / "folder").string(), 0},
+        {(dir.path() / "pipe").string(), 0},
     };
     for (const auto& [path, size] : cases)
         EXPECT_EQ(FileSizeOf(path), size) << path;
