@@ -67,11 +67,14 @@ void AddContactRow(AddressBookConnection& connection, HWND listView, int row) {
     SetCellText(listView, row, 2, FromAnsi(PropertyText(connection, PR_BUSINESS_TELEPHONE_NUMBER)));
 }
 
+// A mail user whose identifier can be read: a length without bytes would be copied from nowhere.
 bool IsMailUser(const SRow& row) {
     return row.lpProps != nullptr && row.cValues >= kColumnCount &&
            row.lpProps[kObjectTypeColumn].ulPropTag == PR_OBJECT_TYPE &&
            row.lpProps[kObjectTypeColumn].Value.l == static_cast<int32_t>(MAPI_MAILUSER) &&
-           row.lpProps[kEntryIdColumn].ulPropTag == PR_ENTRYID;
+           row.lpProps[kEntryIdColumn].ulPropTag == PR_ENTRYID &&
+           (row.lpProps[kEntryIdColumn].Value.bin.cb == 0 ||
+            row.lpProps[kEntryIdColumn].Value.bin.lpb != nullptr);
 }
 
 }  // namespace

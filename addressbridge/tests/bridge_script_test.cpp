@@ -120,6 +120,16 @@ TEST_F(ScriptedBridge, ContactThatCannotBeOpenedGetsAnEmptyRowAndOneNotCopiedNon
     ExpectAllReleased();
 }
 
+TEST_F(ScriptedBridge, ContactWhoseIdentifierHasNoBytesGetsNoRow) {
+    ScriptedContact broken = Person("Broken");
+    broken.entryIdWithoutBytes = true;
+    WabScript().contacts = {Person("Lee"), broken, Person("Kim")};
+    AllocList(Write("book.wab", ""));
+    EXPECT_EQ(Rows(), (std::vector<BridgeTest::Row>{{"Lee", "", ""}, {"Kim", "", ""}}));
+    FreeList();
+    ExpectAllReleased();
+}
+
 TEST_F(ScriptedBridge, SecondAllocListClosesTheHeldConnectionFirst) {
     WabScript().contacts = {Person("Lee")};
     std::string path = Write("book.wab", "");

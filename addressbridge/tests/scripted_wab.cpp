@@ -113,8 +113,10 @@ public:
             props[1].ulPropTag = PR_ENTRYID;
             props[1].Value.bin.cb = 4;
             void* bytes = nullptr;
-            script.allocator.More(4, root, &bytes);
-            std::memcpy(bytes, &id, 4);
+            if (!script.contacts[next_].entryIdWithoutBytes) {
+                script.allocator.More(4, root, &bytes);
+                std::memcpy(bytes, &id, 4);
+            }
             props[1].Value.bin.lpb = static_cast<uint8_t*>(bytes);
             props[2].ulPropTag = PR_OBJECT_TYPE;
             props[2].Value.l = static_cast<int32_t>(script.contacts[next_].objectType);

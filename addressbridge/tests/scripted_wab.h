@@ -13,6 +13,8 @@ struct ScriptedContact {
     uint32_t objectType = MAPI_MAILUSER;
     std::vector<std::pair<uint32_t, std::string>> strings{};
     bool openFails = false;
+    // The row's identifier claims bytes but points at none.
+    bool entryIdWithoutBytes = false;
 };
 
 struct ScriptedWab {
