@@ -3,6 +3,7 @@
 #include "converter/wave.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -68,9 +69,10 @@ int CWave::Convert(ConvertProgressCallback callback, int32_t toPcm, uint32_t use
 
     const uint32_t sourceRate = FormatHeader().nSamplesPerSec;
     const uint32_t firstSamples = static_cast<uint32_t>(m_blocks.GetHead().m_nSamples);
-    const int32_t destinationSize =
-        static_cast<int32_t>(firstSamples * target->avgBytesPerSec() / sourceRate * 3u) / 2;
-    if (destinationSize <= 0)
+    // Wide enough for any stored sample count and rate, then bounded to what a block can hold.
+    const uint64_t destinationSize =
+        uint64_t{firstSamples} * target->avgBytesPerSec() / sourceRate * 3 / 2;
+    if (destinationSize == 0 || destinationSize > INT32_MAX)
         return 0;
     std::vector<uint8_t> destination(static_cast<size_t>(destinationSize));
 
@@ -91,8 +93,9 @@ int CWave::Convert(ConvertProgressCallback callback, int32_t toPcm, uint32_t use
     PreparedHeader header(stream.get());
     for (const auto& block : m_blocks) {
         const uint32_t blockBytes = static_cast<uint32_t>(std::max(block->m_nBytes, 0));
-        const uint32_t outSamples =
-            static_cast<uint32_t>(block->m_nSamples) * target->samplesPerSec() / sourceRate;
+        const auto outSamples =
+            static_cast<uint32_t>(uint64_t{static_cast<uint32_t>(block->m_nSamples)} *
+                                  target->samplesPerSec() / sourceRate);
         const uint32_t need = leftover + blockBytes;
         if (!haveSource || need != source.size()) {
             // The leftover sits at the end of the old buffer; keep it across the move.

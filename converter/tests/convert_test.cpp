@@ -83,6 +83,29 @@ TEST_F(ConvertTest, DestinationSizeFollowsTheFirstBlock) {
     EXPECT_EQ(sc4Log_->calls[0].flags, 0u);
 }
 
+// A stored sample count this large overflowed 32-bit products into a short buffer and wrong
+// output counts.
+TEST_F(ConvertTest, LargeSampleCountsScaleWithoutOverflow) {
+    Register(Sc4Script(), sc4Log_);
+    CWave wave(0);
+    FillSc4(wave, 0, 0);
+    wave.m_blocks.AddTail(MakeBlock(300, 1000000));
+    ASSERT_EQ(wave.Convert(nullptr, 1, 0), 1);
+    ASSERT_EQ(sc4Log_->calls.size(), 1u);
+    EXPECT_EQ(sc4Log_->calls[0].destinationSize, 3000000u);  // 1000000 x 16000 / 8000 x 3 / 2
+    EXPECT_EQ(wave.m_blocks.GetHead().m_nSamples, 1000000);
+}
+
+TEST_F(ConvertTest, DestinationBeyondABlocksReachFailsThePass) {
+    Register(Sc4Script(), sc4Log_);
+    CWave wave(0);
+    FillSc4(wave, 0, 0);
+    wave.m_blocks.AddTail(MakeBlock(300, INT32_MAX));
+    EXPECT_EQ(wave.Convert(nullptr, 1, 0), 0);
+    EXPECT_TRUE(sc4Log_->calls.empty());
+    EXPECT_EQ(wave.m_blocks.GetHead().m_nBytes, 300);
+}
+
 TEST_F(ConvertTest, PartlyTakenBlockIsCarriedInFrontOfTheNext) {
     auto script = Sc4Script();
     script.takeLimit = 250;  // 8 of 10 blocks per call
