@@ -2,7 +2,6 @@
 
 #include "platform/win/registry.h"
 
-#include <cstring>
 #include <new>
 
 namespace {

@@ -4,7 +4,6 @@
 #include "platform/win/unique_fd.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
