@@ -113,12 +113,11 @@ HRESULT FillContactList(AddressBookConnection& connection, HWND listView) {
     allocator.FreeBuffer(pabId);
     if (hr < 0 || object == nullptr)
         return hr;
-    if (type != MAPI_ABCONT) {
-        // Only a container has a contents table; anything else is not the address book.
-        object->Release();
+    InterfaceRef<IUnknown> entry(object);
+    // Only a container has a contents table; anything else is not the address book.
+    if (type != MAPI_ABCONT)
         return MAPI_E_NOT_FOUND;
-    }
-    InterfaceRef<IABContainer> container(static_cast<IABContainer*>(object));
+    InterfaceRef<IABContainer> container(static_cast<IABContainer*>(entry.release()));
     IMAPITable* opened = nullptr;
     hr = container->GetContentsTable(0, &opened);
     InterfaceRef<IMAPITable> table(opened);
