@@ -5,7 +5,8 @@
 
 namespace {
 
-// Made at load: the wave classes become known by name and the idle device windows exist.
+// Made at load: the wave classes become known by name; the idle device objects make no window
+// until one is used.
 struct Application {
     Application() { RegisterWaveClasses(); }
     CWaveInWnd recorder;
