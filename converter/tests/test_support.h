@@ -3,13 +3,11 @@
 #include "converter/wave.h"
 #include "platform/acm/pcm_driver.h"
 #include "platform/acm/scripted_driver.h"
+#include "platform/win/file_size_limit.h"
 #include "platform/win/msgbox.h"
-
-#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -149,28 +147,6 @@ protected:
     std::shared_ptr<acm::ScriptedLog> tsLog_ = std::make_shared<acm::ScriptedLog>();
     std::vector<MessageBoxRequest> boxes_;
     std::filesystem::path dir_;
-};
-
-// The file-size limit makes the disk look full to this process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
 };
 
 // A block of `bytes` bytes, each its position's low byte plus `seed`.

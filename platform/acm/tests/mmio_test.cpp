@@ -1,12 +1,11 @@
 #include "platform/acm/mmio.h"
+#include "platform/win/file_size_limit.h"
 
 #include <sys/mman.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <string>
 #include <vector>
 
@@ -134,28 +133,6 @@ TEST(Mmio, HandleRefusesTheWrongDirectionAndUnknownHandles) {
     EXPECT_EQ(mmioOpenA(nullptr, &info, MMIO_READ), nullptr);
     EXPECT_EQ(info.wErrorRet, MMIOERR_CANNOTOPEN);
 }
-
-// The file-size limit makes the disk look full to this process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
 
 TEST(Mmio, LostWritesAreReportedUpToClose) {
     char path[] = "/tmp/mmio_testXXXXXX";
