@@ -54,15 +54,17 @@ size_t SequenceLength(std::string_view text) {
     return length;
 }
 
-}  // namespace
-
-std::string Utf16LeToUtf8(std::span<const uint8_t> bytes) {
+// Every unit, or up to the first zero unit; a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::span<const uint8_t> bytes, bool bigEndian, bool stopAtZero) {
     std::string out;
     size_t units = bytes.size() / 2;
-    auto unit = [&](size_t i) -> char16_t { return bytes[2 * i] | (bytes[2 * i + 1] << 8); };
+    size_t high = bigEndian ? 0 : 1;
+    auto unit = [&](size_t i) -> char16_t {
+        return static_cast<char16_t>(bytes[2 * i + 1 - high] | (bytes[2 * i + high] << 8));
+    };
     for (size_t i = 0; i < units; ++i) {
         char16_t u = unit(i);
-        if (u == 0)
+        if (u == 0 && stopAtZero)
             break;
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
             unit(i + 1) <= 0xDFFF) {
@@ -75,6 +77,16 @@ std::string Utf16LeToUtf8(std::span<const uint8_t> bytes) {
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::string Utf16LeToUtf8(std::span<const uint8_t> bytes) {
+    return Utf16ToUtf8(bytes, false, true);
+}
+
+std::string Utf16TextToUtf8(std::span<const uint8_t> bytes, bool bigEndian) {
+    return Utf16ToUtf8(bytes, bigEndian, false);
 }
 
 std::string SanitizeUtf8(std::string_view text) {

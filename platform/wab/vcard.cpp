@@ -1,10 +1,13 @@
 #include "platform/wab/vcard.h"
 
+#include "platform/wab/charset_label.h"
 #include "platform/wab/utf.h"
 #include "platform/win/lang.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace {
@@ -33,11 +36,72 @@ bool Contains(std::string_view text, std::string_view word) {
     return false;
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+void SkipByteOrderMark(std::string_view& text) {
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
+}
+
 std::string_view SkipBomAndBlankLines(std::string_view file) {
-    if (file.substr(0, 3) == "\xEF\xBB\xBF")
-        file.remove_prefix(3);
+    SkipByteOrderMark(file);
     size_t start = file.find_first_not_of(" \t\r\n");
     return start == std::string_view::npos ? std::string_view() : file.substr(start);
+}
+
+// The file as 8-bit text: UTF-16 with its byte-order mark is read as UTF-8, every other file
+// as it stands.
+struct FileText {
+    std::string decoded;
+    std::string_view text;
+    bool unicode = false;
+
+    explicit FileText(std::string_view file) : text(file) {
+        bool little = file.substr(0, 2) == "\xFF\xFE", big = file.substr(0, 2) == "\xFE\xFF";
+        if (!little && !big)
+            return;
+        file.remove_prefix(2);
+        decoded = Utf16TextToUtf8(
+            std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()), big);
+        text = decoded;
+        unicode = true;
+    }
+    FileText(const FileText&) = delete;
+    FileText& operator=(const FileText&) = delete;
+};
+
+// A vCard group name before a property name: letters, digits and "-", then ".".
+size_t GroupPrefixLength(std::string_view line) {
+    size_t n = 0;
+    while (n < line.size() && (std::isalnum(static_cast<unsigned char>(line[n])) || line[n] == '-'))
+        ++n;
+    return n > 0 && n < line.size() && line[n] == '.' ? n + 1 : 0;
+}
+
+// The first line of the text, after a byte-order mark and blank lines, is BEGIN:VCARD, with a
+// group prefix or without.
+bool BeginsWithCard(std::string_view text) {
+    std::string_view start = SkipBomAndBlankLines(text);
+    start.remove_prefix(GroupPrefixLength(start));
+    return start.size() >= 11 && SameText(start.substr(0, 11), "BEGIN:VCARD");
+}
+
+// Splits off the first line. Lines end in CR LF, LF or CR alone (older Mac files), or in
+// CR CR LF where a CR LF file had its line ends converted once more.
+std::string_view NextLine(std::string_view& file) {
+    size_t end = file.find_first_of("\r\n");
+    std::string_view line = file.substr(0, end);
+    if (end == std::string_view::npos) {
+        file = {};
+        return line;
+    }
+    size_t next = end + 1;
+    if (file.substr(end, 3) == "\r\r\n")
+        next = end + 3;
+    else if (file.substr(end, 2) == "\r\n")
+        next = end + 2;
+    file.remove_prefix(next);
+    return line;
 }
 
 // A content line after unfolding; `colon` is found once, so long folded lines cost no more
@@ -72,11 +136,9 @@ std::vector<LogicalLine> Unfold(std::string_view file) {
     std::vector<LogicalLine> lines;
     bool softBreak = false;
     while (!file.empty()) {
-        size_t end = file.find('\n');
-        std::string_view line = file.substr(0, end);
-        file.remove_prefix(end == std::string_view::npos ? file.size() : end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        std::string_view line = NextLine(file);
+        // Files joined one after the other keep the byte-order mark of each.
+        SkipByteOrderMark(line);
         if (!lines.empty() && softBreak) {
             lines.back().text.pop_back();
             lines.back().Append(line);
@@ -90,11 +152,15 @@ std::vector<LogicalLine> Unfold(std::string_view file) {
     return lines;
 }
 
+constexpr int kNoPreference = 101;
+
 struct Property {
     std::string name;
     std::vector<std::string> types;
     std::string charset;
     std::string encoding;
+    // 1 most preferred to 100 least; kNoPreference without a mark.
+    int preference = kNoPreference;
     std::string value;
 };
 
@@ -132,6 +198,22 @@ void AddTypes(std::string_view list, std::vector<std::string>& types) {
     }
 }
 
+bool HasType(const Property& p, std::string_view type) {
+    return std::any_of(p.types.begin(), p.types.end(),
+                       [&](const std::string& t) { return SameText(t, type); });
+}
+
+// The value of a PREF parameter (1 to 100); anything else is no preference.
+int PreferenceOf(std::string_view value) {
+    int n = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9' || n > kNoPreference)
+            return kNoPreference;
+        n = n * 10 + (c - '0');
+    }
+    return n >= 1 && n < kNoPreference ? n : kNoPreference;
+}
+
 std::optional<Property> Parse(const LogicalLine& line) {
     if (line.colon == std::string::npos)
         return std::nullopt;
@@ -162,7 +244,11 @@ std::optional<Property> Parse(const LogicalLine& line) {
             p.charset = Unquote(value);
         else if (SameText(key, "ENCODING"))
             p.encoding = Unquote(value);
+        else if (SameText(key, "PREF"))
+            p.preference = std::min(p.preference, PreferenceOf(Unquote(value)));
     }
+    if (HasType(p, "PREF"))
+        p.preference = 1;
     return p;
 }
 
@@ -194,7 +280,7 @@ std::string DecodeQuotedPrintable(std::string_view s) {
 std::string ToUtf8(const std::string& charset, const std::string& bytes) {
     if (charset.empty() || SameText(charset, "UTF-8"))
         return SanitizeUtf8(bytes);
-    return SanitizeUtf8(CharsetToUtf8(charset, bytes).value_or(bytes));
+    return SanitizeUtf8(CharsetToUtf8(IconvCharsetName(charset), bytes).value_or(bytes));
 }
 
 // Text values escape "\n", "\,", "\;" and "\\"; a structured value splits on unescaped ";".
@@ -226,20 +312,42 @@ std::string UnescapeText(std::string_view s) {
     return out;
 }
 
-bool HasType(const Property& p, std::string_view type) {
-    return std::any_of(p.types.begin(), p.types.end(),
-                       [&](const std::string& t) { return SameText(t, type); });
+// Fax, pager and mobile numbers are other properties of the address book than its home and
+// business telephone numbers; a number without any of these marks is a voice number.
+bool IsVoiceNumber(const Property& p) {
+    return HasType(p, "VOICE") || !(HasType(p, "FAX") || HasType(p, "PAGER") || HasType(p, "CELL"));
 }
+
+// The first number offered wins, unless a later one is more preferred.
+class NumberChoice {
+public:
+    void Offer(std::string number, int preference) {
+        if (number.empty() || (!number_.empty() && preference >= preference_))
+            return;
+        number_ = std::move(number);
+        preference_ = preference;
+    }
+    std::string Take() { return std::move(number_); }
+
+private:
+    std::string number_;
+    int preference_ = kNoPreference;
+};
 
 class CardBuilder {
 public:
+    // In a UTF-16 file the values are already Unicode text; a character set names the bytes
+    // of quoted-printable values only.
+    explicit CardBuilder(bool unicodeFile) : unicodeFile_(unicodeFile) {}
+
     void Add(const Property& p) {
         if (Contains(p.encoding, "BASE64") || SameText(p.encoding, "B"))
             return;
         std::string value = p.value;
-        if (SameText(p.encoding, "QUOTED-PRINTABLE"))
+        bool quotedPrintable = SameText(p.encoding, "QUOTED-PRINTABLE");
+        if (quotedPrintable)
             value = DecodeQuotedPrintable(value);
-        value = ToUtf8(p.charset, value);
+        value = ToUtf8(unicodeFile_ && !quotedPrintable ? std::string() : p.charset, value);
         if (SameText(p.name, "FN")) {
             Set(kDisplayName, UnescapeText(value));
         } else if (SameText(p.name, "N")) {
@@ -251,16 +359,25 @@ public:
             std::string number = UnescapeText(value);
             if (number.size() >= 4 && SameText(std::string_view(number).substr(0, 4), "tel:"))
                 number.erase(0, 4);
+            if (!IsVoiceNumber(p))
+                return;
             if (HasType(p, "HOME"))
-                Set(kHomePhone, number);
+                home_.Offer(number, p.preference);
             if (HasType(p, "WORK"))
-                Set(kBusinessPhone, number);
+                business_.Offer(number, p.preference);
         } else if (SameText(p.name, "KIND") || SameText(p.name, "X-ADDRESSBOOKSERVER-KIND")) {
             if (SameText(value, "group"))
                 entry_.objectType = MAPI_DISTLIST;
+        } else if (SameText(p.name, "X-EVOLUTION-LIST")) {
+            if (SameText(value, "TRUE"))
+                entry_.objectType = MAPI_DISTLIST;
         }
     }
-    StoredEntry Take() { return std::move(entry_); }
+    StoredEntry Take() {
+        Set(kHomePhone, home_.Take());
+        Set(kBusinessPhone, business_.Take());
+        return std::move(entry_);
+    }
 
 private:
     // The first value of each property counts; empty values are not kept.
@@ -273,23 +390,25 @@ private:
         entry_.props.push_back(StoredProperty::Bytes(tag, std::move(text)));
     }
 
+    bool unicodeFile_;
+    NumberChoice home_, business_;
     StoredEntry entry_;
 };
 
 }  // namespace
 
 bool LooksLikeVCard(std::string_view file) {
-    std::string_view start = SkipBomAndBlankLines(file);
-    return start.size() >= 11 && SameText(start.substr(0, 11), "BEGIN:VCARD");
+    return BeginsWithCard(FileText(file).text);
 }
 
 std::vector<StoredEntry> ReadVCards(std::string_view file) {
     std::vector<StoredEntry> entries;
-    if (!LooksLikeVCard(file))
+    FileText text(file);
+    if (!BeginsWithCard(text.text))
         return entries;
     std::optional<CardBuilder> card;
     int depth = 0;
-    for (const auto& line : Unfold(SkipBomAndBlankLines(file))) {
+    for (const auto& line : Unfold(SkipBomAndBlankLines(text.text))) {
         auto p = Parse(line);
         if (!p)
             continue;
@@ -297,7 +416,7 @@ std::vector<StoredEntry> ReadVCards(std::string_view file) {
         if (SameText(p->name, "BEGIN") && isCard) {
             // A card embedded in another (an agent of version 2.1) is not an entry of its own.
             if (depth++ == 0)
-                card.emplace();
+                card.emplace(text.unicode);
         } else if (SameText(p->name, "END") && isCard && depth > 0) {
             if (--depth == 0) {
                 entries.push_back(card->Take());

@@ -106,10 +106,20 @@ TEST(VCard, LinesAsExportersWriteThem) {
         {"escaped separators stay in the name",
          "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith\\; Jr.;Ann\\,Marie\r\nFN:A\\nB\r\nEND:VCARD\r\n",
          {{"Smith; Jr.", "Ann,Marie", "", "", "A\nB"}}},
-        {"first home and work numbers count, others are passed over",
+        {"first home and work voice numbers count, others are passed over",
          "BEGIN:VCARD\r\nTEL;CELL:9\r\nTEL;HOME:1\r\nTEL;HOME:3\r\nTEL;WORK;FAX:2\r\nTEL;WORK:"
          "4\r\nEND:VCARD\r\n",
-         {{"", "", "1", "2", ""}}},
+         {{"", "", "1", "4", ""}}},
+        {"a number marked voice counts whatever else it is marked",
+         "BEGIN:VCARD\r\nTEL;HOME;FAX:1\r\nTEL;HOME;VOICE;FAX:2\r\nEND:VCARD\r\n",
+         {{"", "", "2", "", ""}}},
+        {"a preference outside 1 to 100 is none",
+         "BEGIN:VCARD\r\nTEL;TYPE=HOME:1\r\nTEL;TYPE=HOME;PREF=0:2\r\nTEL;TYPE=HOME;PREF=x:3\r\n"
+         "TEL;TYPE=HOME;PREF=99999999999:4\r\nTEL;TYPE=HOME;PREF=100:5\r\nEND:VCARD\r\n",
+         {{"", "", "5", "", ""}}},
+        {"an empty preferred number does not hide the first one",
+         "BEGIN:VCARD\r\nTEL;WORK:1\r\nTEL;WORK;PREF:\r\nEND:VCARD\r\n",
+         {{"", "", "", "1", ""}}},
         {"one number both home and work",
          "BEGIN:VCARD\r\nTEL;TYPE=HOME,WORK:5\r\nEND:VCARD\r\n",
          {{"", "", "5", "5", ""}}},
@@ -146,6 +156,13 @@ TEST(VCard, RecognisedByItsFirstLineOnly) {
     EXPECT_FALSE(LooksLikeVCard("BEGIN:VCALENDAR\r\n"));
     EXPECT_FALSE(LooksLikeVCard("name,phone\r\nBEGIN:VCARD\r\n"));
     EXPECT_FALSE(LooksLikeVCard(""));
+    EXPECT_TRUE(LooksLikeVCard("\r\nitem-1.BEGIN:VCARD\r\n"));
+    EXPECT_FALSE(LooksLikeVCard(".BEGIN:VCARD\r\n"));
+    EXPECT_FALSE(LooksLikeVCard("item 1.BEGIN:VCARD\r\n"));
+    using namespace std::string_literals;
+    EXPECT_TRUE(LooksLikeVCard("\xFF\xFE\r\0\n\0B\0E\0G\0I\0N\0:\0V\0C\0A\0R\0D\0"s));
+    EXPECT_TRUE(LooksLikeVCard("\xFE\xFF\0B\0E\0G\0I\0N\0:\0V\0C\0A\0R\0D"s));
+    EXPECT_FALSE(LooksLikeVCard("\xFF\xFE\0B\0E\0G\0I\0N\0:\0V\0C\0A\0R\0D"s));
     EXPECT_TRUE(ReadVCards("name\r\nBEGIN:VCARD\r\nN:X\r\nEND:VCARD").empty());
 }
 
