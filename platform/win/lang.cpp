@@ -148,3 +148,21 @@ std::optional<std::string> CharsetToUtf8(std::string_view charset, std::string_v
         return std::nullopt;
     return ConvertWith(converter, bytes, false);
 }
+
+bool IsDBCSLeadByteEx(uint32_t codePage, uint8_t byte) {
+    switch (codePage) {
+        case 932:
+            return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        case 936:
+        case 949:
+        case 950:
+            return byte >= 0x81 && byte <= 0xFE;
+        default:
+            return false;
+    }
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    // A conversion to itself changes exactly the bytes that are not well formed.
+    return ToCodePage(65001, bytes) == bytes;
+}

@@ -30,6 +30,11 @@ KIVO_WIN_API std::string FromCodePage(uint32_t codePage, std::string_view bytes)
 // nothing when the set is unknown.
 KIVO_WIN_API std::optional<std::string> CharsetToUtf8(std::string_view charset,
                                                       std::string_view bytes);
+// Whether the byte starts a two-byte character in the code page (932, 936, 949, 950); the
+// single-byte code pages have no lead bytes.
+KIVO_WIN_API bool IsDBCSLeadByteEx(uint32_t codePage, uint8_t byte);
+// Whether the bytes are well-formed UTF-8 throughout.
+KIVO_WIN_API bool IsValidUtf8(std::string_view bytes);
 inline std::string ToAnsi(std::string_view utf8) {
     return ToCodePage(GetACP(), utf8);
 }

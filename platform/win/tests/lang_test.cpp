@@ -142,3 +142,37 @@ TEST(SystemLanguage, GivesTheCodePageOfTheSystem) {
     EXPECT_EQ(PrimaryLangOf(0x0804), 0x04);
     EXPECT_EQ(SubLangOf(0x0804), 2);
 }
+
+TEST(CodePage, LeadBytesOfTheDoubleByteCodePages) {
+    struct Case {
+        uint32_t codePage;
+        uint8_t byte;
+        bool lead;
+    };
+    const Case cases[] = {
+        {949, 0xC7, true},   {949, 0x81, true},   {949, 0xFE, true}, {949, 0x80, false},
+        {949, 0x41, false},  {949, 0xFF, false},  {932, 0x93, true}, {932, 0xE0, true},
+        {932, 0xB6, false},  {932, 0xFD, false},  {936, 0xD6, true}, {950, 0xA4, true},
+        {1252, 0xE9, false}, {1252, 0x81, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsDBCSLeadByteEx(c.codePage, c.byte), c.lead) << c.codePage << " " << +c.byte;
+}
+
+TEST(CodePage, WellFormedUtf8) {
+    const std::pair<std::string, bool> cases[] = {
+        {"", true},
+        {"Kim,010-123", true},
+        {"\xED\x95\x9C\xEA\xB5\xAD", true},
+        {"\xF0\x9F\x98\x80", true},
+        {"\xC7\xD1\xB1\xB9", false},  // code page 949
+        {"caf\xE9", false},           // code page 1252
+        {"a\xE4\xB8", false},         // cut at the end
+        {"\xC0\x80", false},          // overlong
+        {"\xED\xA0\x80", false},      // a surrogate
+        {std::string("a\0b", 3), true},
+        {"\xEF\xBB\xBFname,home", true},  // with a byte-order mark
+    };
+    for (const auto& [bytes, valid] : cases)
+        EXPECT_EQ(IsValidUtf8(bytes), valid) << bytes;
+}
