@@ -1,0 +1,146 @@
+#include "phonebook/TelFile.h"
+
+#include "phonebook/FileAccess.h"
+#include "platform/win/lang.h"
+
+#include <algorithm>
+
+namespace kivo::phonebook {
+
+namespace {
+
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+// Reading stops before the first Ctrl-Z.
+std::string_view BeforeEndOfFile(std::string_view bytes) {
+    return bytes.substr(0, bytes.find(kEndOfFile));
+}
+
+// The field's bytes without their zero bytes, as UTF-8.
+std::string FieldText(std::string_view field, uint32_t codePage) {
+    std::string bytes;
+    std::copy_if(field.begin(), field.end(), std::back_inserter(bytes),
+                 [](char c) { return c != '\0'; });
+    return FromCodePage(codePage, bytes);
+}
+
+// Takes up to `width` bytes off the front of the record; fewer when it ends first.
+std::string_view TakeField(std::string_view& record, size_t width) {
+    std::string_view field = record.substr(0, width);
+    record.remove_prefix(field.size());
+    return field;
+}
+
+void AppendField(std::string& out, std::string_view utf8, size_t width, uint32_t codePage) {
+    std::string field = FitField(utf8, width, codePage);
+    out += field;
+    out.append(width - field.size(), '\0');
+}
+
+// The next line and what follows it; a line ends at CR LF, LF or CR.
+std::string_view TakeLine(std::string_view& text) {
+    size_t end = text.find_first_of("\r\n");
+    std::string_view line = text.substr(0, end);
+    if (end == std::string_view::npos) {
+        text = {};
+    } else {
+        bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        text.remove_prefix(end + (crlf ? 2 : 1));
+    }
+    return line;
+}
+
+}  // namespace
+
+std::string Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlankOrControl(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlankOrControl(text.back()))
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
+std::optional<Entry> NewEntry(std::string_view name, std::string_view home,
+                              std::string_view office) {
+    if (name.empty())
+        return std::nullopt;
+    return Entry{Trimmed(name), Trimmed(home), Trimmed(office)};
+}
+
+std::string FitField(std::string_view utf8, size_t width, uint32_t codePage) {
+    std::string bytes = ToCodePage(codePage, utf8);
+    size_t kept = 0;
+    while (kept < bytes.size()) {
+        size_t next =
+            kept + (IsDBCSLeadByteEx(codePage, static_cast<uint8_t>(bytes[kept])) ? 2 : 1);
+        if (next > width)
+            break;
+        kept = next;
+    }
+    bytes.resize(std::min(kept, bytes.size()));
+    return bytes;
+}
+
+std::vector<Entry> ReadTelRecords(std::string_view bytes, uint32_t codePage) {
+    std::vector<Entry> entries;
+    std::string_view rest = BeforeEndOfFile(bytes);
+    while (!rest.empty()) {
+        std::string_view record = TakeField(rest, kRecordSize);
+        std::string name = FieldText(TakeField(record, kNameWidth), codePage);
+        std::string home = FieldText(TakeField(record, kPhoneWidth), codePage);
+        std::string office = FieldText(TakeField(record, kPhoneWidth), codePage);
+        if (auto entry = NewEntry(name, home, office))
+            entries.push_back(std::move(*entry));
+    }
+    return entries;
+}
+
+std::string WriteTelRecords(const std::vector<Entry>& entries, uint32_t codePage) {
+    std::string out;
+    out.reserve(entries.size() * kRecordSize);
+    for (const auto& entry : entries) {
+        AppendField(out, entry.name, kNameWidth, codePage);
+        AppendField(out, entry.home, kPhoneWidth, codePage);
+        AppendField(out, entry.office, kPhoneWidth, codePage);
+    }
+    return out;
+}
+
+std::vector<Entry> ReadCsvLines(std::string_view bytes, uint32_t codePage) {
+    std::string_view raw = BeforeEndOfFile(bytes);
+    std::string text = IsValidUtf8(raw) ? std::string(raw) : FromCodePage(codePage, raw);
+    std::string_view rest = text;
+    TakeLine(rest);
+    std::vector<Entry> entries;
+    while (!rest.empty()) {
+        std::string_view line = TakeLine(rest);
+        size_t comma = line.find(',');
+        if (comma == std::string_view::npos)
+            continue;
+        if (auto entry = NewEntry(line.substr(0, comma), line.substr(comma + 1), ""))
+            entries.push_back(std::move(*entry));
+    }
+    return entries;
+}
+
+FileEntries LoadTel(const std::string& path) {
+    std::string bytes;
+    if (auto error = ReadFileBytes(path, bytes); !error.empty())
+        return {{}, error};
+    return {ReadTelRecords(bytes, GetACP()), {}};
+}
+
+FileEntries ImportCsv(const std::string& path) {
+    std::string bytes;
+    if (auto error = ReadFileBytes(path, bytes); !error.empty())
+        return {{}, error};
+    return {ReadCsvLines(bytes, GetACP()), {}};
+}
+
+std::string SaveTel(const std::string& path, const std::vector<Entry>& entries) {
+    return WriteFileReplacing(path, WriteTelRecords(entries, GetACP()));
+}
+
+}  // namespace kivo::phonebook

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The telephone book's files, without any window: .TEL files of fixed 88-byte records, and the
+// CSV import. Texts are UTF-8 here and bytes of an ANSI code page in the files.
+namespace kivo::phonebook {
+
+struct Entry {
+    std::string name;
+    std::string home;
+    std::string office;
+    bool operator==(const Entry&) const = default;
+};
+
+// The rule of adding an entry: nothing for an empty name (tested before trimming, so a name of
+// blanks gives an entry with an empty name); otherwise the three texts with blanks and control
+// characters removed at both ends.
+std::optional<Entry> NewEntry(std::string_view name, std::string_view home,
+                              std::string_view office);
+std::string Trimmed(std::string_view text);
+
+inline constexpr size_t kNameWidth = 30;
+inline constexpr size_t kPhoneWidth = 29;
+inline constexpr size_t kRecordSize = kNameWidth + 2 * kPhoneWidth;
+// Ctrl-Z: the end of a file, wherever it stands.
+inline constexpr char kEndOfFile = 0x1A;
+
+// The text in the code page, cut to at most `width` bytes without splitting a character.
+std::string FitField(std::string_view utf8, size_t width, uint32_t codePage);
+
+// The entries that reading the records adds: zero bytes dropped wherever they stand, a short
+// last record read as far as it goes, nothing from 0x1A on.
+std::vector<Entry> ReadTelRecords(std::string_view bytes, uint32_t codePage);
+// One 88-byte record per entry, in order; texts too long for their field are cut.
+std::string WriteTelRecords(const std::vector<Entry>& entries, uint32_t codePage);
+
+// The entries of the lines after the header: the name before the first ",", the home number
+// after it. Read as UTF-8 when the bytes are valid UTF-8, else in the code page; lines end at
+// CR LF, LF or CR, the file at 0x1A.
+std::vector<Entry> ReadCsvLines(std::string_view bytes, uint32_t codePage);
+
+// What reading a file gave: its entries, or the error to show (then no entries).
+struct FileEntries {
+    std::vector<Entry> entries;
+    std::string error;
+};
+
+// The files themselves, in the system's ANSI code page. Errors are texts for the user that name
+// the file and the system's reason.
+FileEntries LoadTel(const std::string& path);
+FileEntries ImportCsv(const std::string& path);
+// Writes beside the file and then replaces it, so a failed save leaves the old file as it was;
+// the error, empty once the file is written.
+std::string SaveTel(const std::string& path, const std::vector<Entry>& entries);
+
+}  // namespace kivo::phonebook

@@ -1,0 +1,298 @@
+#include "phonebook/TelFile.h"
+
+#include "platform/win/file_size_limit.h"
+#include "platform/win/tests/temp_env.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace kivo::phonebook {
+namespace {
+
+using namespace std::string_literals;
+
+// Hangul syllables and their code page 949 bytes.
+const std::string kHan = "\xED\x95\x9C", kHan949 = "\xC7\xD1";  // 한
+const std::string kGuk = "\xEA\xB5\xAD", kGuk949 = "\xB1\xB9";  // 국
+const std::string kEo = "\xEC\x96\xB4", kEo949 = "\xBE\xEE";    // 어
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
+std::string Field(std::string bytes, size_t width) {
+    bytes.resize(width, '\0');
+    return bytes;
+}
+
+std::string Record(const std::string& name, const std::string& home, const std::string& office) {
+    return Field(name, kNameWidth) + Field(home, kPhoneWidth) + Field(office, kPhoneWidth);
+}
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(TelRecords, Reading) {
+    struct Case {
+        const char* what;
+        uint32_t codePage;
+        std::string bytes;
+        std::vector<Entry> entries;
+    };
+    const std::string full949 = Repeat(kHan949, 15);
+    const Case cases[] = {
+        {"empty file", 1252, "", {}},
+        {"one record", 1252, Record("Kim", "010-123", "02-555"), {{"Kim", "010-123", "02-555"}}},
+        {"a name of 30 bytes has no zero",
+         1252,
+         Record(Repeat("N", 30), "1", "2"),
+         {{Repeat("N", 30), "1", "2"}}},
+        {"a Korean name filling its field",
+         949,
+         Record(full949, "", ""),
+         {{Repeat(kHan, 15), "", ""}}},
+        {"Korean numbers filling their fields",
+         949,
+         Record("x", Repeat(kGuk949, 14) + "1", "9" + Repeat(kEo949, 14)),
+         {{"x", Repeat(kGuk, 14) + "1", "9" + Repeat(kEo, 14)}}},
+        {"100 bytes: the last 12 are a second name",
+         1252,
+         Record("Kim", "1", "2") + "Lee-Sun-Hee!",
+         {{"Kim", "1", "2"}, {"Lee-Sun-Hee!", "", ""}}},
+        {"a short last record keeps its home number",
+         1252,
+         Record("Kim", "1", "2") + Field("Lee", 30) + "555",
+         {{"Kim", "1", "2"}, {"Lee", "555", ""}}},
+        {"zero bytes anywhere in a field are dropped",
+         1252,
+         Record("A\0B"s,
+                "\0\0"
+                "12\0"
+                "3"s,
+                "4"),
+         {{"AB", "123", "4"}}},
+        {"a name of zero bytes skips the record with its numbers",
+         1252,
+         Record("", "111", "222") + Record("Lee", "3", "4"),
+         {{"Lee", "3", "4"}}},
+        {"texts are trimmed", 1252, Record(" \tKim \x01", "  1 ", "2\r\n"), {{"Kim", "1", "2"}}},
+        {"a name of blanks gives an empty name", 1252, Record("   ", "1", ""), {{"", "1", ""}}},
+        {"0x1A in the middle of a file ends it",
+         1252,
+         Record("Kim", "1", "2") + "Lee\x1A" + "ignored" + Record("Park", "", ""),
+         {{"Kim", "1", "2"}, {"Lee", "", ""}}},
+        {"0x1A inside a record keeps the fields read so far",
+         1252,
+         Field("Kim", 30) + "010\x1A" + "rest",
+         {{"Kim", "010", ""}}},
+        {"0x1A at the start gives nothing", 1252, "\x1A" + Record("Kim", "", ""), {}},
+        {"bytes the code page cannot read become _",
+         949,
+         Record("ab\xC7", "\x80", ""),
+         {{"ab_", "_", ""}}},
+        {"western texts", 1252, Record("Ren\xE9", "", ""), {{"Ren\xC3\xA9", "", ""}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(ReadTelRecords(c.bytes, c.codePage), c.entries);
+    }
+}
+
+TEST(TelRecords, Writing) {
+    struct Case {
+        const char* what;
+        uint32_t codePage;
+        std::vector<Entry> entries;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"an empty list gives 0 bytes", 1252, {}, ""},
+        {"records in list order",
+         1252,
+         {{"Lee", "1", "2"}, {"Kim", "3", ""}},
+         Record("Lee", "1", "2") + Record("Kim", "3", "")},
+        {"a name of 30 bytes without a zero",
+         1252,
+         {{Repeat("N", 30), "", ""}},
+         Record(Repeat("N", 30), "", "")},
+        {"longer texts are cut to their fields",
+         1252,
+         {{Repeat("N", 40), Repeat("1", 35), Repeat("2", 29) + "3"}},
+         Record(Repeat("N", 30), Repeat("1", 29), Repeat("2", 29))},
+        {"Korean in code page 949",
+         949,
+         {{kHan + kGuk + kEo, "010", ""}},
+         Record(kHan949 + kGuk949 + kEo949, "010", "")},
+        {"15 syllables fill a name",
+         949,
+         {{Repeat(kHan, 15), "", ""}},
+         Record(Repeat(kHan949, 15), "", "")},
+        {"a 16th syllable is left out",
+         949,
+         {{Repeat(kHan, 16), "", ""}},
+         Record(Repeat(kHan949, 15), "", "")},
+        {"a syllable that would be split is left out whole",
+         949,
+         {{"a" + Repeat(kHan, 15), Repeat(kGuk, 15), "1" + Repeat(kEo, 14)}},
+         Record("a" + Repeat(kHan949, 14), Repeat(kGuk949, 14), "1" + Repeat(kEo949, 14))},
+        {"Japanese double-byte and single-byte kana",
+         932,
+         {{Repeat("\xE6\x97\xA5", 14) + "\xEF\xBD\xB6" + "\xE6\x97\xA5", "", ""}},
+         Record(Repeat("\x93\xFA", 14) + "\xB6", "", "")},
+        {"what the code page cannot hold becomes _",
+         1252,
+         {{kHan + "Kim", "", ""}},
+         Record("_Kim", "", "")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string bytes = WriteTelRecords(c.entries, c.codePage);
+        EXPECT_EQ(bytes, c.bytes);
+        EXPECT_EQ(bytes.size(), kRecordSize * c.entries.size());
+    }
+}
+
+TEST(TelRecords, KoreanBookAtTheFieldLimitsReadsBackWhole) {
+    std::vector<Entry> book = {
+        {Repeat(kHan, 15), Repeat(kGuk, 14) + "1", "0" + Repeat(kEo, 14)},
+        {"Kim " + Repeat(kGuk, 13), "010-1234-5678", ""},
+    };
+    EXPECT_EQ(ReadTelRecords(WriteTelRecords(book, 949), 949), book);
+}
+
+TEST(CsvLines, Reading) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::vector<Entry> entries;
+    };
+    const Case cases[] = {
+        {"the header is never imported", "Kim,010-123\nLee,02-1\n", {{"Lee", "02-1", ""}}},
+        {"name and home number", "name,home\nKim,010-123\n", {{"Kim", "010-123", ""}}},
+        {"further commas stay in the home number",
+         "h\nLee,02-1,ext 5\n",
+         {{"Lee", "02-1,ext 5", ""}}},
+        {"a line without a comma is skipped", "h\nKim\n\nLee,1\n", {{"Lee", "1", ""}}},
+        {"a line with nothing before the comma is skipped", "h\n,555\n", {}},
+        {"blanks around the texts are removed", "h\n  Kim  ,  010 \n", {{"Kim", "010", ""}}},
+        {"CR LF, LF and CR end lines",
+         "h\r\nA,1\r\nB,2\rC,3\nD,4",
+         {{"A", "1", ""}, {"B", "2", ""}, {"C", "3", ""}, {"D", "4", ""}}},
+        {"0x1A ends the file",
+         "h\nA,1\nB,\x1A"
+         "2\nC,3\n",
+         {{"A", "1", ""}, {"B", "", ""}}},
+        {"only a header", "name,home", {}},
+        {"an empty file", "", {}},
+        {"UTF-8 Korean", "h\n" + kHan + kGuk + ",010\n", {{kHan + kGuk, "010", ""}}},
+        {"code page 949 Korean", "h\n" + kHan949 + kGuk949 + ",010\n", {{kHan + kGuk, "010", ""}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(ReadCsvLines(c.bytes, 949), c.entries);
+    }
+    EXPECT_EQ(ReadCsvLines("h\nRen\xE9,1\n", 1252), (std::vector<Entry>{{"Ren\xC3\xA9", "1", ""}}));
+}
+
+class TelFiles : public ::testing::Test {
+protected:
+    std::string Path(const std::string& name) const { return (dir_.path() / name).string(); }
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+        return Path(name);
+    }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir_.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir dir_;
+    ScopedEnv lang_{"KIVO_LANGID", "0412"};
+};
+
+TEST_F(TelFiles, SavedBookLoadsInTheSystemCodePage) {
+    std::vector<Entry> book = {{kHan + kGuk, "010", "02"}, {"Kim", "", "1"}};
+    std::string path = Path("book.TEL");
+    EXPECT_EQ(SaveTel(path, book), "");
+    EXPECT_EQ(Slurp(path), Record(kHan949 + kGuk949, "010", "02") + Record("Kim", "", "1"));
+    FileEntries loaded = LoadTel(path);
+    EXPECT_EQ(loaded.error, "");
+    EXPECT_EQ(loaded.entries, book);
+    EXPECT_EQ(Files(), std::vector<std::string>{"book.TEL"});
+}
+
+TEST_F(TelFiles, EmptyListSavesZeroBytesAndLoadsEmpty) {
+    std::string path = Write("book.TEL", Record("Old", "", ""));
+    EXPECT_EQ(SaveTel(path, {}), "");
+    EXPECT_EQ(std::filesystem::file_size(path), 0u);
+    FileEntries loaded = LoadTel(path);
+    EXPECT_EQ(loaded.error, "");
+    EXPECT_TRUE(loaded.entries.empty());
+}
+
+TEST_F(TelFiles, FailedSaveLeavesTheOldFileAsItWas) {
+    std::string old = Record("Old", "1", "2");
+    std::string path = Write("book.TEL", old);
+    std::vector<Entry> book(10, Entry{"New", "3", "4"});
+    std::string error;
+    {
+        FileSizeLimit full(100);
+        error = SaveTel(path, book);
+    }
+    EXPECT_NE(error.find("book.TEL"), std::string::npos) << error;
+    EXPECT_EQ(Slurp(path), old);
+    EXPECT_EQ(Files(), std::vector<std::string>{"book.TEL"});
+}
+
+TEST_F(TelFiles, SaveKeepsThePermissionsOfTheFileItReplaces) {
+    std::string path = Write("book.TEL", "");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    EXPECT_EQ(SaveTel(path, {{"Kim", "", ""}}), "");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(TelFiles, SaveIntoAMissingFolderFailsWithItsName) {
+    std::string error = SaveTel(Path("gone/book.TEL"), {{"Kim", "", ""}});
+    EXPECT_NE(error.find("gone/book.TEL"), std::string::npos) << error;
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+}
+
+TEST_F(TelFiles, UnreadableFilesGiveAnErrorAndNoEntries) {
+    std::filesystem::create_directory(Path("folder.TEL"));
+    ASSERT_EQ(::mkfifo(Path("pipe.TEL").c_str(), 0600), 0);
+    for (const std::string& path : {Path("missing.TEL"), Path("folder.TEL"), Path("pipe.TEL")}) {
+        SCOPED_TRACE(path);
+        for (const FileEntries& read : {LoadTel(path), ImportCsv(path)}) {
+            EXPECT_NE(read.error.find(path), std::string::npos) << read.error;
+            EXPECT_TRUE(read.entries.empty());
+        }
+    }
+}
+
+TEST_F(TelFiles, CsvFileInTheSystemCodePage) {
+    FileEntries read = ImportCsv(Write("a.csv", "name,home\n" + kHan949 + ",1\nLee,2\n"));
+    EXPECT_EQ(read.error, "");
+    EXPECT_EQ(read.entries, (std::vector<Entry>{{kHan, "1", ""}, {"Lee", "2", ""}}));
+}
+
+}  // namespace
+}  // namespace kivo::phonebook
