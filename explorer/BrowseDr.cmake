@@ -1,0 +1,7 @@
+# The folder picker over the shell's browse-for-folder dialog.
+add_library(kivobrowsedr STATIC BrowseDr.cpp)
+target_link_libraries(kivobrowsedr PUBLIC kivoshell)
+
+kivo_add_test(browsedr_tests
+  SOURCES tests/browsedr/browsedr_test.cpp ${PROJECT_SOURCE_DIR}/platform/shell/tests/qt_test_main.cpp
+  LIBS kivobrowsedr)
