@@ -189,9 +189,8 @@ std::optional<ItemIdList> BrowseDialog::Run() {
 void BrowseDialog::Start() {
     if (started_)
         return;
+    ensurePolished();
     layout()->activate();
-    if (!isVisible())
-        ensurePolished();
     started_ = true;
     int reportsBefore = selectionReports_;
     Callback(BFFM_INITIALIZED, 0);

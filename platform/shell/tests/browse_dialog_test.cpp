@@ -105,6 +105,23 @@ TEST_F(BrowseDialogTest, TreeStartsAtTheRootAndOpensFoldersOnDemand) {
     EXPECT_EQ(files.tree()->currentItem()->text(0), "song.mp3");
 }
 
+TEST_F(BrowseDialogTest, NetworkHoldsThisComputerUnlessKeptAboveTheDomain) {
+    struct Case {
+        UINT flags;
+        bool computers;
+    } cases[] = {{0, true}, {BIF_DONTGOBELOWDOMAIN, false}};
+    for (const Case& c : cases) {
+        BROWSEINFOA info = Info(c.flags);
+        BrowseDialog dialog(info);
+        ItemIdList network = ItemIdList::Virtual(CSIDL_NETWORK);
+        ASSERT_TRUE(dialog.Select(network));
+        QTreeWidgetItem* node = dialog.tree()->currentItem();
+        node->setExpanded(true);
+        EXPECT_EQ(node->childCount(), c.computers ? 1 : 0);
+        EXPECT_EQ(dialog.Select(ItemIdList::Computer(HostName())), c.computers);
+    }
+}
+
 TEST_F(BrowseDialogTest, CallerHearsOfTheStartAndEverySelectionAndSteersIt) {
     std::string music = MakeFolder("Music");
     std::string voice = MakeFolder("Voice");
@@ -229,9 +246,9 @@ TEST_F(BrowseDialogTest, StatusLineIsControl14147AndMeasuresInItsFont) {
     BrowseDialog without(plain);
     EXPECT_EQ(GetDlgItem(without.handle(), kBrowseStatusControlId), nullptr);
 
+    // Measured as the callback hears of the start, before the dialog shows.
     BROWSEINFOA info = Info(BIF_STATUSTEXT);
     BrowseDialog dialog(info);
-    dialog.show();
     dialog.Start();
     HWND status = GetDlgItem(dialog.handle(), kBrowseStatusControlId);
     ASSERT_NE(status, nullptr);
