@@ -1,5 +1,13 @@
 // Draws every bitmap of the artpack into the folder given as the only argument, one file
-// "<NAME>.bmp" each (see bmp_file.h for the three kinds of file). The build runs it.
+// "<NAME>.bmp" each. The build runs it.
+//
+// How the pictures meet the window (bmp_file.h has the three kinds of file):
+// - The tool glyphs, the file icons and 256MENU are 32-bit with alpha: transparent round the
+//   picture, the key colour magenta 0xFF00FF under every fully transparent pixel.
+// - The "016" pictures are 16-colour files whose background is the colour of their bottom-left
+//   pixel, the colour a transparent bitmap drops; the pictures use it nowhere else.
+// - 256BALL's and 016BALL's corners have the colour of the well of 256STAT and 016STAT, so a
+//   ball laid opaque on its grid place shows no edge.
 #include "packs/artpack/bmp_file.h"
 #include "packs/artpack/pictures.h"
 

@@ -156,7 +156,7 @@ QImage ToolGlyph(Tool tool) {
             DrawPlug(p);
             break;
         case Tool::CopyFlash:
-            DrawChip(p, QRectF(4, 5, 15, 14), ink::kNavy, ink::kSlate, ink::kAmber);
+            DrawChip(p, QRectF(4, 5, 16, 14), ink::kNavy, ink::kSlate, ink::kAmber);
             DrawCopyBadge(p);
             break;
         case Tool::CopyCard:
@@ -193,13 +193,14 @@ QImage FileIcon(FileKind kind, int size) {
         DrawNote(p, QRectF(9, 5, 13, 14), tone);
         p.setPen(Qt::NoPen);
         p.setBrush(secured ? ink::kAmber : ink::kBlue);
-        p.drawRoundedRect(QRectF(3, 20, 21, 9), 2, 2);
-        QFont font = LatinFont(8, true);
-        p.setFont(font);
+        // The type on a band across the page; the secured file's band leaves room for its lock.
+        const QRectF band = secured ? QRectF(2, 20, 19, 9) : QRectF(3, 20, 21, 9);
+        p.drawRoundedRect(band, 2, 2);
+        p.setFont(LatinFont(8, true));
         p.setPen(ink::kWhite);
-        p.drawText(QRectF(3, 20, 21, 9), Qt::AlignCenter, secured ? "SM3" : "MP3");
+        p.drawText(band, Qt::AlignCenter, secured ? "SM3" : "MP3");
         if (secured)
-            DrawPadlock(p, QRectF(22, 19, 9, 12));
+            DrawPadlock(p, QRectF(21.5, 17.5, 9.5, 13));
     } else {
         DrawNote(p, QRectF(4.5, 4, 8, 9), tone);
         if (secured)

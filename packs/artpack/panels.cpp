@@ -137,7 +137,7 @@ QImage HeaderPage(Memory memory, bool on) {
     const QColor body = on ? ink::kNavy : ink::kSlate;
     const QColor detail = on ? ink::kAmber : ink::kLightGrey;
     if (memory == Memory::Flash)
-        DrawChip(p, QRectF(12, 4, 15, 11), body, on ? ink::kSlate : ink::kGrey, detail);
+        DrawChip(p, QRectF(11, 4, 17, 12), body, on ? ink::kSlate : ink::kGrey, detail);
     else
         DrawCard(p, QRectF(14, 3.5, 11, 12), on ? ink::kBlue : ink::kSlate, detail,
                  on ? ink::kWhite : ink::kLightGrey);

@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPen>
 
+#include <algorithm>
 #include <cmath>
 
 QImage Canvas(int width, int height, QColor fill) {
@@ -94,20 +95,22 @@ qreal DrawWordmark(QPainter& painter, QPointF at, qreal x, const QColor& ink,
 
 void DrawChip(QPainter& p, const QRectF& box, const QColor& body, const QColor& pins,
               const QColor& mark) {
+    // On whole pixels, so that the pins stay apart even at 11 pixels high.
+    const QRect area = box.toRect();
+    const int pin = std::max(2, area.width() / 6);
+    const int count = area.height() >= 16 ? 4 : 3;
+    const int pitch = std::max(2, area.height() / count);
+    const int first = area.top() + (area.height() - (count - 1) * pitch - pitch / 2) / 2;
     p.save();
-    const qreal pin = box.width() / 7;
-    QRectF core = box.adjusted(pin * 1.2, pin * 0.4, -pin * 1.2, -pin * 0.4);
-    p.setPen(Qt::NoPen);
-    p.setBrush(pins);
-    for (int i = 0; i < 3; ++i) {
-        qreal y = core.top() + core.height() * (0.2 + 0.3 * i);
-        p.drawRect(QRectF(box.left(), y, core.left() - box.left() + 0.5, pin * 0.9));
-        p.drawRect(QRectF(core.right() - 0.5, y, box.right() - core.right() + 0.5, pin * 0.9));
+    for (int i = 0; i < count; ++i) {
+        int y = first + i * pitch;
+        p.fillRect(QRect(area.left(), y, pin, pitch / 2), pins);
+        p.fillRect(QRect(area.right() + 1 - pin, y, pin, pitch / 2), pins);
     }
-    p.setBrush(body);
-    p.drawRoundedRect(core, pin * 0.6, pin * 0.6);
-    p.setBrush(mark);
-    p.drawEllipse(QPointF(core.left() + pin * 1.1, core.top() + pin * 1.1), pin * 0.45, pin * 0.45);
+    QRect core = area.adjusted(pin, 0, -pin, 0);
+    p.fillRect(core, body);
+    p.fillRect(QRect(core.left(), core.top(), core.width(), 1), body.lighter(160));
+    p.fillRect(QRect(core.left() + 2, core.top() + 2, 2, 2), mark);
     p.restore();
 }
 

@@ -267,8 +267,13 @@ TEST_F(Packs, LitBallsSitSeamlesslyOnTheirWell) {
                 EXPECT_EQ(well.pixel(x, y), corner) << c << "," << r;
                 EXPECT_EQ(well.pixel(x + 10, y + 10), corner) << c << "," << r;
             }
-        // In 16 colours the corner colour is the one keyed out: the ball itself must not use it.
+        // In 16 colours the bottom-left pixel's colour is the one keyed out: the ball must not
+        // use it, nor the well round the balls.
         EXPECT_NE(ball.pixel(5, 5), corner);
+        QRgb keyed = well.pixel(0, well.height() - 1);
+        for (int y = 27; y < 103; ++y)
+            for (int x = 19; x < 95; ++x)
+                ASSERT_NE(well.pixel(x, y), keyed) << x << "," << y;
     }
 }
 
