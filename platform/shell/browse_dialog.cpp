@@ -174,7 +174,10 @@ BrowseDialog::BrowseDialog(BROWSEINFOA& info)
     }
 }
 
-BrowseDialog::~BrowseDialog() = default;
+// The tree outlives this part of the dialog: it must not report to it while it is taken down.
+BrowseDialog::~BrowseDialog() {
+    disconnect(tree_, nullptr, this, nullptr);
+}
 
 HWND BrowseDialog::handle() const {
     return window_->handle();
