@@ -33,3 +33,13 @@ function(kivo_add_fuzzer name)
     set_tests_properties(${name}.corpus PROPERTIES ENVIRONMENT "${KIVO_TEST_ENV}")
   endif()
 endfunction()
+
+# kivo_add_qt_test(<name> SOURCES <files...> [LIBS <targets...>])
+# A GoogleTest program for windows: Qt's offscreen platform and the programs' application object.
+function(kivo_add_qt_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} kivouitestmain)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${KIVO_TEST_ENV};QT_QPA_PLATFORM=offscreen")
+endfunction()

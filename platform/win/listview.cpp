@@ -52,6 +52,15 @@ bool ListViewControl::SetCell(int row, int column, std::string text) {
     return true;
 }
 
+bool ListViewControl::SetImage(int row, int image) {
+    if (row < 0 || row >= RowCount())
+        return false;
+    rows_[row].image = image;
+    if (observer_)
+        observer_->CellChanged(row, 0);
+    return true;
+}
+
 bool ListViewControl::RemoveRow(int row) {
     if (row < 0 || row >= RowCount())
         return false;
@@ -100,7 +109,10 @@ LRESULT ListViewControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             if ((item->mask & LVIF_TEXT) && item->pszText)
                 caption = item->pszText;
             LPARAM data = (item->mask & LVIF_PARAM) ? item->lParam : 0;
-            return InsertRow(item->iItem, std::move(caption), data);
+            int row = InsertRow(item->iItem, std::move(caption), data);
+            if (item->mask & LVIF_IMAGE)
+                SetImage(row, item->iImage);
+            return row;
         }
         case LVM_SETITEMTEXTA: {
             if (item == nullptr)
@@ -120,6 +132,8 @@ LRESULT ListViewControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
                 return FALSE;
             if (item->mask & LVIF_PARAM)
                 item->lParam = rows_[item->iItem].data;
+            if (item->mask & LVIF_IMAGE)
+                item->iImage = rows_[item->iItem].image;
             if (item->mask & LVIF_TEXT)
                 CopyOut(Cell(item->iItem, item->iSubItem), item);
             return TRUE;

@@ -25,6 +25,8 @@ public:
     struct Row {
         std::vector<std::string> cells;
         LPARAM data = 0;
+        // Index into the view's image lists; -1 for none.
+        int image = -1;
     };
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -36,6 +38,8 @@ public:
 
     int InsertRow(int position, std::string caption, LPARAM data);
     bool SetCell(int row, int column, std::string text);
+    // Observers see the change as one of the caption.
+    bool SetImage(int row, int image);
     bool RemoveRow(int row);
     void Clear();
     // Reorders the rows by a strict weak ordering; observers see a clear and new rows.

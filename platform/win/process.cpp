@@ -16,8 +16,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
+LaunchHook& launchHook() {
+    static LaunchHook hook;
+    return hook;
+}
+
 // Starts the program detached (double fork), so no zombie is left behind.
 void Spawn(const std::string& program, const char* argument, bool searchPath) {
+    if (launchHook()) {
+        launchHook()({program, argument != nullptr ? argument : ""});
+        return;
+    }
     const char* args[] = {program.c_str(), argument, nullptr};
     pid_t child = ::fork();
     if (child < 0)
@@ -44,6 +53,10 @@ void Spawn(const std::string& program, const char* argument, bool searchPath) {
 }
 
 }  // namespace
+
+void SetLaunchHook(LaunchHook hook) {
+    launchHook() = std::move(hook);
+}
 
 fs::path ProgramFolder() {
     std::error_code ec;

@@ -38,6 +38,7 @@ inline constexpr UINT LVM_GETITEMTEXTA = 0x102D;
 inline constexpr UINT LVM_SETITEMTEXTA = 0x102E;
 
 inline constexpr UINT LVIF_TEXT = 1;
+inline constexpr UINT LVIF_IMAGE = 2;
 inline constexpr UINT LVIF_PARAM = 4;
 
 // The list-view item record, with the fields callers set.

@@ -109,6 +109,30 @@ TEST(JoinPath, AddsOneSeparatorUnlessTheFolderEndsInOne) {
         EXPECT_EQ(JoinPath(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
+TEST(FormatText, FillsNumberedPlaceholdersAndNothingElse) {
+    struct Case {
+        std::string format;
+        std::vector<std::string> values;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"No Flash memory.%1Connect the player.",
+         {"\r\n"},
+         "No Flash memory.\r\nConnect the player."},
+        {"%2 before %1", {"a", "b"}, "b before a"},
+        {"%1 and %1", {"x"}, "x and x"},
+        {"100%% done", {}, "100% done"},
+        {"missing %2.", {"only"}, "missing ."},
+        // Values and stray signs are never formats: no printf can see them.
+        {"%1", {"%s%n%1"}, "%s%n%1"},
+        {"%s %d %", {"x"}, "%s %d %"},
+        {"%0 %a", {"x"}, "%0 %a"},
+        {"", {"x"}, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatText(c.format, c.values), c.expected) << c.format;
+}
+
 TEST(ShowAppMessage, UsesTheApplicationTitleAndWindowAndGivesTheAnswer) {
     ScriptedMessageBoxes boxes;
     CallbackWindow main([](UINT, WPARAM, LPARAM) -> LRESULT { return 0; });

@@ -192,3 +192,29 @@ TEST(ListView, SortByRowComparisonReadsUnmovedRowsAndKeepsEqualOnesInOrder) {
     EXPECT_EQ(seen.events.front(), "clear");
     EXPECT_EQ(seen.events.size(), 5u);
 }
+
+TEST(ListView, ImageIndexTravelsWithTheRow) {
+    ListViewControl list;
+    HWND h = list.handle();
+    Recorder seen;
+    list.SetObserver(&seen);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.pszText = const_cast<char*>("song.mp3");
+    item.iImage = 3;
+    ASSERT_EQ(SendMessageA(h, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)), 0);
+    AppendRow(h, "plain", {});
+    EXPECT_EQ(list.RowAt(0).image, 3);
+    EXPECT_EQ(list.RowAt(1).image, -1);
+    EXPECT_TRUE(list.SetImage(1, 0));
+    EXPECT_FALSE(list.SetImage(2, 0));
+    list.SortByRowComparison(
+        [&](int a, int b) { return list.Cell(a, 0).compare(list.Cell(b, 0)); });
+    LVITEMA read{};
+    read.mask = LVIF_IMAGE;
+    read.iItem = 0;
+    ASSERT_EQ(SendMessageA(h, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&read)), TRUE);
+    EXPECT_EQ(read.iImage, 0);  // "plain" sorts first and keeps its image
+    EXPECT_EQ(seen.events[0], "insert 0");
+    EXPECT_EQ(seen.events[1], "cell 0,0");
+}

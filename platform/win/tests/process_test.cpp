@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -38,4 +39,22 @@ TEST(FindProgram, LooksInTheProgramFolderThenInPath) {
     std::string self = fs::read_symlink("/proc/self/exe").filename().string();
     MakeProgram(b.path() / self);
     EXPECT_EQ(FindProgram((self + ".exe").c_str()), ProgramFolder() / self);
+}
+
+TEST(LaunchHook, SeesWhatWouldStartInsteadOfAProcess) {
+    TempDir dir;
+    MakeProgram(dir.path() / "dialbook");
+    ScopedEnv path("PATH", dir.path().string());
+    std::vector<ProcessLaunch> started;
+    SetLaunchHook([&](const ProcessLaunch& launch) { started.push_back(launch); });
+    WinExec("dialbook.exe", 5);
+    WinExec("missing.exe", 5);
+    ShellOpen("https://example.com/");
+    ShellOpen("--help");
+    SetLaunchHook(nullptr);
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[0].program, (dir.path() / "dialbook").string());
+    EXPECT_EQ(started[0].argument, "");
+    EXPECT_EQ(started[1].program, "xdg-open");
+    EXPECT_EQ(started[1].argument, "https://example.com/");
 }

@@ -1,0 +1,150 @@
+#include "platform/ui/application.h"
+
+#include "platform/ui/dialogs.h"
+#include "platform/ui/form_window.h"
+#include "platform/win/application.h"
+#include "platform/win/msgbox.h"
+#include "platform/win/window.h"
+
+#include <QCursor>
+#include <QEventLoop>
+#include <QFont>
+#include <QMessageBox>
+
+namespace kivo::ui {
+
+namespace {
+
+AppMessageHook& appHook() {
+    static AppMessageHook hook;
+    return hook;
+}
+
+bool& waitCursor() {
+    static bool shown = false;
+    return shown;
+}
+
+QMessageBox::Icon IconOf(UINT flags) {
+    switch (flags & 0xF0) {
+        case MB_ICONERROR:
+            return QMessageBox::Critical;
+        case MB_ICONQUESTION:
+            return QMessageBox::Question;
+        case MB_ICONWARNING:
+            return QMessageBox::Warning;
+        case MB_ICONINFORMATION:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+int ShowQtMessageBox(const MessageBoxRequest& request) {
+    QWidget* owner = FormWindow::FromHandle(request.owner);
+    if (owner == nullptr)
+        owner = QApplication::activeWindow();
+    QMessageBox box(IconOf(request.flags), FromText(request.caption), FromText(request.text),
+                    QMessageBox::NoButton, owner);
+    if ((request.flags & 0xF) == MB_YESNO) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return IDOK;
+}
+
+}  // namespace
+
+void SetAppMessageHook(AppMessageHook hook) {
+    appHook() = std::move(hook);
+}
+
+bool DeliverAppMessage(const AppMessage& message) {
+    return appHook() && appHook()(message);
+}
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    InstallFontSubstitutes();
+    InstallEventPump();
+    InstallQtMessageBoxes();
+    InstallQtDialogs();
+}
+
+Application::~Application() {
+    SetMessagePump(nullptr);
+    SetMessageBoxHook(nullptr);
+    SetCommonDialogs(nullptr);
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        HandleException(e.what());
+    } catch (...) {
+        HandleException("Unknown exception");
+    }
+    return false;
+}
+
+void Application::HandleException(const std::string& what) {
+    if (exceptionHandler_) {
+        exceptionHandler_(what);
+        return;
+    }
+    MessageBoxA(ApplicationWindow(), what.c_str(), ApplicationTitle().c_str(),
+                MB_OK | MB_ICONERROR);
+    QCoreApplication::exit(1);
+}
+
+void InstallFontSubstitutes() {
+    // The fonts the programs name by their original platform's names, mapped to free fonts
+    // that cover the same writing systems.
+    const QStringList hangul = {QStringLiteral("NanumGothic"), QStringLiteral("NanumBarunGothic"),
+                                QStringLiteral("Noto Sans CJK KR")};
+    QFont::insertSubstitutions(QStringLiteral("Gulim"), hangul);
+    QFont::insertSubstitutions(QString::fromUtf8("\xea\xb5\xb4\xeb\xa6\xbc"), hangul);
+    QFont::insertSubstitutions(QStringLiteral("MS UI Gothic"),
+                               {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic"),
+                                QStringLiteral("VL Gothic")});
+    const QStringList sans = {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
+    QFont::insertSubstitutions(QStringLiteral("Arial"), sans);
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), sans);
+}
+
+void InstallEventPump() {
+    SetMessagePump([](int limit) {
+        int ran = DispatchPostedMessages(limit);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return ran;
+    });
+}
+
+void InstallQtMessageBoxes() {
+    SetMessageBoxHook(ShowQtMessageBox);
+}
+
+void SetWaitCursor(bool wait) {
+    if (wait == waitCursor())
+        return;
+    waitCursor() = wait;
+    if (wait)
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+bool WaitCursorShown() {
+    return waitCursor();
+}
+
+QString FromText(const std::string& text) {
+    QString s = QString::fromStdString(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+}  // namespace kivo::ui

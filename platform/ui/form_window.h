@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/win/window.h"
+
+#include <QMainWindow>
+
+namespace kivo::ui {
+
+// A program's main window that is also a window of the platform: its handle can be given to a
+// library, and messages sent to it with SendMessageA reach HandleMessage synchronously, on the
+// thread that sends them (the one user-interface thread).
+class FormWindow : public QMainWindow, public Window {
+public:
+    explicit FormWindow(QWidget* parent = nullptr);
+    ~FormWindow() override;
+
+    // The form that owns a handle; nullptr for any other handle.
+    static FormWindow* FromHandle(HWND window);
+};
+
+}  // namespace kivo::ui
