@@ -1,0 +1,32 @@
+# The explorer's main window, in a library that the program and the window tests share.
+find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
+
+add_library(kivomainfrm STATIC
+  MainRtn.cpp MainLayout.cpp MainSkin.cpp MainStrings.cpp MainFeedback.cpp MainSettings.cpp
+  MainLists.cpp MainCopy.cpp)
+target_link_libraries(kivomainfrm PUBLIC kivoui kivoutil lptctrl kivoresources)
+
+add_executable(kivodesk main.cpp)
+target_link_libraries(kivodesk PRIVATE kivomainfrm)
+# The link libraries are loaded beside the program at start.
+add_dependencies(kivodesk parlink buslink)
+
+kivo_add_qt_test(mainfrm_tests
+  SOURCES tests/mainfrm/fixture.cpp tests/mainfrm/startup_test.cpp
+          tests/mainfrm/feedback_test.cpp tests/mainfrm/settings_test.cpp
+          tests/mainfrm/lists_test.cpp
+  LIBS kivomainfrm kivomainfrm_testpacks)
+add_dependencies(mainfrm_tests parlink buslink)
+
+# Test packs written at run time, shared by the window tests and the benchmark.
+add_library(kivomainfrm_testpacks STATIC tests/mainfrm/test_packs.cpp)
+target_link_libraries(kivomainfrm_testpacks PUBLIC Qt6::Gui)
+
+add_test(NAME kivodesk.smoke
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/smoke/kivodesk_smoke.sh $<TARGET_FILE:kivodesk>)
+set_tests_properties(kivodesk.smoke PROPERTIES ENVIRONMENT "${KIVO_TEST_ENV}" TIMEOUT 60)
+
+# Renders the window for review (scripts/render); not part of the suite.
+add_executable(kivodesk_render tools/render_windows.cpp)
+target_link_libraries(kivodesk_render PRIVATE kivomainfrm ${CMAKE_DL_LIBS})
+add_dependencies(kivodesk_render parlink buslink)

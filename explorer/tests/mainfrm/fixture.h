@@ -1,0 +1,49 @@
+#pragma once
+
+#include "explorer/LPTCtrl.h"
+#include "explorer/MainRtn.h"
+#include "explorer/tests/mainfrm/test_packs.h"
+#include "platform/ui/scripted_dialogs.h"
+#include "platform/win/scripted_msgbox.h"
+#include "platform/win/tests/temp_env.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+// A main window on the offscreen platform with its own packs, registry and player folder, the
+// real link libraries bound, and every box and dialog scripted.
+class MainFrmTest : public testing::Test {
+protected:
+    void SetUp() override {
+        static const std::string bound = lptctrl::Selector().Bind();
+        ASSERT_EQ(bound, "");
+        lptctrl::Selector().SetPortKind(0);
+    }
+
+    // Writes the packs and creates the window on a system of the given language.
+    TMainFrm& Create(const std::string& langId = "0409",
+                     std::optional<int16_t> depth = std::nullopt) {
+        packs.WriteTo(packDir.path());
+        lang.emplace("KIVO_LANGID", langId);
+        form = std::make_unique<TMainFrm>(depth);
+        return *form;
+    }
+
+    static std::string Caption(QAction* action);
+    static std::string Caption(QMenu* menu);
+
+    TempDir packDir;
+    TempDir registryDir;
+    TempDir home;
+    ScopedEnv packEnv{"KIVO_PACK_DIR", packDir.path().string()};
+    ScopedEnv registryEnv{"KIVO_REGISTRY_DIR", registryDir.path().string()};
+    ScopedEnv homeEnv{"HOME", home.path().string()};
+    std::optional<ScopedEnv> lang;
+    TestPacks packs;
+    ScriptedMessageBoxes boxes;
+    kivo::ui::ScriptedDialogs dialogs;
+    std::unique_ptr<TMainFrm> form;
+};

@@ -1,0 +1,167 @@
+// Renders the explorer's main window to PNG files for people to look at: English and Korean,
+// both colour depths, empty and filled lists, a transfer half done, and the menus. Runs on the
+// offscreen platform against a simulated player in memory; not a test.
+#include "explorer/LPTCtrl.h"
+#include "explorer/MainRtn.h"
+#include "explorer/UtilUnit.h"
+#include "platform/ui/application.h"
+#include "platform/win/application.h"
+#include "platform/win/clock.h"
+#include "platform/win/lang.h"
+#include "platform/win/msgbox.h"
+#include "platform/win/process.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The simulated player's test hooks, reached through the parallel-port link's driver.
+struct Player {
+    void (*reset)() = nullptr;
+    uint32_t (*putFile)(uint8_t, uint8_t, const char*, const void*, uint32_t) = nullptr;
+
+    bool Bind() {
+        fs::path parlink = ProgramFolder() / lptctrl::kParlinkFile;
+        void* library = ::dlopen(parlink.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr)
+            return false;
+        reset = reinterpret_cast<void (*)()>(::dlsym(library, "PXDLL_TestReset"));
+        putFile = reinterpret_cast<decltype(putFile)>(::dlsym(library, "PXDLL_TestPutFile"));
+        return reset != nullptr && putFile != nullptr;
+    }
+
+    void Fill(bool korean) {
+        reset();
+        struct File {
+            uint8_t memory;
+            uint8_t type;
+            const char* name;
+            uint32_t size;
+        };
+        // Names as the player keeps them: in the system's code page.
+        const File files[] = {
+            {0, 1, "Morning Walk.mp3", 3512320},
+            {0, 1, "Rainy Day.mp3", 4190208},
+            {0, 3, "memo001.sc4", 182400},
+            {0, 2, "phone.tel", 880},
+            {0, 1, "Sunrise.sm3", 2764800},
+            {0, 1, korean ? "\xEB\xB4\x84\xEB\x82\xA0.mp3" : "Spring Day.mp3", 3870720},
+            {1, 1, "Jazz Night.mp3", 5242880},
+            {1, 1, "Lecture 01.mp3", 10485760},
+            {1, 3, "meeting.sc4", 364800},
+        };
+        for (const File& f : files) {
+            std::string name = ToAnsi(f.name);
+            std::vector<char> bytes(f.size, '\x55');
+            putFile(f.memory, f.type, name.c_str(), bytes.data(), f.size);
+        }
+    }
+};
+
+void Save(QWidget& widget, const fs::path& file) {
+    QCoreApplication::processEvents();
+    widget.grab().save(QString::fromStdString(file.string()));
+    std::printf("%s\n", file.c_str());
+}
+
+void SaveMenus(TMainFrm& form, const fs::path& folder, const std::string& lang) {
+    struct Shown {
+        QMenu* menu;
+        const char* name;
+    };
+    const Shown menus[] = {{form.File1, "file"},
+                           {form.Environment1, "environment"},
+                           {form.Tools1, "tools"},
+                           {form.Help1, "help"},
+                           {form.PopupEn, "popup"}};
+    for (const Shown& m : menus) {
+        m.menu->popup(form.mapToGlobal(QPoint(40, 40)));
+        Save(*m.menu, folder / ("menu-" + std::string(m.name) + "-" + lang + ".png"));
+        m.menu->hide();
+    }
+    form.Copyto->popup(form.mapToGlobal(QPoint(40, 40)));
+    Save(*form.Copyto, folder / ("menu-copyto-" + lang + ".png"));
+    form.Copyto->hide();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::setenv("KIVO_PLAYER", "mem", 1);
+    kivo::ui::Application app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
+        return 2;
+    }
+    fs::path out = argv[1];
+    fs::create_directories(out);
+    fs::path registry = out / "registry";
+    ::setenv("KIVO_REGISTRY_DIR", registry.c_str(), 1);
+    SetApplicationTitle("kivo Explorer - Q Series");
+    // Nobody answers boxes here.
+    SetMessageBoxHook([](const MessageBoxRequest& r) {
+        std::fprintf(stderr, "message: %s\n", r.text.c_str());
+        return UnattendedAnswer(r.flags);
+    });
+    if (std::string error = lptctrl::Selector().Bind(); !error.empty()) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    Player player;
+    if (!player.Bind()) {
+        std::fprintf(stderr, "the simulated player's hooks are missing\n");
+        return 1;
+    }
+    VirtualClock clock;
+    SetClock(&clock);
+    for (const char* lang : {"en", "ko"}) {
+        ::setenv("KIVO_LANGID", std::string(lang) == "ko" ? "0412" : "0409", 1);
+        for (int16_t depth : {32, 8}) {
+            std::string tag = std::string(lang) + "-" + std::to_string(depth);
+            player.reset();
+            try {
+                TMainFrm form(depth);
+                form.show();
+                Save(form, out / ("main-" + tag + "-empty.png"));
+                player.Fill(std::string(lang) == "ko");
+                form.Connect1Click();
+                form.listFlashMemory->SetRowSelected(1, true);
+                form.listFlashMemoryMouseDown(Qt::LeftButton, {});
+                Save(form, out / ("main-" + tag + "-filled.png"));
+                // A copy to the card half done.
+                form.SetActiveMemory(1);
+                form.ShowFileInfo("Lecture 01.mp3", FormatSizeKB(10485760));
+                SendMessageA(form.handle(), kTransferStartMessage, 10485760, 0);
+                clock.Advance(12000);
+                SendMessageA(form.handle(), kTransferProgressMessage, 10485760 / 2, 0);
+                Save(form, out / ("main-" + tag + "-transfer.png"));
+                form.ResetProgress();
+                if (depth == 32) {
+                    form.sbLargeIconClick();
+                    Save(form, out / ("main-" + tag + "-largeicons.png"));
+                    form.sbListIconClick();
+                    Save(form, out / ("main-" + tag + "-list.png"));
+                    SaveMenus(form, out, lang);
+                }
+            } catch (const ResourceError& e) {
+                std::fprintf(stderr, "%s\n", e.what());
+                return 1;
+            }
+        }
+    }
+    SetClock(nullptr);
+    return 0;
+}
