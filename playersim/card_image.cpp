@@ -5,7 +5,7 @@
 #include <cstring>
 #include "playersim/format.h"
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 constexpr uint8_t kCis[110] = {
@@ -188,4 +188,4 @@ std::string CheckImage(const CardLayout& l, std::span<const uint8_t> image) {
                   offset % page, *theirs, *mine);
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

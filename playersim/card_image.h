@@ -8,7 +8,7 @@
 #include <vector>
 
 // What a correct format image for a card holds, so the player can refuse a wrong one.
-namespace playersim {
+namespace kivo::playersim {
 
 // Three ECC bytes of 256 data bytes.
 struct Ecc {
@@ -26,4 +26,4 @@ std::vector<uint8_t> ExpectedImage(const CardLayout& layout);
 // Empty when `image` is right for the card, else where it first differs.
 std::string CheckImage(const CardLayout& layout, std::span<const uint8_t> image);
 
-}  // namespace playersim
+}  // namespace kivo::playersim

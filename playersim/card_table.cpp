@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 constexpr std::array<uint8_t, 12> kMakerEcDevices = {0x6E, 0x64, 0xEA, 0xE3, 0xE5, 0xE6,
@@ -178,4 +178,4 @@ std::optional<CardLayout> CardLayoutOf(uint8_t maker, uint8_t device) {
     return std::nullopt;
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

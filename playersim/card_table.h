@@ -4,7 +4,7 @@
 #include <optional>
 
 // The memory cards the player takes, and the layout their format image must have.
-namespace playersim {
+namespace kivo::playersim {
 
 struct CardLayout {
     uint32_t capacityMb;
@@ -33,4 +33,4 @@ uint64_t CardCapacityBytes(uint8_t maker, uint8_t device);
 // The layout of an accepted card that can be formatted; none for the rest.
 std::optional<CardLayout> CardLayoutOf(uint8_t maker, uint8_t device);
 
-}  // namespace playersim
+}  // namespace kivo::playersim

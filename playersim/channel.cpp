@@ -1,11 +1,9 @@
 #include "playersim/channel.h"
 
-#include "platform/pxdll/px_common.h"
-
 #include <algorithm>
 #include "playersim/format.h"
 
-namespace playersim {
+namespace kivo::playersim {
 
 Channel::Channel(Device& device, Dialect dialect)
     : device_(device), session_(device, dialect), bytesPerSecond_(device.Speed(dialect)) {
@@ -48,21 +46,21 @@ IoResult Channel::Finish(IoResult result) {
 IoResult Channel::Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) {
     (void)timeoutMs;
     if (dropped_) {
-        return {false, 0, kPxErrorConnectionLost, 0};
+        return {false, 0, Error::kConnectionLost, 0};
     }
     uint32_t allowed = 0;
     const bool alive = Survives(static_cast<uint32_t>(bytes.size()), allowed);
     const auto done = static_cast<uint32_t>(session_.Feed(bytes.first(allowed)));
     const uint32_t waited = WireTime(done);
     if (!alive) {
-        return Finish({false, done, kPxErrorConnectionLost, waited});
+        return Finish({false, done, Error::kConnectionLost, waited});
     }
-    return Finish({true, done, 0, waited});
+    return Finish({true, done, Error::kNone, waited});
 }
 
 IoResult Channel::Read(std::span<uint8_t> bytes, uint32_t timeoutMs) {
     if (dropped_) {
-        return {false, 0, kPxErrorConnectionLost, 0};
+        return {false, 0, Error::kConnectionLost, 0};
     }
     // First see what this read would deliver and when, without taking anything.
     auto& output = session_.Output();
@@ -84,7 +82,7 @@ IoResult Channel::Read(std::span<uint8_t> bytes, uint32_t timeoutMs) {
     }
     if ((available < wanted && !cutShort) || readyAt - nowMs_ > timeoutMs) {
         device_.transcript.Add(Format("read of {} timed out", wanted));
-        return Finish({false, 0, kPxErrorTimeout, timeoutMs});
+        return Finish({false, 0, Error::kTimeout, timeoutMs});
     }
     uint32_t allowed = 0;
     const bool alive = Survives(available, allowed);
@@ -106,12 +104,12 @@ IoResult Channel::Read(std::span<uint8_t> bytes, uint32_t timeoutMs) {
     }
     const auto waited = static_cast<uint32_t>(readyAt - nowMs_) + WireTime(done);
     if (!alive) {
-        return Finish({false, done, kPxErrorConnectionLost, waited});
+        return Finish({false, done, Error::kConnectionLost, waited});
     }
     if (done < wanted) {
         device_.transcript.Add(Format("read of {} cut short at {}", wanted, done));
     }
-    return Finish({true, done, 0, waited});
+    return Finish({true, done, Error::kNone, waited});
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playersim/device.h"
+#include "playersim/error.h"
 #include "playersim/session.h"
 
 #include <cstdint>
@@ -8,12 +9,12 @@
 
 // One opened channel to the player: moves bytes, applies the timeout and the wire speed, and
 // says how long the PC waited, so that the driver sleeps that long on its own clock.
-namespace playersim {
+namespace kivo::playersim {
 
 struct IoResult {
     bool ok = true;
     uint32_t done = 0;
-    uint32_t error = 0;  // a last-error code when not ok
+    Error error = Error::kNone;
     uint32_t waitedMs = 0;
 };
 
@@ -38,4 +39,4 @@ private:
     bool dropped_ = false;
 };
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -5,7 +5,7 @@
 #include <sstream>
 #include "playersim/format.h"
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 ControlReply Refuse(std::string why) {
@@ -200,4 +200,4 @@ Inspection (control lines only): files, figures, state, transcript, clear-transc
 )";
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -6,7 +6,7 @@
 
 // Settings, faults and inspection of the player by text lines, the same words as the options
 // of kivo-player ("card EC 75", "fault drop 100", "files", ...).
-namespace playersim {
+namespace kivo::playersim {
 
 struct ControlReply {
     bool ok = false;
@@ -18,4 +18,4 @@ ControlReply Control(Device& device, const std::string& line);
 // The help text of the control words, shared by kivo-player --help.
 const char* ControlHelp();
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -12,7 +12,7 @@
 
 // The simulated player as the drivers reach it: its state, the faults it has been told to
 // show and the transcript of what it received.
-namespace playersim {
+namespace kivo::playersim {
 
 struct Faults {
     // Takes commands but never answers.
@@ -62,4 +62,4 @@ struct Device {
     }
 };
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -1,13 +1,11 @@
 #include "playersim/endpoint.h"
 
-#include "platform/pxdll/px_common.h"
-
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string_view>
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 class DeviceEndpoint : public Endpoint {
@@ -18,9 +16,9 @@ public:
             std::cerr << "kivo: " << device_->player.StoreProblem() << '\n';
         }
     }
-    uint32_t Open(Dialect dialect) override {
+    Error Open(Dialect dialect) override {
         channel_ = std::make_unique<Channel>(*device_, dialect);
-        return 0;
+        return Error::kNone;
     }
     IoResult Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) override {
         return channel_->Write(bytes, timeoutMs);
@@ -31,7 +29,7 @@ public:
     void Close() override { channel_.reset(); }
     ControlReply Control(const std::string& line) override {
         device_->player.Refresh();
-        return playersim::Control(*device_, line);
+        return kivo::playersim::Control(*device_, line);
     }
     uint8_t PutFile(uint8_t memory, uint8_t type, std::span<const uint8_t> name,
                     std::span<const uint8_t> content) override {
@@ -55,11 +53,11 @@ private:
 
 class NoPlayer : public Endpoint {
 public:
-    uint32_t Open(Dialect) override { return kPxErrorNoPlayer; }
+    Error Open(Dialect) override { return Error::kNoPlayer; }
     IoResult Write(std::span<const uint8_t>, uint32_t) override {
-        return {false, 0, kPxErrorNoPlayer, 0};
+        return {false, 0, Error::kNoPlayer, 0};
     }
-    IoResult Read(std::span<uint8_t>, uint32_t) override { return {false, 0, kPxErrorNoPlayer, 0}; }
+    IoResult Read(std::span<uint8_t>, uint32_t) override { return {false, 0, Error::kNoPlayer, 0}; }
     void Close() override {}
     ControlReply Control(const std::string&) override { return {false, "no player"}; }
     uint8_t PutFile(uint8_t, uint8_t, std::span<const uint8_t>, std::span<const uint8_t>) override {
@@ -121,4 +119,4 @@ std::unique_ptr<Endpoint> MakeEndpoint(const char* setting) {
     return std::make_unique<NoPlayer>();
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -11,13 +11,13 @@
 #include <vector>
 
 // What "LPT1" reaches: a player in this process, one behind a Unix socket, or none.
-namespace playersim {
+namespace kivo::playersim {
 
 class Endpoint {
 public:
     virtual ~Endpoint() = default;
-    // 0 when the channel is open, else a last-error code.
-    virtual uint32_t Open(Dialect dialect) = 0;
+    // kNone when the channel is open.
+    virtual Error Open(Dialect dialect) = 0;
     virtual IoResult Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) = 0;
     virtual IoResult Read(std::span<uint8_t> bytes, uint32_t timeoutMs) = 0;
     virtual void Close() = 0;
@@ -40,4 +40,4 @@ std::unique_ptr<Endpoint> MakeSocketEndpoint(std::string path);
 uint8_t PutDeviceFile(Device& device, uint8_t memory, uint8_t type, std::span<const uint8_t> name,
                       std::span<const uint8_t> content);
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -8,7 +8,7 @@
 
 // Text with "{}" fields, and "{:0Nx}", "{:0NX}", "{:0N}" for padded numbers; enough for the
 // player's transcript and store, where the standard library offers no formatter yet.
-namespace playersim {
+namespace kivo::playersim {
 namespace detail {
 
 template <typename T>
@@ -63,4 +63,4 @@ std::string Format(std::string_view text, const Args&... args) {
     return out.str();
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -35,7 +35,7 @@ void Usage(FILE* out) {
                  "                         a state that cannot be read is moved aside\n"
                  "  --help                 this text\n"
                  "Options given override what the store holds and are kept in it.\n%s",
-                 playersim::ControlHelp());
+                 kivo::playersim::ControlHelp());
 }
 
 // An option and how many words follow it.
@@ -90,13 +90,14 @@ int main(int argc, char** argv) {
         Usage(stderr);
         return 2;
     }
-    auto device = std::make_unique<playersim::Device>(
-        storeDir.empty() ? playersim::MakeMemoryStore() : playersim::MakeFolderStore(storeDir));
+    auto device = std::make_unique<kivo::playersim::Device>(
+        storeDir.empty() ? kivo::playersim::MakeMemoryStore()
+                         : kivo::playersim::MakeFolderStore(storeDir));
     if (!device->player.StoreProblem().empty()) {
         std::fprintf(stderr, "kivo-player: %s\n", device->player.StoreProblem().c_str());
     }
     for (const std::string& line : controls) {
-        const playersim::ControlReply reply = playersim::Control(*device, line);
+        const kivo::playersim::ControlReply reply = kivo::playersim::Control(*device, line);
         if (!reply.ok) {
             std::fprintf(stderr, "kivo-player: --%s: %s\n", line.c_str(), reply.text.c_str());
             return 2;
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGPIPE, SIG_IGN);
     std::string error;
-    if (!playersim::Serve(*device, socketPath, stopping, error, Announce)) {
+    if (!kivo::playersim::Serve(*device, socketPath, stopping, error, Announce)) {
         std::fprintf(stderr, "kivo-player: %s\n", error.c_str());
         return 1;
     }

@@ -2,7 +2,7 @@
 
 #include "playersim/card_table.h"
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 constexpr uint8_t kFirstFlashIndex = 6;
@@ -235,4 +235,4 @@ uint8_t Mp3BitRateCode(std::span<const uint8_t> content) {
     return 0;
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -12,7 +12,7 @@
 #include <vector>
 
 // The player's memories, files and settings, kept in a store after every change.
-namespace playersim {
+namespace kivo::playersim {
 
 inline constexpr uint32_t kDefaultFlashUnits = 64u * 1024 * 1024 / kUnitBytes;
 
@@ -82,4 +82,4 @@ private:
 // The MPEG bit-rate index of the first frame of an MP3, 0 when none is found.
 uint8_t Mp3BitRateCode(std::span<const uint8_t> content);
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-namespace playersim::rpc {
+namespace kivo::playersim::rpc {
 namespace {
 
 // Bound on one payload: the largest is a whole file of a put or get.
@@ -113,4 +113,4 @@ std::optional<Response> ReceiveResponse(int fd) {
     return r;
 }
 
-}  // namespace playersim::rpc
+}  // namespace kivo::playersim::rpc

@@ -8,7 +8,7 @@
 // The messages between a driver and kivo-player on the Unix socket. On connect the server
 // sends one byte: kServed, or kBusy when it is serving another client. Then each request
 // gets one response.
-namespace playersim::rpc {
+namespace kivo::playersim::rpc {
 
 inline constexpr uint8_t kServed = 0;
 inline constexpr uint8_t kBusy = 1;
@@ -24,7 +24,7 @@ struct Request {
 
 struct Response {
     uint8_t ok = 0;
-    uint32_t error = 0;
+    uint32_t error = 0;  // an Error
     uint32_t done = 0;
     uint32_t waited = 0;
     std::vector<uint8_t> payload;
@@ -37,4 +37,4 @@ bool Send(int fd, const Response& response);
 std::optional<Request> ReceiveRequest(int fd);
 std::optional<Response> ReceiveResponse(int fd);
 
-}  // namespace playersim::rpc
+}  // namespace kivo::playersim::rpc

@@ -18,7 +18,7 @@
 #include <memory>
 #include <optional>
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 // Answers one request; none when the client is to be dropped.
@@ -27,7 +27,7 @@ std::optional<rpc::Response> Answer(Device& device, std::unique_ptr<Channel>& ch
     rpc::Response r;
     const auto io = [&r](const IoResult& result) {
         r.ok = result.ok ? 1 : 0;
-        r.error = result.error;
+        r.error = static_cast<uint32_t>(result.error);
         r.done = result.done;
         r.waited = result.waitedMs;
     };
@@ -163,4 +163,4 @@ bool Serve(Device& device, const std::string& path, const std::atomic<bool>& sto
     return true;
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

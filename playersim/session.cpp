@@ -6,7 +6,7 @@
 #include <algorithm>
 #include "playersim/format.h"
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
@@ -336,4 +336,4 @@ std::string Transcript::Text() const {
     return text;
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

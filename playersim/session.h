@@ -12,7 +12,7 @@
 
 // The player's side of the commands for one opened channel: fed with the PC's bytes, it
 // queues its answers.
-namespace playersim {
+namespace kivo::playersim {
 
 // Answer bytes waiting for the PC. A read stops early at a break (a short read) and cannot
 // take bytes before they are ready.
@@ -70,4 +70,4 @@ private:
 
 uint32_t Le(std::span<const uint8_t> bytes);
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -1,4 +1,3 @@
-#include "platform/pxdll/px_common.h"
 #include "playersim/endpoint.h"
 #include "playersim/rpc.h"
 #include "playersim/unique_fd.h"
@@ -9,24 +8,24 @@
 #include <algorithm>
 #include <cstring>
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 class SocketEndpoint : public Endpoint {
 public:
     explicit SocketEndpoint(std::string path) : path_(std::move(path)) {}
 
-    uint32_t Open(Dialect dialect) override {
-        uint32_t error = Connect(channel_);
-        if (error != 0) {
+    Error Open(Dialect dialect) override {
+        const Error error = Connect(channel_);
+        if (error != Error::kNone) {
             return error;
         }
         const auto answer = Ask(channel_, {rpc::Op::kOpen, static_cast<uint32_t>(dialect), 0, {}});
         if (!answer || !answer->ok) {
             channel_.Reset();
-            return answer ? answer->error : kPxErrorConnectionLost;
+            return answer ? static_cast<Error>(answer->error) : Error::kConnectionLost;
         }
-        return 0;
+        return Error::kNone;
     }
 
     IoResult Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) override {
@@ -81,27 +80,27 @@ public:
     }
 
 private:
-    uint32_t Connect(UniqueFd& connection) const {
+    Error Connect(UniqueFd& connection) const {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         if (path_.size() >= sizeof address.sun_path) {
-            return kPxErrorNoPlayer;
+            return Error::kNoPlayer;
         }
         std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
         UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
         if (!socket || ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address),
                                  sizeof address) != 0) {
-            return kPxErrorNoPlayer;
+            return Error::kNoPlayer;
         }
         uint8_t greeting = rpc::kBusy;
         if (!rpc::ReceiveAll(socket.Get(), &greeting, 1)) {
-            return kPxErrorNoPlayer;
+            return Error::kNoPlayer;
         }
         if (greeting != rpc::kServed) {
-            return kPxErrorPortBusy;
+            return Error::kBusy;
         }
         connection = std::move(socket);
-        return 0;
+        return Error::kNone;
     }
 
     static std::optional<rpc::Response> Ask(UniqueFd& connection, const rpc::Request& request) {
@@ -117,7 +116,7 @@ private:
             return Ask(channel_, request);
         }
         UniqueFd connection;
-        if (Connect(connection) != 0) {
+        if (Connect(connection) != Error::kNone) {
             return std::nullopt;
         }
         return Ask(connection, request);
@@ -128,9 +127,9 @@ private:
     IoResult Io(const std::optional<rpc::Response>& answer) {
         if (!answer) {
             channel_.Reset();
-            return {false, 0, kPxErrorConnectionLost, 0};
+            return {false, 0, Error::kConnectionLost, 0};
         }
-        return {answer->ok != 0, answer->done, answer->error, answer->waited};
+        return {answer->ok != 0, answer->done, static_cast<Error>(answer->error), answer->waited};
     }
 
     std::string path_;
@@ -143,4 +142,4 @@ std::unique_ptr<Endpoint> MakeSocketEndpoint(std::string path) {
     return std::make_unique<SocketEndpoint>(std::move(path));
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

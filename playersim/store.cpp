@@ -12,7 +12,7 @@
 #include <sstream>
 #include "playersim/format.h"
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 constexpr const char* kStateFile = "player.state";
@@ -272,4 +272,4 @@ std::optional<PlayerState> ParseState(const std::string& text) {
     return s;
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace playersim {
+namespace kivo::playersim {
 
 struct PlayerState;
 
@@ -38,4 +38,4 @@ std::unique_ptr<Store> MakeFolderStore(const std::filesystem::path& folder);
 std::string FormatState(const PlayerState& state);
 std::optional<PlayerState> ParseState(const std::string& text);
 
-}  // namespace playersim
+}  // namespace kivo::playersim

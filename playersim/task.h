@@ -6,7 +6,7 @@
 
 // A lazily started coroutine that can await another one; the innermost suspended coroutine is
 // resumed directly by whoever feeds it, and finishing resumes the awaiting one.
-namespace playersim {
+namespace kivo::playersim {
 
 class Task {
 public:
@@ -64,4 +64,4 @@ private:
     std::coroutine_handle<promise_type> handle_;
 };
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace playersim {
+namespace kivo::playersim {
 
 // A file descriptor closed with its owner.
 class UniqueFd {
@@ -35,4 +35,4 @@ private:
     int fd_;
 };
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // Sizes and codes of the player's wire protocol.
-namespace playersim {
+namespace kivo::playersim {
 
 inline constexpr uint32_t kUnitBytes = 16896;
 inline constexpr uint32_t kFirstBlockBytes = 16368;
@@ -60,4 +60,4 @@ inline constexpr uint32_t UnitsOf(uint64_t size) {
     return size == 0 ? 1 : static_cast<uint32_t>((size + kUnitBytes - 1) / kUnitBytes);
 }
 
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -267,8 +267,8 @@ int main(int argc, char** argv) {
     WithoutFixedWaits clock(CurrentClock());
     SetClock(&clock);
     {
-        const LinkStack parlink("parlink", "PXDLL", kParallelWireBytesPerSecond);
-        const LinkStack buslink("buslink", "PXAPI", kUsbWireBytesPerSecond);
+        const LinkStack parlink("parlink", kParallelWireBytesPerSecond);
+        const LinkStack buslink("buslink", kUsbWireBytesPerSecond);
         Register(parlink);
         Register(buslink);
         auto args = WithDefaultFilter(argc, argv);

@@ -24,7 +24,7 @@ void Bind(void* handle, F*& function, const std::string& name, bool required = t
 
 }  // namespace
 
-LinkStack::LinkStack(const char* library, const char* hooks, uint32_t wireBytes)
+LinkStack::LinkStack(const char* library, uint32_t wireBytes)
     : name(library), wireBytesPerSecond(wireBytes) {
     const auto path =
         std::filesystem::read_symlink("/proc/self/exe").parent_path() / ("lib" + name + ".so");
@@ -45,10 +45,9 @@ LinkStack::LinkStack(const char* library, const char* hooks, uint32_t wireBytes)
         Bind(handle_, readFile, "PX_ReadFile");
     else
         Bind(handle_, readFileMore, "PX_ReadFile");
-    const std::string prefix = hooks;
-    Bind(handle_, reset, prefix + "_TestReset");
-    Bind(handle_, control, prefix + "_TestControl");
-    Bind(handle_, putFile, prefix + "_TestPutFile");
+    Bind(handle_, reset, "PX_TestReset");
+    Bind(handle_, control, "PX_TestControl");
+    Bind(handle_, putFile, "PX_TestPutFile");
 }
 
 LinkStack::~LinkStack() {

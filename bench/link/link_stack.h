@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/pxdll/px_common.h"
+#include "platform/px/types.h"
 #include "platform/win/types.h"
 
 #include <cstdint>
@@ -12,8 +12,8 @@ namespace kivo::bench {
 // drivers never meet), with the driver calls and test hooks of the driver below it.
 class LinkStack {
 public:
-    // `library` sits beside the program; `hooks` is its driver's test-hook prefix.
-    LinkStack(const char* library, const char* hooks, uint32_t wireBytesPerSecond);
+    // `library` sits beside the program.
+    LinkStack(const char* library, uint32_t wireBytesPerSecond);
     ~LinkStack();
     LinkStack(const LinkStack&) = delete;
     LinkStack& operator=(const LinkStack&) = delete;

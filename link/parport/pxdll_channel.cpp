@@ -1,7 +1,7 @@
 #include "link/parport/pxdll_channel.h"
 
 #include "link/common/channel_open.h"
-#include "platform/pxdll/pxdll.h"
+#include "platform/px/pxdll.h"
 
 namespace kivo::link {
 

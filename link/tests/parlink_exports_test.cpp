@@ -2,7 +2,7 @@
 #include "link/tests/call_record.h"
 #include "link/tests/sc4_recording.h"
 #include "link/tests/temp_dir.h"
-#include "platform/pxdll/pxdll.h"
+#include "platform/px/pxdll.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
 #include "platform/win/window.h"
@@ -17,29 +17,22 @@ namespace {
 
 using namespace kivo::link::testing;
 
-constexpr DriverHooks kPxdll{PXDLL_TestCallCount, PXDLL_TestGetCall, PXDLL_TestFailCall,
-                             PXDLL_TestControl};
-
-std::string Control(const std::string& line) {
-    return testing::Control(kPxdll, line);
-}
-
 size_t Calls(const char* function) {
-    return RecordedCount(kPxdll, function);
+    return RecordedCount(function);
 }
 
 // parlink's exports against the embedded parallel-port player, on the virtual clock.
 class ParlinkExportsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        PXDLL_TestReset();
-        PXDLL_TestRecordCalls(1);
+        PX_TestReset();
+        PX_TestRecordCalls(1);
         PX_SetWindowHandle(nullptr);
         PX_ECPEmulation(0);
     }
     void TearDown() override {
-        PXDLL_TestRecordCalls(0);
-        PXDLL_TestReset();
+        PX_TestRecordCalls(0);
+        PX_TestReset();
     }
     std::string ListedName() {
         ListViewControl list;
@@ -59,7 +52,7 @@ TEST_F(ParlinkExportsTest, PreCheckTriesThreeTimesThenForgetsThePlayer) {
     ASSERT_STREQ(PX_GetPlayerVersion(), "01.30");
 
     Control("fault no-answer");
-    PXDLL_TestClearCalls();
+    PX_TestClearCalls();
     const uint64_t before = clock_->Ticks();
     EXPECT_EQ(PX_MemoryInfo(), 12);
     EXPECT_EQ(Calls("PX_CreateFile"), 3u);
@@ -116,13 +109,13 @@ TEST_F(ParlinkExportsTest, CodePageCommandsSelectTheNamesOnTheWire) {
     EXPECT_EQ(ListedName(), "電.mp3");
 
     // No status check first: a player that cannot be reached fails the command at once.
-    PXDLL_TestClearCalls();
+    PX_TestClearCalls();
     PxFailure failure{};
     std::strcpy(failure.function, "PX_CreateFile");
     failure.occurrence = 1;
     failure.result = -1;
     failure.lastError = 3;
-    PXDLL_TestFailCall(&failure);
+    PX_TestFailCall(&failure);
     EXPECT_EQ(PX_GB_Code(), 3);
     EXPECT_EQ(Calls("PX_CreateFile"), 1u);
 }

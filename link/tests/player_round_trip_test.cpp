@@ -10,7 +10,7 @@
 #include "link/parport/parport_link.h"
 #include "link/parport/version_config.h"
 #include "link/tests/temp_dir.h"
-#include "platform/pxdll/pxdll.h"
+#include "platform/px/pxdll.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
 #include "platform/win/window.h"
@@ -31,18 +31,17 @@ using testing::Pattern;
 // Round trips through parlink, pxdll and the embedded player, whose state lives in memory.
 class PlayerRoundTripTest : public ::testing::Test {
 protected:
-    void SetUp() override { PXDLL_TestReset(); }
-    void TearDown() override { PXDLL_TestReset(); }
+    void SetUp() override { PX_TestReset(); }
+    void TearDown() override { PX_TestReset(); }
 
     static void Control(const std::string& line) {
         char reply[512];
-        ASSERT_EQ(PXDLL_TestControl(line.c_str(), reply, sizeof reply), 0u) << line;
+        ASSERT_EQ(PX_TestControl(line.c_str(), reply, sizeof reply), 0u) << line;
     }
     static Bytes PlayerFile(uint8_t index) {
         Bytes content(1 << 20);
         uint32_t size = 0;
-        if (!PXDLL_TestGetFile(index, content.data(), static_cast<uint32_t>(content.size()),
-                               &size)) {
+        if (!PX_TestGetFile(index, content.data(), static_cast<uint32_t>(content.size()), &size)) {
             return {};
         }
         content.resize(size);
@@ -117,7 +116,7 @@ TEST_F(PlayerRoundTripTest, DeleteRemovesTheFile) {
 TEST_F(PlayerRoundTripTest, PlayerEndsADownloadWithCode24) {
     const Bytes content = Pattern(40000);
     const auto index = static_cast<uint8_t>(
-        PXDLL_TestPutFile(0, 1, "long.mp3", content.data(), static_cast<uint32_t>(content.size())));
+        PX_TestPutFile(0, 1, "long.mp3", content.data(), static_cast<uint32_t>(content.size())));
     ASSERT_NE(index, 0);
     Control("fault code24 block 0");
     const auto target = dir_ / "long.mp3";
@@ -139,8 +138,8 @@ TEST_F(PlayerRoundTripTest, StopDuringTheLastBlockBothWays) {
     EXPECT_EQ(p_.state.PlayOrderCount, 1);
 
     const Bytes content = Pattern(size);
-    const auto index = static_cast<uint8_t>(PXDLL_TestPutFile(
-        0, 1, "whole.mp3", content.data(), static_cast<uint32_t>(content.size())));
+    const auto index = static_cast<uint8_t>(
+        PX_TestPutFile(0, 1, "whole.mp3", content.data(), static_cast<uint32_t>(content.size())));
     ASSERT_NE(index, 0);
     const auto target = dir_ / "whole.mp3";
     EXPECT_EQ(DownloadFile(p_.link, index, target.c_str()), -101);
@@ -211,7 +210,7 @@ TEST_F(CardFormatRoundTripTest, EverySupportedCardIsFormatted) {
             ++cards;
             char line[32];
             std::snprintf(line, sizeof line, "card %02X %02X", maker, device);
-            PXDLL_TestReset();
+            PX_TestReset();
             Control(line);
             EXPECT_EQ(FormatMemoryCard(p_.link), 0) << line;
             EXPECT_FALSE(ImageLeft()) << line;

@@ -4,7 +4,7 @@
 #include "link/parport/parport_link.h"
 #include "link/parport/version_config.h"
 #include "link/tests/call_record.h"
-#include "platform/pxdll/pxdll.h"
+#include "platform/px/pxdll.h"
 #include "platform/win/clock.h"
 
 #include <gtest/gtest.h>
@@ -17,22 +17,19 @@
 namespace kivo::link {
 namespace {
 
-constexpr testing::DriverHooks kPxdll{PXDLL_TestCallCount, PXDLL_TestGetCall, PXDLL_TestFailCall,
-                                      PXDLL_TestControl};
-
 // The driver's record of every call, against the embedded player.
 class PxdllChannelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        PXDLL_TestReset();
-        PXDLL_TestRecordCalls(1);
+        PX_TestReset();
+        PX_TestRecordCalls(1);
     }
     void TearDown() override {
-        PXDLL_TestRecordCalls(0);
-        PXDLL_TestReset();
+        PX_TestRecordCalls(0);
+        PX_TestReset();
     }
 
-    static std::vector<PxCallRecord> Calls() { return testing::RecordedCalls(kPxdll); }
+    static std::vector<PxCallRecord> Calls() { return testing::RecordedCalls(); }
     static std::vector<std::string> CallNames() {
         std::vector<std::string> names;
         for (const auto& c : Calls())
@@ -41,7 +38,7 @@ protected:
     }
     static void FailCall(const char* function, uint32_t occurrence, int64_t result,
                          uint32_t lastError, uint32_t done = 0) {
-        testing::FailCall(kPxdll, function, occurrence, result, lastError, done);
+        testing::FailCall(function, occurrence, result, lastError, done);
     }
 
     ScopedVirtualClock clock_;
@@ -72,11 +69,11 @@ TEST_F(PxdllChannelTest, FailedClaimAsksOnlyForTheError) {
 TEST_F(PxdllChannelTest, EcpOpenTakesTheSameArguments) {
     EXPECT_EQ(CheckDeviceStatus(p_.link), 0);
     p_.state.EcpEmulation = 1;
-    PXDLL_TestClearCalls();
+    PX_TestClearCalls();
     EXPECT_EQ(CheckDeviceStatus(p_.link), 0);
     const auto ecp = Calls();
     p_.state.EcpEmulation = 0;
-    PXDLL_TestClearCalls();
+    PX_TestClearCalls();
     EXPECT_EQ(CheckDeviceStatus(p_.link), 0);
     const auto plain = Calls();
     ASSERT_EQ(ecp.size(), plain.size());
@@ -97,8 +94,8 @@ TEST_F(PxdllChannelTest, ShortTransfersRecoverThePort) {
         LinkStatus status;
     };
     for (const Case c : {Case{"PX_WriteFile", 19}, Case{"PX_ReadFile", 20}}) {
-        PXDLL_TestReset();
-        PXDLL_TestRecordCalls(1);
+        PX_TestReset();
+        PX_TestRecordCalls(1);
         // The command byte goes through; the field after it is short.
         FailCall(c.function, std::string(c.function) == "PX_WriteFile" ? 2 : 1, 1, 0, 0);
         EXPECT_EQ(DeleteDeviceFile(p_.link, 9), c.status) << c.function;
@@ -125,7 +122,7 @@ TEST_F(PxdllChannelTest, FailedOpenKeepsThePortClaimed) {
     EXPECT_EQ(CheckDeviceStatus(p_.link), kPxErrorNoPlayer);
     EXPECT_EQ(CallNames(), (Names{"PX_AcquirePort", "PX_CreateFile", "PX_GetLastError"}));
     EXPECT_EQ(p_.state.ChannelHandle, -1);
-    PXDLL_TestClearCalls();
+    PX_TestClearCalls();
     EXPECT_EQ(CheckDeviceStatus(p_.link), 0);
     EXPECT_EQ(CallNames().front(), "PX_AcquirePort");
 }
@@ -150,7 +147,7 @@ TEST_F(PxdllChannelTest, TimeoutsByCommand) {
         {"initialize", [](Link& l) { return InitializeMemory(l, 1); }, 60000},
     };
     for (const auto& c : cases) {
-        PXDLL_TestClearCalls();
+        PX_TestClearCalls();
         EXPECT_EQ(c.run(p_.link), 0) << c.what;
         const auto calls = Calls();
         ASSERT_GE(calls.size(), 3u);
@@ -161,7 +158,7 @@ TEST_F(PxdllChannelTest, TimeoutsByCommand) {
 
 TEST_F(PxdllChannelTest, SilentPlayerFailsTheStatusCheck) {
     char reply[128];
-    ASSERT_EQ(PXDLL_TestControl("fault no-answer", reply, sizeof reply), 0u);
+    ASSERT_EQ(PX_TestControl("fault no-answer", reply, sizeof reply), 0u);
     EXPECT_EQ(CheckDeviceStatus(p_.link), kPxErrorTimeout);
     EXPECT_EQ(CallNames().back(), "PX_ReleasePort");
 }

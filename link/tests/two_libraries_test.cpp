@@ -2,7 +2,7 @@
 #include "explorer/LPTCtrl.h"
 #include "link/tests/sc4_recording.h"
 #include "link/tests/temp_dir.h"
-#include "platform/pxdll/px_common.h"
+#include "platform/px/types.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
 #include "platform/win/window.h"
@@ -20,13 +20,12 @@ using namespace kivo::link::testing;
 
 // One library's handle and the functions the test reaches in it or its driver.
 struct Loaded {
-    Loaded(const char* path, const char* hookPrefix) : handle(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {
+    explicit Loaded(const char* path) : handle(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {
         EXPECT_NE(handle, nullptr) << dlerror();
-        const std::string hook = hookPrefix;
-        Bind(reset, hook + "_TestReset");
-        Bind(control, hook + "_TestControl");
-        Bind(record, hook + "_TestRecordCalls");
-        Bind(callCount, hook + "_TestCallCount");
+        Bind(reset, "PX_TestReset");
+        Bind(control, "PX_TestControl");
+        Bind(record, "PX_TestRecordCalls");
+        Bind(callCount, "PX_TestCallCount");
         Bind(version, "PX_GetPlayerVersion");
         Bind(memoryInfo, "PX_MemoryInfo");
         Bind(internalTotal, "PX_InternalTotalMemory");
@@ -84,8 +83,8 @@ protected:
 
     ScopedVirtualClock clock_;
     TempDir dir_;
-    Loaded par_{PARLINK_PATH, "PXDLL"};
-    Loaded bus_{BUSLINK_PATH, "PXAPI"};
+    Loaded par_{PARLINK_PATH};
+    Loaded bus_{BUSLINK_PATH};
 };
 
 TEST_F(TwoLibrariesTest, EachReachesItsOwnDriverAndKeepsItsOwnState) {

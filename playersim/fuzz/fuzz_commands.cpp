@@ -12,14 +12,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
-    playersim::Device device(playersim::MakeMemoryStore());
+    kivo::playersim::Device device(kivo::playersim::MakeMemoryStore());
     device.bytesPerSecond = 0;
     device.player.SetFlashUnits(64);
     // The first byte picks the dialect and how much the PC reads after each write.
     const auto dialect =
-        (data[0] & 1) != 0 ? playersim::Dialect::kUsb : playersim::Dialect::kParallel;
+        (data[0] & 1) != 0 ? kivo::playersim::Dialect::kUsb : kivo::playersim::Dialect::kParallel;
     const size_t piece = 1 + (data[0] >> 1);
-    playersim::Channel channel(device, dialect);
+    kivo::playersim::Channel channel(device, dialect);
     std::vector<uint8_t> answer(17000);
     for (size_t at = 1; at < size; at += piece) {
         const size_t n = std::min(piece, size - at);

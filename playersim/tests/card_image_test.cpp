@@ -7,7 +7,7 @@
 
 #include <array>
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 std::array<uint8_t, 3> EccOf(const std::array<uint8_t, 256>& half) {
@@ -110,4 +110,4 @@ TEST(playersim_CardImage, CheckNamesTheFirstDifference) {
 }
 
 }  // namespace
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -6,7 +6,7 @@
 
 #include <map>
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 // Keeps contents in memory; Save fails while `refuse` is set.
@@ -50,4 +50,4 @@ TEST(playersim_PlayerStore, SystemFileThatCannotBeSavedKeepsTheOldOne) {
 }
 
 }  // namespace
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -1,17 +1,19 @@
 // The simulated player through both drivers, the way the link libraries talk to it.
 
+#include "platform/px/tests/client.h"
 #include "platform/win/clock.h"
 #include "playersim/card_image.h"
 #include "playersim/card_table.h"
 #include "playersim/device.h"
-#include "playersim/tests/client.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <numeric>
 
-namespace playersim::testing {
+namespace kivo::playersim::testing {
+
+using namespace px::testing;
 namespace {
 
 std::vector<uint8_t> Pattern(size_t size, uint8_t seed = 1) {
@@ -363,4 +365,4 @@ TEST_P(PlayerTest, RefusalsOfEraseAndImage) {
 }
 
 }  // namespace
-}  // namespace playersim::testing
+}  // namespace kivo::playersim::testing

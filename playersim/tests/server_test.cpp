@@ -1,10 +1,10 @@
 // kivo-player as a child process on a socket in a temporary folder, and the folder store.
 
+#include "platform/px/tests/client.h"
 #include "platform/win/clock.h"
 #include "platform/win/process.h"
 #include "playersim/player.h"
 #include "playersim/store.h"
-#include "playersim/tests/client.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -19,7 +19,9 @@
 
 extern char** environ;
 
-namespace playersim::testing {
+namespace kivo::playersim::testing {
+
+using namespace px::testing;
 namespace {
 
 namespace fs = std::filesystem;
@@ -184,4 +186,4 @@ TEST(playersim_Store, ContentMissingFromTheFolderCountsAsUnreadable) {
 }
 
 }  // namespace
-}  // namespace playersim::testing
+}  // namespace kivo::playersim::testing

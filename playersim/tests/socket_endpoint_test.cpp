@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <thread>
 
-namespace playersim {
+namespace kivo::playersim {
 namespace {
 
 constexpr uint32_t kClaimed = 5000;
@@ -55,7 +55,7 @@ TEST(playersim_SocketEndpoint, CountsNeverExceedTheCallersBytes) {
     std::thread server(ServeOverstatingClient, listener);
 
     const std::unique_ptr<Endpoint> endpoint = MakeSocketEndpoint(path.string());
-    ASSERT_EQ(endpoint->Open(Dialect::kUsb), 0u);
+    ASSERT_EQ(endpoint->Open(Dialect::kUsb), Error::kNone);
     std::array<uint8_t, 8> buffer{};
     const IoResult read = endpoint->Read(buffer, 100);
     EXPECT_TRUE(read.ok);
@@ -73,4 +73,4 @@ TEST(playersim_SocketEndpoint, CountsNeverExceedTheCallersBytes) {
 }
 
 }  // namespace
-}  // namespace playersim
+}  // namespace kivo::playersim

@@ -1,7 +1,7 @@
-#include "link/tests/temp_dir.h"
 #include "link/exports/px_exports.h"
-#include "link/usb/tests/pxapi_record.h"
 #include "link/tests/sc4_recording.h"
+#include "link/tests/temp_dir.h"
+#include "link/usb/tests/pxapi_record.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
 #include "platform/win/window.h"
@@ -35,12 +35,12 @@ size_t Count(const std::string& text, const std::string& word) {
 class BuslinkExportsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        PXAPI_TestReset();
+        PX_TestReset();
         PX_SetWindowHandle(nullptr);
     }
     void TearDown() override {
-        PXAPI_TestRecordCalls(0);
-        PXAPI_TestReset();
+        PX_TestRecordCalls(0);
+        PX_TestReset();
     }
     std::string Source(const std::string& name, size_t size) {
         const auto path = dir_ / name;
@@ -59,7 +59,7 @@ protected:
     static std::vector<uint8_t> PlayerFile(uint8_t index) {
         std::vector<uint8_t> content(1 << 16);
         uint32_t size = 0;
-        if (!PXAPI_TestGetFile(index, content.data(), static_cast<uint32_t>(content.size()), &size))
+        if (!PX_TestGetFile(index, content.data(), static_cast<uint32_t>(content.size()), &size))
             return {};
         content.resize(size);
         return content;
@@ -77,7 +77,7 @@ TEST_F(BuslinkExportsTest, StatusCheckTriesTwiceThenForgetsThePlayer) {
     EXPECT_EQ(PX_CheckStatus(), 0);
 
     PxapiControl("fault no-answer");
-    PXAPI_TestRecordCalls(1);
+    PX_TestRecordCalls(1);
     const uint64_t before = clock_->Ticks();
     EXPECT_EQ(PX_CheckStatus(), 12);
     EXPECT_EQ(PxapiCount("PX_CreateFile"), 2u);
@@ -90,7 +90,7 @@ TEST_F(BuslinkExportsTest, StatusCheckTriesTwiceThenForgetsThePlayer) {
 }
 
 TEST_F(BuslinkExportsTest, ExportsGoStraightToTheirOperation) {
-    PXAPI_TestRecordCalls(1);
+    PX_TestRecordCalls(1);
     PxapiControl("flash 1000");
     ASSERT_EQ(PX_MemoryInfo(), 0);
     // One exchange: no status check before it.
@@ -179,7 +179,7 @@ TEST_F(BuslinkExportsTest, FormatExternalMemoryFormatsTheCardFromVersion0130) {
         {"0 2 0 0", "card EC 75", 1}, {"0 1 3 0", "card none", 1},
     };
     for (const auto& c : cases) {
-        PXAPI_TestReset();
+        PX_TestReset();
         PxapiControl(c.card);
         if (c.version) {
             PxapiControl(std::string("version ") + c.version);

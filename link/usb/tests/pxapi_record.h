@@ -1,19 +1,16 @@
 #pragma once
 
 #include "link/tests/call_record.h"
-#include "platform/pxapi/pxapi.h"
+#include "platform/px/pxapi.h"
 
 #include <string>
 #include <vector>
 
 namespace kivo::link::testing {
 
-inline constexpr DriverHooks kPxapi{PXAPI_TestCallCount, PXAPI_TestGetCall, PXAPI_TestFailCall,
-                                    PXAPI_TestControl};
-
 // PXAPI's record of its calls and its injected failures, for tests against the embedded player.
 inline std::vector<PxCallRecord> PxapiCalls() {
-    return RecordedCalls(kPxapi);
+    return RecordedCalls();
 }
 
 // Every call but the error queries, which the record may or may not list.
@@ -37,16 +34,16 @@ inline std::vector<std::string> PxapiReads() {
 }
 
 inline size_t PxapiCount(const std::string& function) {
-    return RecordedCount(kPxapi, function);
+    return RecordedCount(function);
 }
 
 inline void PxapiFail(const char* function, uint32_t occurrence, int64_t result, uint32_t lastError,
                       uint32_t done = 0) {
-    FailCall(kPxapi, function, occurrence, result, lastError, done);
+    FailCall(function, occurrence, result, lastError, done);
 }
 
 inline std::string PxapiControl(const std::string& line) {
-    return Control(kPxapi, line);
+    return Control(line);
 }
 
 }  // namespace kivo::link::testing

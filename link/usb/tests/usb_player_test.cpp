@@ -27,17 +27,17 @@ using Names = std::vector<std::string>;
 class BuslinkPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        PXAPI_TestReset();
-        PXAPI_TestRecordCalls(1);
+        PX_TestReset();
+        PX_TestRecordCalls(1);
     }
     void TearDown() override {
-        PXAPI_TestRecordCalls(0);
-        PXAPI_TestReset();
+        PX_TestRecordCalls(0);
+        PX_TestReset();
     }
     static uint8_t PutFile(uint8_t memory, uint8_t type, const std::string& name, size_t size) {
         const auto content = Pattern(size);
-        return static_cast<uint8_t>(PXAPI_TestPutFile(memory, type, name.c_str(), content.data(),
-                                                      static_cast<uint32_t>(size)));
+        return static_cast<uint8_t>(PX_TestPutFile(memory, type, name.c_str(), content.data(),
+                                                   static_cast<uint32_t>(size)));
     }
 
     ScopedVirtualClock clock_;
@@ -58,7 +58,7 @@ TEST_F(BuslinkPlayerTest, OpenNeedsNoPortAndAFailedOpenCallsNothingMore) {
     EXPECT_EQ(calls[1].args[0], 100);
     EXPECT_EQ(calls[3].args[0], 1000);
 
-    PXAPI_TestClearCalls();
+    PX_TestClearCalls();
     PxapiFail("PX_CreateFile", 1, -1, 3);
     EXPECT_EQ(CheckDeviceStatus(u_.link), 3);
     EXPECT_EQ(PxapiCallNames(), (Names{"PX_CreateFile"}));
@@ -79,8 +79,8 @@ TEST_F(BuslinkPlayerTest, FailedTransfersCloseOnceAndGiveTheirStatus) {
         {"PX_ReadFile", 1, 1, 100, 20},  // the reply comes short
     };
     for (const auto& c : cases) {
-        PXAPI_TestReset();
-        PXAPI_TestRecordCalls(1);
+        PX_TestReset();
+        PX_TestRecordCalls(1);
         PxapiFail(c.function, c.occurrence, c.result, 18, c.done);
         EXPECT_EQ(DownloadFile(u_.link, 6, (dir_ / "x").c_str()), c.status) << c.function;
         EXPECT_EQ(PxapiCount("PX_CloseHandle"), 1u) << c.function;
@@ -104,10 +104,10 @@ TEST_F(BuslinkPlayerTest, ReadsAreCutIntoWholePacketsAndARest) {
 
     uint32_t done = 7;
     uint8_t byte = 0;
-    PXAPI_TestClearCalls();
+    PX_TestClearCalls();
     EXPECT_EQ(u_.channel.ReadField(&byte, 0, done, kLastRead), 0);
     EXPECT_EQ(done, 0u);
-    EXPECT_EQ(PXAPI_TestCallCount(), 0u);
+    EXPECT_EQ(PX_TestCallCount(), 0u);
 }
 
 TEST_F(BuslinkPlayerTest, AShortVersionReplyChangesNothing) {
@@ -138,7 +138,7 @@ TEST_F(BuslinkPlayerTest, MemoryFiguresComeFromShortReads) {
     EXPECT_EQ(PxapiCount("PX_ReadFile"), 0u);
 
     // A figure the driver does not deliver reads 0; the operation still reports 0.
-    PXAPI_TestReset();
+    PX_TestReset();
     PxapiFail("PX_ReadDataBytes", 2, 0, 12);
     ASSERT_EQ(ReadMemoryInfo(u_), 0);
     EXPECT_GT(u_.state.InternalTotalBytes, 0);
@@ -150,11 +150,11 @@ TEST_F(BuslinkPlayerTest, MemoryFiguresComeFromShortReads) {
 // tail that ends 523 bytes after the end marker began.
 TEST_F(BuslinkPlayerTest, FileListPiecesAndTail) {
     for (const unsigned files : {0u, 1u, 50u, 249u}) {
-        PXAPI_TestReset();
+        PX_TestReset();
         for (unsigned i = 0; i < files; ++i) {
             ASSERT_NE(PutFile(i < 125 ? 0 : 1, 3, "f" + std::to_string(i) + ".sc4", 8000), 0) << i;
         }
-        PXAPI_TestRecordCalls(1);
+        PX_TestRecordCalls(1);
         ListViewControl list;
         ASSERT_EQ(ReadFileList(u_.link, list.handle()), 0) << files;
         ASSERT_EQ(list.RowCount(), static_cast<int>(files));
@@ -249,12 +249,12 @@ TEST_F(BuslinkPlayerTest, DownloadReadsTheSizeWithTheFirstBlock) {
          40000},
     };
     for (const auto& c : cases) {
-        PXAPI_TestReset();
+        PX_TestReset();
         const uint8_t index = PutFile(0, 1, "song.mp3", c.size);
         ASSERT_NE(index, 0);
         if (c.fault)
             PxapiControl(c.fault);
-        PXAPI_TestRecordCalls(1);
+        PX_TestRecordCalls(1);
         ProgressWindow window(u_);
         window.stopAt = c.stopAt;
         u_.state.ProgressWindow = window.handle();
@@ -276,7 +276,7 @@ TEST_F(BuslinkPlayerTest, DownloadThatCannotCreateItsFileClosesTheChannel) {
     const uint8_t index = PutFile(0, 1, "song.mp3", 100);
     ProgressWindow window(u_);
     u_.state.ProgressWindow = window.handle();
-    PXAPI_TestClearCalls();
+    PX_TestClearCalls();
     EXPECT_EQ(DownloadFile(u_.link, index, (dir_ / "no" / "such.mp3").c_str()), -115);
     EXPECT_EQ(window.messages, (Names{"start 100"}));
     EXPECT_EQ(PxapiCallNames().back(), "PX_CloseHandle");

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/pxdll/px_common.h"
+#include "platform/px/types.h"
 
 #include <cstdint>
 #include <string>
 
 // Both player drivers, loaded side by side as the explorer loads them.
-namespace playersim::testing {
+namespace kivo::px::testing {
 
 enum class Which { kPxdll, kPxapi };
 
@@ -42,4 +42,4 @@ struct DriverApi {
 // Loaded once per process and kept.
 const DriverApi& Driver(Which which);
 
-}  // namespace playersim::testing
+}  // namespace kivo::px::testing

@@ -7,7 +7,8 @@
 // others are one player for every driver and process that names them. The embedded players
 // run at the real link's speed, "mem" unthrottled; waits go through the platform clock.
 
-#include "platform/pxdll/px_common.h"
+#include "platform/px/test_hooks.h"
+#include "platform/px/types.h"
 
 #include <stdint.h>
 
@@ -39,31 +40,3 @@ PXDLL_API int32_t PX_ReadFile(PxHandle handle, void* buffer, uint32_t length, ui
 // Nonzero = success.
 PXDLL_API int32_t PX_CloseHandle(PxHandle handle);
 PXDLL_API uint32_t PX_GetLastError(void);
-
-// Test hooks.
-
-// Drops the recorded calls and pending failures, closes the channel, releases the port and
-// starts a new player from KIVO_PLAYER (a "mem" player starts empty).
-PXDLL_API void PXDLL_TestReset(void);
-// Recording of every driver call (off by default).
-PXDLL_API void PXDLL_TestRecordCalls(int32_t on);
-PXDLL_API uint32_t PXDLL_TestCallCount(void);
-// 1 and the record when `index` < the count, else 0.
-PXDLL_API int32_t PXDLL_TestGetCall(uint32_t index, PxCallRecord* record);
-PXDLL_API void PXDLL_TestClearCalls(void);
-// Makes a given call fail (see PxFailure); several may be pending.
-PXDLL_API void PXDLL_TestFailCall(const PxFailure* failure);
-// Sends one control line to the player (embedded or over the socket), the words of
-// kivo-player's options: "card EC 75", "card none", "flash UNITS", "version 0 1 3 0",
-// "speed BYTES_PER_S", "fault no-answer", "fault code24 erase|image|block K",
-// "fault short-read FIELD", "fault short-write FIELD", "fault stall MS", "fault drop N",
-// "fault none", "files", "figures", "transcript", "clear-transcript", "reset" (see
-// `kivo-player --help`). 0 = done, with the player's answer text in `reply` (zero-terminated,
-// cut to `replySize`); else a last-error code, or kPxErrorInvalidArgument for an unknown line.
-PXDLL_API uint32_t PXDLL_TestControl(const char* line, char* reply, uint32_t replySize);
-// Stores a file on the player directly; the new file index, 0 when there is no room or index.
-PXDLL_API uint32_t PXDLL_TestPutFile(uint8_t memory, uint8_t fileType, const char* name,
-                                     const void* data, uint32_t size);
-// Copies a player file's content out: 1 and `size` set when the index holds a file, else 0;
-// at most `capacity` bytes are copied.
-PXDLL_API int32_t PXDLL_TestGetFile(uint8_t index, void* buffer, uint32_t capacity, uint32_t* size);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/pxdll/px_common.h"
+#include "platform/px/types.h"
 #include "playersim/endpoint.h"
 
 #include <cstdint>
@@ -10,9 +10,10 @@
 #include <vector>
 
 // The body of both player drivers: one per library, each with its own state.
-namespace playersim {
+namespace kivo::px {
 
 class PortLock;
+using playersim::Dialect;
 
 class Driver {
 public:
@@ -52,16 +53,17 @@ private:
         PxFailure failure;
         uint32_t left;
     };
-    Endpoint& Player();
+    playersim::Endpoint& Player();
     std::optional<PxFailure> Injected(const char* function);
     int32_t Transfer(const char* function, PxHandle handle, void* buffer, uint32_t length,
                      uint32_t* done, bool write, std::vector<int64_t> args);
     int64_t Fail(uint32_t error, int64_t result);
+    int64_t Fail(playersim::Error error, int64_t result);
     void Record(const char* function, const char* name, std::vector<int64_t> args, int64_t result,
                 uint32_t done);
 
     Dialect dialect_;
-    std::unique_ptr<Endpoint> endpoint_;
+    std::unique_ptr<playersim::Endpoint> endpoint_;
     std::unique_ptr<PortLock> portLock_;
     bool claimed_ = false;
     PxHandle open_ = kPxInvalidHandle;
@@ -73,4 +75,7 @@ private:
     std::vector<Pending> failures_;
 };
 
-}  // namespace playersim
+// The driver of the library that includes this layer; each face defines it.
+Driver& ThisDriver();
+
+}  // namespace kivo::px

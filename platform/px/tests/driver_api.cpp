@@ -1,4 +1,4 @@
-#include "playersim/tests/driver_api.h"
+#include "platform/px/tests/driver_api.h"
 
 #include "platform/win/process.h"
 
@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace playersim::testing {
+namespace kivo::px::testing {
 namespace {
 
 template <typename F>
@@ -28,7 +28,6 @@ DriverApi Load(Which which) {
         throw std::runtime_error("cannot load " + path);
     }
     void* l = api.library;
-    const std::string hook = dll ? "PXDLL_" : "PXAPI_";
     if (dll) {
         Bind(l, api.AcquirePort, "PX_AcquirePort");
         Bind(l, api.ReleasePort, "PX_ReleasePort");
@@ -43,14 +42,14 @@ DriverApi Load(Which which) {
     Bind(l, api.WriteFile, "PX_WriteFile");
     Bind(l, api.CloseHandle, "PX_CloseHandle");
     Bind(l, api.GetLastError, "PX_GetLastError");
-    Bind(l, api.TestReset, (hook + "TestReset").c_str());
-    Bind(l, api.TestRecordCalls, (hook + "TestRecordCalls").c_str());
-    Bind(l, api.TestCallCount, (hook + "TestCallCount").c_str());
-    Bind(l, api.TestGetCall, (hook + "TestGetCall").c_str());
-    Bind(l, api.TestFailCall, (hook + "TestFailCall").c_str());
-    Bind(l, api.TestControl, (hook + "TestControl").c_str());
-    Bind(l, api.TestPutFile, (hook + "TestPutFile").c_str());
-    Bind(l, api.TestGetFile, (hook + "TestGetFile").c_str());
+    Bind(l, api.TestReset, "PX_TestReset");
+    Bind(l, api.TestRecordCalls, "PX_TestRecordCalls");
+    Bind(l, api.TestCallCount, "PX_TestCallCount");
+    Bind(l, api.TestGetCall, "PX_TestGetCall");
+    Bind(l, api.TestFailCall, "PX_TestFailCall");
+    Bind(l, api.TestControl, "PX_TestControl");
+    Bind(l, api.TestPutFile, "PX_TestPutFile");
+    Bind(l, api.TestGetFile, "PX_TestGetFile");
     return api;
 }
 
@@ -70,4 +69,4 @@ const DriverApi& Driver(Which which) {
     return which == Which::kPxdll ? pxdll : pxapi;
 }
 
-}  // namespace playersim::testing
+}  // namespace kivo::px::testing

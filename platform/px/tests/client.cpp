@@ -1,11 +1,13 @@
-#include "playersim/tests/client.h"
+#include "platform/px/tests/client.h"
 
 #include "playersim/session.h"
 #include "playersim/wire.h"
 
 #include <algorithm>
 
-namespace playersim::testing {
+namespace kivo::px::testing {
+
+using namespace playersim;
 
 Status Client::Open(uint8_t command, uint32_t timeoutMs) {
     if (!Usb() && api_.AcquirePort(1) != 0) {
@@ -296,4 +298,4 @@ Status Client::Image(std::span<const uint8_t> image, uint8_t& answer) {
     return 0;
 }
 
-}  // namespace playersim::testing
+}  // namespace kivo::px::testing

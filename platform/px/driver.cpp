@@ -1,17 +1,38 @@
-#include "playersim/driver.h"
+#include "platform/px/driver.h"
 
+#include "platform/px/port_lock.h"
 #include "platform/win/clock.h"
-#include "playersim/port_lock.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-namespace playersim {
+namespace kivo::px {
 namespace {
+
+using playersim::ControlReply;
+using playersim::Endpoint;
+using playersim::IoResult;
 
 int64_t Given(const void* pointer) {
     return pointer != nullptr ? 1 : 0;
+}
+
+// The player's reasons as this driver's last-error codes.
+uint32_t LastErrorOf(playersim::Error error) {
+    switch (error) {
+        case playersim::Error::kNone:
+            return 0;
+        case playersim::Error::kBusy:
+            return kPxErrorPortBusy;
+        case playersim::Error::kNoPlayer:
+            return kPxErrorNoPlayer;
+        case playersim::Error::kTimeout:
+            return kPxErrorTimeout;
+        case playersim::Error::kConnectionLost:
+            break;
+    }
+    return kPxErrorConnectionLost;
 }
 
 }  // namespace
@@ -22,7 +43,7 @@ Driver::~Driver() = default;
 
 Endpoint& Driver::Player() {
     if (!endpoint_) {
-        endpoint_ = MakeEndpoint(std::getenv("KIVO_PLAYER"));
+        endpoint_ = playersim::MakeEndpoint(std::getenv("KIVO_PLAYER"));
         portLock_ = std::make_unique<PortLock>(endpoint_->LockFolder());
     }
     return *endpoint_;
@@ -48,6 +69,10 @@ std::optional<PxFailure> Driver::Injected(const char* function) {
 int64_t Driver::Fail(uint32_t error, int64_t result) {
     lastError_ = error;
     return result;
+}
+
+int64_t Driver::Fail(playersim::Error error, int64_t result) {
+    return Fail(LastErrorOf(error), result);
 }
 
 void Driver::Record(const char* function, const char* name, std::vector<int64_t> args,
@@ -117,7 +142,8 @@ PxHandle Driver::CreateFile(const char* function, const char* name, uint32_t acc
         Fail(kPxErrorPortBusy, 0);
     } else if (!parallel && !portLock_->Take()) {
         Fail(kPxErrorPortBusy, 0);
-    } else if (const uint32_t error = player.Open(dialect_); error != 0) {
+    } else if (const playersim::Error error = player.Open(dialect_);
+               error != playersim::Error::kNone) {
         if (!parallel) {
             portLock_->Give();
         }
@@ -295,4 +321,4 @@ bool Driver::TestGetFile(uint8_t index, void* buffer, uint32_t capacity, uint32_
     return true;
 }
 
-}  // namespace playersim
+}  // namespace kivo::px

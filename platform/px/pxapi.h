@@ -8,7 +8,8 @@
 // run at the real link's speed, "mem" unthrottled; waits go through the platform clock. The
 // USB player answers the status check 200 ms late (control line "status-delay").
 
-#include "platform/pxdll/px_common.h"
+#include "platform/px/test_hooks.h"
+#include "platform/px/types.h"
 
 #include <stdint.h>
 
@@ -35,31 +36,3 @@ PXAPI_API int32_t PX_ReadDataBytes(PxHandle handle, uint32_t count, void* buffer
 // Nonzero = success.
 PXAPI_API int32_t PX_CloseHandle(PxHandle handle);
 PXAPI_API uint32_t PX_GetLastError(void);
-
-// Test hooks.
-
-// Drops the recorded calls and pending failures, closes the channel and starts a new player from
-// KIVO_PLAYER (a "mem" player starts empty).
-PXAPI_API void PXAPI_TestReset(void);
-// Recording of every driver call (off by default).
-PXAPI_API void PXAPI_TestRecordCalls(int32_t on);
-PXAPI_API uint32_t PXAPI_TestCallCount(void);
-// 1 and the record when `index` < the count, else 0.
-PXAPI_API int32_t PXAPI_TestGetCall(uint32_t index, PxCallRecord* record);
-PXAPI_API void PXAPI_TestClearCalls(void);
-// Makes a given call fail (see PxFailure); several may be pending.
-PXAPI_API void PXAPI_TestFailCall(const PxFailure* failure);
-// Sends one control line to the player (embedded or over the socket), the words of
-// kivo-player's options: "card EC 75", "card none", "flash UNITS", "version 0 1 3 0",
-// "speed BYTES_PER_S", "fault no-answer", "fault code24 erase|image|block K",
-// "fault short-read FIELD", "fault short-write FIELD", "fault stall MS", "fault drop N",
-// "fault none", "files", "figures", "transcript", "clear-transcript", "reset" (see
-// `kivo-player --help`). 0 = done, with the player's answer text in `reply` (zero-terminated,
-// cut to `replySize`); else a last-error code, or kPxErrorInvalidArgument for an unknown line.
-PXAPI_API uint32_t PXAPI_TestControl(const char* line, char* reply, uint32_t replySize);
-// Stores a file on the player directly; the new file index, 0 when there is no room or index.
-PXAPI_API uint32_t PXAPI_TestPutFile(uint8_t memory, uint8_t fileType, const char* name,
-                                     const void* data, uint32_t size);
-// Copies a player file's content out: 1 and `size` set when the index holds a file, else 0;
-// at most `capacity` bytes are copied.
-PXAPI_API int32_t PXAPI_TestGetFile(uint8_t index, void* buffer, uint32_t capacity, uint32_t* size);

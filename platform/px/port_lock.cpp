@@ -1,4 +1,4 @@
-#include "playersim/port_lock.h"
+#include "platform/px/port_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-namespace playersim {
+namespace kivo::px {
 
 PortLock::PortLock(const std::string& folder) {
     if (folder.empty()) {
@@ -39,4 +39,4 @@ void PortLock::Give() {
     held_ = false;
 }
 
-}  // namespace playersim
+}  // namespace kivo::px

@@ -3,7 +3,7 @@
 #include <string>
 
 // The port claimed across processes: an exclusive lock on a file in the player's folder.
-namespace playersim {
+namespace kivo::px {
 
 class PortLock {
 public:
@@ -20,4 +20,4 @@ private:
     bool held_ = false;
 };
 
-}  // namespace playersim
+}  // namespace kivo::px

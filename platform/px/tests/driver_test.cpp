@@ -1,7 +1,7 @@
 // The driver layers themselves: arguments, last errors, call records and injected failures.
 
+#include "platform/px/tests/client.h"
 #include "platform/win/clock.h"
-#include "playersim/tests/client.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +10,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-namespace playersim::testing {
+namespace kivo::px::testing {
 namespace {
 
 constexpr uint32_t kAccess = 0xC0000000;
 
-class playersim_Driver : public ::testing::Test {
+class px_Driver : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("KIVO_PLAYER", "mem", 1);
@@ -46,7 +46,7 @@ protected:
     const DriverApi& usb = Driver(Which::kPxapi);
 };
 
-TEST_F(playersim_Driver, ChannelNeedsTheClaimedPortAndOneHandle) {
+TEST_F(px_Driver, ChannelNeedsTheClaimedPortAndOneHandle) {
     EXPECT_EQ(Open(dll), kPxInvalidHandle) << "the port was not claimed";
     EXPECT_EQ(dll.GetLastError(), kPxErrorPortBusy);
     ASSERT_EQ(dll.AcquirePort(1), 0);
@@ -67,13 +67,13 @@ TEST_F(playersim_Driver, ChannelNeedsTheClaimedPortAndOneHandle) {
     EXPECT_NE(usb.CloseHandle(u), 0);
 }
 
-TEST_F(playersim_Driver, OnlyLpt1NamesThePlayer) {
+TEST_F(px_Driver, OnlyLpt1NamesThePlayer) {
     ASSERT_EQ(dll.AcquirePort(1), 0);
     EXPECT_EQ(dll.CreateFile("LPT2", kAccess, 0, nullptr, 3, 0, nullptr), kPxInvalidHandle);
     EXPECT_EQ(dll.GetLastError(), kPxErrorUnknownChannel);
 }
 
-TEST_F(playersim_Driver, NoPlayerConnected) {
+TEST_F(px_Driver, NoPlayerConnected) {
     setenv("KIVO_PLAYER", "none", 1);
     dll.TestReset();
     usb.TestReset();
@@ -89,7 +89,7 @@ TEST_F(playersim_Driver, NoPlayerConnected) {
     EXPECT_EQ(usb.GetLastError(), kPxErrorNoPlayer);
 }
 
-TEST_F(playersim_Driver, FlaggedReadsAreWholePackets) {
+TEST_F(px_Driver, FlaggedReadsAreWholePackets) {
     const PxHandle h = Open(usb);
     const uint8_t command = 7;
     uint32_t done = 0;
@@ -104,7 +104,7 @@ TEST_F(playersim_Driver, FlaggedReadsAreWholePackets) {
     usb.CloseHandle(h);
 }
 
-TEST_F(playersim_Driver, CallsAreRecordedWithArgumentsAndResults) {
+TEST_F(px_Driver, CallsAreRecordedWithArgumentsAndResults) {
     dll.TestRecordCalls(1);
     ASSERT_EQ(dll.AcquirePort(1), 0);
     const PxHandle h = dll.CreateFileEx("LPT1", kAccess, 0, nullptr, 3, 0x20000004, nullptr);
@@ -135,7 +135,7 @@ TEST_F(playersim_Driver, CallsAreRecordedWithArgumentsAndResults) {
     EXPECT_EQ(r.done, 1u);
 }
 
-TEST_F(playersim_Driver, InjectedFailuresHitTheGivenCall) {
+TEST_F(px_Driver, InjectedFailuresHitTheGivenCall) {
     PxFailure claim{"PX_AcquirePort", 2, 1, 1, 0};
     dll.TestFailCall(&claim);
     EXPECT_EQ(dll.AcquirePort(1), 0);
@@ -161,7 +161,7 @@ TEST_F(playersim_Driver, InjectedFailuresHitTheGivenCall) {
     EXPECT_EQ(dll.Control("transcript"), "") << "nothing reached the player";
 }
 
-TEST_F(playersim_Driver, BothDriversInOneProcessKeepTheirOwnState) {
+TEST_F(px_Driver, BothDriversInOneProcessKeepTheirOwnState) {
     dll.TestRecordCalls(1);
     uint8_t index = 0;
     Client parallel(dll);
@@ -172,7 +172,7 @@ TEST_F(playersim_Driver, BothDriversInOneProcessKeepTheirOwnState) {
     EXPECT_EQ(dll.Control("files"), "6 flash 1 5 only-here.mp3\n");
 }
 
-TEST_F(playersim_Driver, StoreFolderIsOnePlayerBehindOnePort) {
+TEST_F(px_Driver, StoreFolderIsOnePlayerBehindOnePort) {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("kivo-shared-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
@@ -202,7 +202,7 @@ TEST_F(playersim_Driver, StoreFolderIsOnePlayerBehindOnePort) {
     std::filesystem::remove_all(folder);
 }
 
-TEST_F(playersim_Driver, PutAndGetFilesDirectly) {
+TEST_F(px_Driver, PutAndGetFilesDirectly) {
     const uint8_t data[] = {1, 2, 3};
     EXPECT_EQ(usb.TestPutFile(1, 3, "memo.sc4", data, 3), 131u);
     EXPECT_EQ(usb.TestPutFile(2, 3, "bad memory", data, 3), 0u);
@@ -217,7 +217,7 @@ TEST_F(playersim_Driver, PutAndGetFilesDirectly) {
     EXPECT_EQ(usb.TestControl("bogus", reply, sizeof reply), kPxErrorInvalidArgument);
 }
 
-TEST_F(playersim_Driver, WireSpeedAdvancesTheClock) {
+TEST_F(px_Driver, WireSpeedAdvancesTheClock) {
     dll.Control("speed 1000");
     Client parallel(dll);
     uint8_t index = 0;
@@ -228,4 +228,4 @@ TEST_F(playersim_Driver, WireSpeedAdvancesTheClock) {
 }
 
 }  // namespace
-}  // namespace playersim::testing
+}  // namespace kivo::px::testing

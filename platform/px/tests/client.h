@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playersim/tests/driver_api.h"
+#include "platform/px/tests/driver_api.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,7 +10,7 @@
 
 // A small PC side of the player's commands over either driver, as the link drives them:
 // claim (parallel port only), open "LPT1", set the timeout, the command byte, the fields.
-namespace playersim::testing {
+namespace kivo::px::testing {
 
 // 0, 19 (short write), 20 (short read) or the driver's last error.
 using Status = uint32_t;
@@ -63,4 +63,4 @@ private:
     PxHandle handle_ = kPxInvalidHandle;
 };
 
-}  // namespace playersim::testing
+}  // namespace kivo::px::testing
