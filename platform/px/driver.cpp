@@ -321,4 +321,9 @@ bool Driver::TestGetFile(uint8_t index, void* buffer, uint32_t capacity, uint32_
     return true;
 }
 
+Driver& ThisDriver() {
+    static Driver driver(kThisDialect);
+    return driver;
+}
+
 }  // namespace kivo::px

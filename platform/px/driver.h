@@ -75,7 +75,10 @@ private:
     std::vector<Pending> failures_;
 };
 
-// The driver of the library that includes this layer; each face defines it.
+// The dialect of the library this layer is built into; each face defines it.
+extern const Dialect kThisDialect;
+
+// The one driver of this library.
 Driver& ThisDriver();
 
 }  // namespace kivo::px

@@ -2,39 +2,14 @@
 
 #include "platform/px/driver.h"
 
-namespace kivo::px {
-
-Driver& ThisDriver() {
-    static Driver driver(playersim::Dialect::kUsb);
-    return driver;
-}
-
-}  // namespace kivo::px
-
 using kivo::px::ThisDriver;
 
-PxHandle PX_CreateFile(const char* name, uint32_t access, uint32_t share, void* security,
-                       uint32_t creation, uint32_t flags, void* templateFile) {
-    return ThisDriver().CreateFile("PX_CreateFile", name, access, share, security, creation, flags,
-                                   templateFile);
-}
-int32_t PX_SetTimeOut(uint32_t ms) {
-    return ThisDriver().SetTimeOut(ms);
-}
-int32_t PX_WriteFile(PxHandle handle, const void* buffer, uint32_t length, uint32_t* done,
-                     void* overlapped) {
-    return ThisDriver().WriteFile(handle, buffer, length, done, overlapped);
-}
+const kivo::playersim::Dialect kivo::px::kThisDialect = kivo::playersim::Dialect::kUsb;
+
 int32_t PX_ReadFile(PxHandle handle, void* buffer, uint32_t length, uint32_t* done,
                     void* overlapped, uint32_t more) {
     return ThisDriver().ReadFile(handle, buffer, length, done, overlapped, more);
 }
 int32_t PX_ReadDataBytes(PxHandle handle, uint32_t count, void* buffer) {
     return ThisDriver().ReadDataBytes(handle, count, buffer);
-}
-int32_t PX_CloseHandle(PxHandle handle) {
-    return ThisDriver().CloseHandle(handle);
-}
-uint32_t PX_GetLastError(void) {
-    return ThisDriver().GetLastError();
 }

@@ -1,38 +1,15 @@
 #pragma once
 
-// PXAPI: the USB player driver. "LPT1" names the player chosen by KIVO_PLAYER:
-// unset or "sim" (a simulated player in the process, state in $XDG_DATA_HOME/kivo/player/),
-// "sim:DIR" (state in DIR), "mem" (state in memory only), "unix:PATH" (kivo-player on a Unix
-// socket), "none" (no player). "mem" gives each driver library a player of its own; the
-// others are one player for every driver and process that names them. The embedded players
-// run at the real link's speed, "mem" unthrottled; waits go through the platform clock. The
+// PXAPI: the USB player driver: the channel calls, the flagged read and the short read. The
 // USB player answers the status check 200 ms late (control line "status-delay").
 
-#include "platform/px/test_hooks.h"
-#include "platform/px/types.h"
+#include "platform/px/channel_calls.h"
 
 #include <stdint.h>
 
-#define PXAPI_API extern "C" __attribute__((visibility("default")))
-
-// Opens the channel; kPxInvalidHandle on failure (held by another handle or process:
-// kPxErrorPortBusy; no player: kPxErrorNoPlayer). Each open starts a new exchange with the
-// player; closing abandons a command left half done.
-PXAPI_API PxHandle PX_CreateFile(const char* name, uint32_t access, uint32_t share, void* security,
-                                 uint32_t creation, uint32_t flags, void* templateFile);
-// Bounds the following reads and writes, in milliseconds; nonzero.
-PXAPI_API int32_t PX_SetTimeOut(uint32_t ms);
-// Nonzero = success; `done` gets the bytes moved. A read that the player's answer does not
-// fill fails with kPxErrorTimeout after waiting the timeout; a read the player cuts short
-// succeeds with fewer bytes. A lost connection fails with kPxErrorConnectionLost.
-PXAPI_API int32_t PX_WriteFile(PxHandle handle, const void* buffer, uint32_t length, uint32_t* done,
-                               void* overlapped);
-// `more` is 1 when more bytes of the same transfer follow this read; a read with it set must
-// be a whole multiple of 64 bytes.
-PXAPI_API int32_t PX_ReadFile(PxHandle handle, void* buffer, uint32_t length, uint32_t* done,
-                              void* overlapped, uint32_t more);
+// As PX_WriteFile; `more` is 1 when more bytes of the same transfer follow this read; a read
+// with it set must be a whole multiple of 64 bytes.
+PX_API int32_t PX_ReadFile(PxHandle handle, void* buffer, uint32_t length, uint32_t* done,
+                           void* overlapped, uint32_t more);
 // A short read of `count` bytes without continuation flag; nonzero = success.
-PXAPI_API int32_t PX_ReadDataBytes(PxHandle handle, uint32_t count, void* buffer);
-// Nonzero = success.
-PXAPI_API int32_t PX_CloseHandle(PxHandle handle);
-PXAPI_API uint32_t PX_GetLastError(void);
+PX_API int32_t PX_ReadDataBytes(PxHandle handle, uint32_t count, void* buffer);
