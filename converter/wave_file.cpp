@@ -1,17 +1,19 @@
 #include "converter/codec_lookup.h"
 #include "converter/file_errors.h"
 #include "converter/wave.h"
+#include "platform/win/file_write.h"
 #include "platform/win/unique_fd.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace {
+
+using kivo::win::UniqueFd;
 
 constexpr FOURCC kWave = mmioFOURCC('W', 'A', 'V', 'E');
 constexpr FOURCC kFmt = mmioFOURCC('f', 'm', 't', ' ');
@@ -52,44 +54,6 @@ bool UsableFormat(const std::vector<uint8_t>& chunk) {
     return FormatRecordSize(&header) <= chunk.size() && header.nSamplesPerSec != 0 &&
            header.nBlockAlign != 0;
 }
-
-// The file written beside the destination and renamed over it once complete, so a failed
-// save leaves neither a partial file nor a lost old one.
-class PendingFile {
-public:
-    explicit PendingFile(const std::string& destination) : destination_(destination) {
-        for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
-            path_ =
-                destination + ".part" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-            fd_ = UniqueFd(open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-            if (!fd_ && errno != EEXIST)
-                break;
-        }
-    }
-    ~PendingFile() {
-        if (done_ || !fd_)
-            return;
-        fd_.Reset();
-        unlink(path_.c_str());
-    }
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    int fd() const { return fd_.get(); }
-    bool Commit() {
-        done_ = true;
-        if (fd_.Close() && rename(path_.c_str(), destination_.c_str()) == 0)
-            return true;
-        unlink(path_.c_str());
-        return false;
-    }
-
-private:
-    std::string destination_;
-    std::string path_;
-    UniqueFd fd_;
-    bool done_ = false;
-};
 
 }  // namespace
 
@@ -175,8 +139,10 @@ int CWave::ReadRiff(HMMIO file) {
 int CWave::Save(const char* path) {
     if (path == nullptr || *path == '\0')
         return 0;
-    PendingFile file(path);
-    if (file.fd() < 0) {
+    // Written beside the destination and renamed over it once complete, so a failed save
+    // leaves neither a partial file nor a lost old one.
+    kivo::win::ReplacementFile file(path);
+    if (!file) {
         ShowFileError(kFailedToCreate);
         return 0;
     }

@@ -1,18 +1,15 @@
 #include "explorer/SC4Tools.h"
 
 #include "explorer/UtilUnit.h"
-#include "platform/win/unique_fd.h"
+#include "platform/win/file_write.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
 namespace fs = std::filesystem;
+using kivo::win::WriteAll;
 
 namespace {
 
@@ -36,41 +33,6 @@ void Put32(uint8_t* at, uint32_t v) {
         at[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-bool WriteAll(int fd, const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = ::write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// A new file beside the destination, so that the finished file can be renamed into place.
-UniqueFd CreateBeside(const fs::path& destination, fs::path& temp) {
-    fs::path folder = destination.parent_path();
-    if (folder.empty())
-        folder = ".";
-    for (int n = 0; n < 100; ++n) {
-        std::string name = ".";
-        name.append(destination.filename().string()).append(".");
-        name.append(std::to_string(::getpid()))
-            .append(".")
-            .append(std::to_string(n))
-            .append(".tmp");
-        temp = folder / name;
-        UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (fd || errno != EEXIST)
-            return fd;
-    }
-    return UniqueFd();
-}
-
 // Header, then exactly `dataSize` bytes of the source from its current position.
 bool WriteWave(std::istream& source, int fd, uint32_t dataSize, int pattern) {
     auto header = BuildSC4WaveHeader(dataSize, pattern);
@@ -87,7 +49,7 @@ bool WriteWave(std::istream& source, int fd, uint32_t dataSize, int pattern) {
             return false;
         left -= want;
     }
-    return ::fsync(fd) == 0;
+    return true;
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {
@@ -179,17 +141,10 @@ int ConvertSC4ToWav(const std::string& source, const std::string& destination) {
     if (!in)
         return -1;
 
-    fs::path temp;
-    UniqueFd out = CreateBeside(target, temp);
+    kivo::win::ReplacementFile out(target);
     if (!out)
         return -1;
-    bool ok = WriteWave(in, out.get(), static_cast<uint32_t>(dataSize), pattern);
-    ok = out.Close() && ok;
-    if (ok)
-        ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
+    if (!WriteWave(in, out.fd(), static_cast<uint32_t>(dataSize), pattern) || !out.Commit())
         return -1;
-    }
     return 0;
 }

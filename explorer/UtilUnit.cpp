@@ -17,7 +17,7 @@ int64_t FileSizeOf(const std::string& path) {
     if (path.empty())
         return 0;
     // Non-blocking, so a pipe or device is refused at once instead of waiting for a writer.
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    kivo::win::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st {};
     if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return 0;

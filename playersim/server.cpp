@@ -1,10 +1,10 @@
 #include "playersim/server.h"
 
+#include "platform/win/unique_fd.h"
 #include "playersim/channel.h"
 #include "playersim/control.h"
 #include "playersim/endpoint.h"
 #include "playersim/rpc.h"
-#include "playersim/unique_fd.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -19,6 +19,8 @@
 #include <optional>
 
 namespace kivo::playersim {
+
+using win::UniqueFd;
 namespace {
 
 // Answers one request; none when the client is to be dropped.
@@ -107,9 +109,9 @@ UniqueFd Listen(const std::string& path, std::string& error) {
         ::unlink(path.c_str());
     }
     UniqueFd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (listener.Get() < 0 ||
-        ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener.Get(), 8) != 0) {
+    if (listener.get() < 0 ||
+        ::bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener.get(), 8) != 0) {
         error = "cannot listen on " + path + ": " + std::strerror(errno);
         return UniqueFd();
     }
@@ -121,7 +123,7 @@ UniqueFd Listen(const std::string& path, std::string& error) {
 bool Serve(Device& device, const std::string& path, const std::atomic<bool>& stop,
            std::string& error, void (*onListening)(const std::string& path)) {
     UniqueFd listener = Listen(path, error);
-    if (listener.Get() < 0) {
+    if (listener.get() < 0) {
         return false;
     }
     if (onListening != nullptr) {
@@ -130,30 +132,30 @@ bool Serve(Device& device, const std::string& path, const std::atomic<bool>& sto
     UniqueFd client;
     std::unique_ptr<Channel> channel;
     while (!stop) {
-        pollfd fds[2] = {{listener.Get(), POLLIN, 0}, {client.Get(), POLLIN, 0}};
-        const int ready = ::poll(fds, client.Get() >= 0 ? 2 : 1, 250);
+        pollfd fds[2] = {{listener.get(), POLLIN, 0}, {client.get(), POLLIN, 0}};
+        const int ready = ::poll(fds, client.get() >= 0 ? 2 : 1, 250);
         if (ready <= 0) {
             continue;
         }
         if ((fds[0].revents & POLLIN) != 0) {
-            UniqueFd incoming(::accept4(listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
-            if (incoming.Get() >= 0) {
-                const uint8_t greeting = client.Get() >= 0 ? rpc::kBusy : rpc::kServed;
-                rpc::SendAll(incoming.Get(), &greeting, 1);
+            UniqueFd incoming(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
+            if (incoming.get() >= 0) {
+                const uint8_t greeting = client.get() >= 0 ? rpc::kBusy : rpc::kServed;
+                rpc::SendAll(incoming.get(), &greeting, 1);
                 if (greeting == rpc::kServed) {
                     client = std::move(incoming);
                 }
             }
         }
-        if (client.Get() >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-            std::optional<rpc::Request> request = rpc::ReceiveRequest(client.Get());
+        if (client.get() >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            std::optional<rpc::Request> request = rpc::ReceiveRequest(client.get());
             std::optional<rpc::Response> response;
             if (request) {
                 response = Answer(device, channel, std::move(*request));
             }
             // A connection lives as long as its channel, so the next client finds the player
             // free as soon as this one has its answer.
-            if (!response || !rpc::Send(client.Get(), *response) || !channel) {
+            if (!response || !rpc::Send(client.get(), *response) || !channel) {
                 client.Reset();
                 channel.reset();
             }

@@ -1,6 +1,6 @@
+#include "platform/win/unique_fd.h"
 #include "playersim/endpoint.h"
 #include "playersim/rpc.h"
-#include "playersim/unique_fd.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -9,6 +9,8 @@
 #include <cstring>
 
 namespace kivo::playersim {
+
+using win::UniqueFd;
 namespace {
 
 class SocketEndpoint : public Endpoint {
@@ -88,12 +90,12 @@ private:
         }
         std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
         UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        if (!socket || ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address),
+        if (!socket || ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address),
                                  sizeof address) != 0) {
             return Error::kNoPlayer;
         }
         uint8_t greeting = rpc::kBusy;
-        if (!rpc::ReceiveAll(socket.Get(), &greeting, 1)) {
+        if (!rpc::ReceiveAll(socket.get(), &greeting, 1)) {
             return Error::kNoPlayer;
         }
         if (greeting != rpc::kServed) {
@@ -104,10 +106,10 @@ private:
     }
 
     static std::optional<rpc::Response> Ask(UniqueFd& connection, const rpc::Request& request) {
-        if (!connection || !rpc::Send(connection.Get(), request)) {
+        if (!connection || !rpc::Send(connection.get(), request)) {
             return std::nullopt;
         }
-        return rpc::ReceiveResponse(connection.Get());
+        return rpc::ReceiveResponse(connection.get());
     }
 
     // Uses the open channel's connection, else one of its own for this request.

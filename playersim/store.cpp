@@ -1,5 +1,6 @@
 #include "playersim/store.h"
 
+#include "platform/win/file_write.h"
 #include "playersim/player.h"
 
 #include <sys/stat.h>
@@ -60,25 +61,6 @@ private:
     std::map<uint8_t, std::vector<uint8_t>> contents_;
 };
 
-// Writes through a temporary file and a rename, so a reader sees the old or the new file.
-bool WriteAtomically(const std::filesystem::path& path, const char* data, size_t size) {
-    std::filesystem::path temp = path;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(data, static_cast<std::streamsize>(size));
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temp, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temp, path, error);
-    return !error;
-}
-
 class FolderStore : public Store {
 public:
     explicit FolderStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
@@ -115,7 +97,8 @@ public:
 
     bool Save(const PlayerState& state) override {
         const std::string text = FormatState(state);
-        const bool written = WriteAtomically(folder_ / kStateFile, text.data(), text.size());
+        // Replaced as a whole, so a reader sees the old or the new file.
+        const bool written = win::ReplaceFile(folder_ / kStateFile, text);
         Stamp(seen_);
         return written;
     }
@@ -126,8 +109,8 @@ public:
     }
 
     bool WriteContent(uint8_t index, const std::vector<uint8_t>& content) override {
-        return WriteAtomically(ContentPath(index), reinterpret_cast<const char*>(content.data()),
-                               content.size());
+        return win::ReplaceFile(ContentPath(index),
+                                {reinterpret_cast<const char*>(content.data()), content.size()});
     }
 
     void RemoveContent(uint8_t index) override {

@@ -23,6 +23,8 @@
 
 namespace {
 
+using kivo::win::UniqueFd;
+
 constexpr int kPortions = 250;
 constexpr int32_t kPortionBytes = 16384;
 

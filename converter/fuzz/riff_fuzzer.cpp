@@ -10,6 +10,8 @@
 
 namespace {
 
+using kivo::win::UniqueFd;
+
 HMMIO OpenOn(int fd, uint32_t flags) {
     MMIOINFO info{};
     info.adwInfo[0] = static_cast<uintptr_t>(fd);

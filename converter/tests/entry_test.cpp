@@ -1,5 +1,6 @@
 #include "converter/convert_file.h"
 #include "test_support.h"
+#include "testing/other_user.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -109,6 +110,37 @@ TEST_F(EntryTest, UnwrittenDestinationGivesMinusThree) {
     EXPECT_EQ(BoxTexts(),
               (std::vector<std::string>{"Failed to create file", "Failed to save file"}));
     EXPECT_EQ(Listing(), std::vector<std::string>{"in.wav"});
+}
+
+// Opening the file for writing would fail, so replacing it must fail the same way, and the
+// file stays as it was.
+TEST_F(EntryTest, DestinationThisUserMayNotWriteGivesMinusThree) {
+    RegisterBoth();
+    kivo::test::OpenToEveryone(dir_);
+    WriteFile("theirs.wav", "their recording");
+    std::filesystem::permissions(Path("theirs.wav"), std::filesystem::perms(0444));
+    const std::string outcome = kivo::test::AsAnotherUser([&] {
+        std::string text = std::to_string(Run(Path("in.wav"), Path("theirs.wav")));
+        for (const std::string& box : BoxTexts())
+            text += ", " + box;
+        return text;
+    });
+    EXPECT_EQ(outcome, std::to_string(kConvertNotWritten) + ", Failed to create file");
+    EXPECT_EQ(ReadFile("theirs.wav"), "their recording");
+    EXPECT_EQ(Listing(), (std::vector<std::string>{"in.wav", "theirs.wav"}));
+}
+
+TEST_F(EntryTest, ReplacedDestinationKeepsItsPermissionsAndMayHaveALongName) {
+    RegisterBoth();
+    WriteFile("shared.wav", "old");
+    std::filesystem::permissions(Path("shared.wav"), std::filesystem::perms(0640));
+    ASSERT_EQ(Run(Path("in.wav"), Path("shared.wav")), kConvertDone);
+    EXPECT_EQ(std::filesystem::status(Path("shared.wav")).permissions(),
+              std::filesystem::perms(0640));
+    const std::string longName = std::string(251, 'w') + ".wav";
+    ASSERT_EQ(Run(Path("in.wav"), Path(longName)), kConvertDone);
+    EXPECT_EQ(Listing(), (std::vector<std::string>{"in.wav", "shared.wav", longName}));
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(EntryTest, WithoutTrueSpeechThePcmIsCodedBackToSc4) {

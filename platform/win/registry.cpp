@@ -1,5 +1,6 @@
 #include "platform/win/registry.h"
 
+#include "platform/win/file_write.h"
 #include "platform/win/registry_store.h"
 #include "platform/win/unique_fd.h"
 
@@ -16,6 +17,7 @@
 #include <unordered_map>
 
 namespace fs = std::filesystem;
+using kivo::win::UniqueFd;
 using registry::store::FoldCase;
 using registry::store::KeyPath;
 using registry::store::Store;
@@ -57,19 +59,6 @@ bool ReadAll(int fd, std::string& out) {
         }
         out.append(buffer, static_cast<size_t>(n));
     }
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
 }
 
 Loaded Load(RegistryRoot root) {
@@ -122,14 +111,7 @@ bool MoveAside(const fs::path& file) {
     return false;
 }
 
-void SyncDirectory(const fs::path& dir) {
-    UniqueFd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd)
-        ::fsync(fd.get());
-}
-
-// Writes beside the store, flushes, then renames over it: a crash leaves the old or the new
-// store, never a mixture.
+// Replaces the store as a whole: a crash leaves the old or the new store, never a mixture.
 bool Save(RegistryRoot root, const Loaded& loaded) {
     if (loaded.state == LoadState::Unreadable)
         return false;
@@ -138,22 +120,7 @@ bool Save(RegistryRoot root, const Loaded& loaded) {
     fs::create_directories(file.parent_path(), ec);
     if (loaded.state == LoadState::Unparsable && !MoveAside(file))
         return false;
-    fs::path temp = file;
-    temp += ".tmp-" + std::to_string(::getpid());
-    UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-    if (!fd)
-        return false;
-    bool ok =
-        WriteAll(fd.get(), registry::store::Serialize(loaded.store)) && ::fsync(fd.get()) == 0;
-    ok = fd.Close() && ok;
-    if (ok)
-        ok = ::rename(temp.c_str(), file.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    SyncDirectory(file.parent_path());
-    return true;
+    return kivo::win::ReplaceFile(file, registry::store::Serialize(loaded.store), 0600);
 }
 
 bool KeyIn(const Store& store, const std::string& folded) {

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace kivo::win {
+
 // Owns a POSIX file descriptor and closes it once.
 class UniqueFd {
 public:
@@ -34,3 +36,5 @@ public:
 private:
     int fd_ = -1;
 };
+
+}  // namespace kivo::win

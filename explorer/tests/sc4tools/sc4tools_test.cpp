@@ -3,6 +3,7 @@
 #include "platform/win/application.h"
 #include "platform/win/scripted_msgbox.h"
 #include "platform/win/tests/temp_env.h"
+#include "testing/other_user.h"
 
 #include <gtest/gtest.h>
 
@@ -181,6 +182,32 @@ TEST_F(SC4Wrapper, AnExistingDestinationIsReplacedWhole) {
     ASSERT_EQ(ConvertSC4ToWav(At("rec.SC4").string(), ""), 0);
     ExpectWave(Slurp(At("rec.WAV")), kPatterns[3], rec.substr(3));
     EXPECT_EQ(Files(), (std::vector<std::string>{"rec.SC4", "rec.WAV"}));
+}
+
+// Opening the wave for writing would fail, so replacing it fails too and keeps it.
+TEST_F(SC4Wrapper, AWaveThisUserMayNotWriteIsKept) {
+    kivo::test::OpenToEveryone(dir_.path());
+    Spit(At("rec.SC4"), Recording("\x01\x1B\x1A", 0, 30));
+    Spit(At("rec.WAV"), "their wave");
+    fs::permissions(At("rec.WAV"), fs::perms(0444));
+    const std::string outcome = kivo::test::AsAnotherUser(
+        [&] { return std::to_string(ConvertSC4ToWav(At("rec.SC4").string(), "")); });
+    EXPECT_EQ(outcome, "-1");
+    EXPECT_EQ(Slurp(At("rec.WAV")), "their wave");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"rec.SC4", "rec.WAV"}));
+}
+
+TEST_F(SC4Wrapper, AReplacedWaveKeepsItsPermissionsAndMayHaveALongName) {
+    Bytes rec = Recording("\x01\x1B\x1A", 0, 30);
+    Spit(At("rec.SC4"), rec);
+    Spit(At("rec.WAV"), "old");
+    fs::permissions(At("rec.WAV"), fs::perms(0640));
+    ASSERT_EQ(ConvertSC4ToWav(At("rec.SC4").string(), ""), 0);
+    EXPECT_EQ(fs::status(At("rec.WAV")).permissions(), fs::perms(0640));
+    const std::string longName = std::string(251, 'w') + ".WAV";
+    ASSERT_EQ(ConvertSC4ToWav(At("rec.SC4").string(), At(longName).string()), 0);
+    ExpectWave(Slurp(At(longName)), kPatterns[3], rec);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"rec.SC4", "rec.WAV", longName}));
 }
 
 TEST_F(SC4Wrapper, AGivenDestinationIsUsedAsItStands) {

@@ -21,6 +21,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using kivo::win::UniqueFd;
+
 void WriteFile(const fs::path& path, size_t size) {
     std::ofstream(path, std::ios::binary) << std::string(size, 'x');
 }

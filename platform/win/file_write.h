@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/win/api.h"
+#include "platform/win/unique_fd.h"
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <string_view>
+
+// Writing files so that a failure or a crash never leaves a half-written one.
+namespace kivo::win {
+
+// Writes all `size` bytes, going on after interrupted and partial writes.
+KIVO_WIN_API bool WriteAll(int fd, const void* data, size_t size);
+inline bool WriteAll(int fd, std::string_view text) {
+    return WriteAll(fd, text.data(), text.size());
+}
+
+// A new file written beside `destination` under a short temporary name and renamed over it by
+// Commit(): a reader or a crash finds the old file or the new one, never a mixture. A
+// destination that exists and that this user could not open for writing is refused, as
+// opening it would be (errno EACCES). The new file gets the replaced file's permission bits,
+// or `mode` (less the umask) where there was none. Dropped without Commit(), the new file is
+// removed and the destination stays as it was.
+class KIVO_WIN_API ReplacementFile {
+public:
+    explicit ReplacementFile(std::filesystem::path destination, mode_t mode = 0666);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // False when the new file could not be made; errno says why.
+    explicit operator bool() const { return static_cast<bool>(fd_); }
+    int fd() const { return fd_.get(); }
+    // Flushes the file to the disk, renames it over the destination and flushes the folder.
+    bool Commit();
+
+private:
+    std::filesystem::path destination_;
+    std::filesystem::path temp_;
+    UniqueFd fd_;
+};
+
+// Replaces `destination` with `content` as ReplacementFile does.
+KIVO_WIN_API bool ReplaceFile(const std::filesystem::path& destination, std::string_view content,
+                              mode_t mode = 0666);
+
+}  // namespace kivo::win
