@@ -54,30 +54,31 @@ ReplacementFile::ReplacementFile(std::filesystem::path destination, mode_t mode)
         if (!fd_ && errno != EEXIST)
             break;
     }
-    if (fd_ && replaces && ::fchmod(fd_.get(), old.st_mode & 07777) != 0) {
-        const int error = errno;
-        fd_.Reset();
-        ::unlink(temp_.c_str());
-        errno = error;
-    }
+    if (fd_ && replaces && ::fchmod(fd_.get(), old.st_mode & 07777) != 0)
+        Discard();
 }
 
 ReplacementFile::~ReplacementFile() {
-    if (fd_) {
-        fd_.Reset();
-        ::unlink(temp_.c_str());
-    }
+    if (fd_)
+        Discard();
+}
+
+void ReplacementFile::Discard() {
+    const int error = errno;
+    fd_.Reset();
+    ::unlink(temp_.c_str());
+    errno = error;
 }
 
 bool ReplacementFile::Commit() {
     if (!fd_)
         return false;
-    const bool written = ::fsync(fd_.get()) == 0;
-    if (fd_.Close() && written && ::rename(temp_.c_str(), destination_.c_str()) == 0) {
+    if (::fsync(fd_.get()) == 0 && fd_.Close() &&
+        ::rename(temp_.c_str(), destination_.c_str()) == 0) {
         SyncFolder(FolderOf(destination_));
         return true;
     }
-    ::unlink(temp_.c_str());
+    Discard();
     return false;
 }
 

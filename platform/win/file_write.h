@@ -34,10 +34,14 @@ public:
     // False when the new file could not be made; errno says why.
     explicit operator bool() const { return static_cast<bool>(fd_); }
     int fd() const { return fd_.get(); }
-    // Flushes the file to the disk, renames it over the destination and flushes the folder.
+    // Flushes the file to the disk, renames it over the destination and flushes the folder;
+    // on failure errno says why and the destination stays as it was.
     bool Commit();
 
 private:
+    // Removes the new file, keeping errno.
+    void Discard();
+
     std::filesystem::path destination_;
     std::filesystem::path temp_;
     UniqueFd fd_;
