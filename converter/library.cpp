@@ -1,4 +1,6 @@
 // The library's export and its one application object.
+#include "converter/sonoform.h"
+
 #include "converter/convert_file.h"
 #include "converter/wave.h"
 #include "converter/wave_windows.h"
@@ -17,7 +19,7 @@ Application theApp;
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int32_t PELK_sonoform(
-    const char* source, const char* destination, ConvertProgressCallback callback, uint32_t user) {
+int32_t PELK_sonoform(const char* source, const char* destination, ConvertProgressCallback callback,
+                      uint32_t user) {
     return ConvertVoiceFile(source, destination, callback, user);
 }

@@ -13,6 +13,20 @@ namespace {
 // The version text under no link: one zero byte that the selector owns.
 constexpr char kNoVersion[] = "";
 
+// What a forwarder answers without a link: -120, 0 for a memory figure, the empty text.
+template <typename Result>
+Result NoLink() {
+    return kNoLinkStatus;
+}
+template <>
+int64_t NoLink() {
+    return 0;
+}
+template <>
+const char* NoLink() {
+    return kNoVersion;
+}
+
 // Local scope: both libraries export the same names and must not stand in for each other.
 LibraryHandle Open(const fs::path& path, std::string& error) {
     LibraryHandle library(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
@@ -48,35 +62,16 @@ private:
     std::string error_;
 };
 
-#define LPTCTRL_BIND(binder, table, name) binder(table.name, #name)
+#define LPTCTRL_BIND(result, name, parameters, arguments) bind(table.name, #name);
 
 void BindCommon(Binder& bind, CommonFunctions& table) {
-    LPTCTRL_BIND(bind, table, PX_MemoryInfo);
-    LPTCTRL_BIND(bind, table, PX_InternalTotalMemory);
-    LPTCTRL_BIND(bind, table, PX_InternalFreeMemory);
-    LPTCTRL_BIND(bind, table, PX_ExternalTotalMemory);
-    LPTCTRL_BIND(bind, table, PX_ExternalFreeMemory);
-    LPTCTRL_BIND(bind, table, PX_GetFileList);
-    LPTCTRL_BIND(bind, table, PX_GetPlayerVersion);
-    LPTCTRL_BIND(bind, table, PX_DeleteFromInternalMemory);
-    LPTCTRL_BIND(bind, table, PX_DeleteFromExternalMemory);
-    LPTCTRL_BIND(bind, table, PX_CopyToInternalMemory);
-    LPTCTRL_BIND(bind, table, PX_CopyToExternalMemory);
-    LPTCTRL_BIND(bind, table, PX_CopyFromInternalMemory);
-    LPTCTRL_BIND(bind, table, PX_FormatInternalMemory);
-    LPTCTRL_BIND(bind, table, PX_FormatExternalMemory);
-    LPTCTRL_BIND(bind, table, PX_SetConfig);
-    LPTCTRL_BIND(bind, table, PX_PhoneBookIndex);
-    LPTCTRL_BIND(bind, table, PX_CancelTransfer);
-    LPTCTRL_BIND(bind, table, PX_SetWindowHandle);
+    KIVO_PX_BY_PORT(LPTCTRL_BIND)
+    KIVO_PX_WINDOW(LPTCTRL_BIND)
 }
 
 void BindParlinkOnly(Binder& bind, ParlinkFunctions& table) {
-    LPTCTRL_BIND(bind, table, PX_WaveConvert);
-    LPTCTRL_BIND(bind, table, PX_CancelWaveConvert);
-    LPTCTRL_BIND(bind, table, PX_ECPEmulation);
-    LPTCTRL_BIND(bind, table, PX_GB_Code);
-    LPTCTRL_BIND(bind, table, PX_BIG5_Code);
+    KIVO_PX_CONVERT(LPTCTRL_BIND)
+    KIVO_PX_PARLINK_ONLY(LPTCTRL_BIND)
 }
 
 #undef LPTCTRL_BIND
@@ -146,90 +141,13 @@ const ParlinkFunctions* LinkSelector::Parlink(bool alsoUnderUsb) const {
     return nullptr;
 }
 
-int16_t LinkSelector::PX_MemoryInfo() const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_MemoryInfo() : kNoLinkStatus;
-}
-
-int64_t LinkSelector::PX_InternalTotalMemory() const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_InternalTotalMemory() : 0;
-}
-
-int64_t LinkSelector::PX_InternalFreeMemory() const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_InternalFreeMemory() : 0;
-}
-
-int64_t LinkSelector::PX_ExternalTotalMemory() const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_ExternalTotalMemory() : 0;
-}
-
-int64_t LinkSelector::PX_ExternalFreeMemory() const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_ExternalFreeMemory() : 0;
-}
-
-int16_t LinkSelector::PX_GetFileList(HWND listView) const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_GetFileList(listView) : kNoLinkStatus;
-}
-
-const char* LinkSelector::PX_GetPlayerVersion() const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_GetPlayerVersion() : kNoVersion;
-}
-
-int16_t LinkSelector::PX_DeleteFromInternalMemory(int32_t fileIndex) const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_DeleteFromInternalMemory(fileIndex) : kNoLinkStatus;
-}
-
-int16_t LinkSelector::PX_DeleteFromExternalMemory(int32_t fileIndex) const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_DeleteFromExternalMemory(fileIndex) : kNoLinkStatus;
-}
-
-int16_t LinkSelector::PX_CopyToInternalMemory(const char* path) const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_CopyToInternalMemory(path) : kNoLinkStatus;
-}
-
-int16_t LinkSelector::PX_CopyToExternalMemory(const char* path) const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_CopyToExternalMemory(path) : kNoLinkStatus;
-}
-
-int16_t LinkSelector::PX_CopyFromInternalMemory(int32_t fileIndex, const char* path) const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_CopyFromInternalMemory(fileIndex, path) : kNoLinkStatus;
-}
-
-int16_t LinkSelector::PX_FormatInternalMemory(const char* deviceTag) const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_FormatInternalMemory(deviceTag) : kNoLinkStatus;
-}
-
-int16_t LinkSelector::PX_FormatExternalMemory() const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_FormatExternalMemory() : kNoLinkStatus;
-}
-
-int16_t LinkSelector::PX_SetConfig(const uint8_t* playOrderTable) const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_SetConfig(playOrderTable) : kNoLinkStatus;
-}
-
-int16_t LinkSelector::PX_PhoneBookIndex() const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_PhoneBookIndex() : kNoLinkStatus;
-}
-
-int16_t LinkSelector::PX_CancelTransfer() const {
-    const CommonFunctions* link = Chosen();
-    return link != nullptr ? link->PX_CancelTransfer() : kNoLinkStatus;
-}
+#define LPTCTRL_BY_PORT(result, name, parameters, arguments)              \
+    result LinkSelector::name parameters const {                          \
+        const CommonFunctions* link = Chosen();                           \
+        return link != nullptr ? link->name arguments : NoLink<result>(); \
+    }
+KIVO_PX_BY_PORT(LPTCTRL_BY_PORT)
+#undef LPTCTRL_BY_PORT
 
 int16_t LinkSelector::PX_SetWindowHandle(HWND window) const {
     const CommonFunctions* link = Chosen();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/exports/px_family.h"
 #include "platform/win/types.h"
 
 #include <cstdint>
@@ -30,36 +31,22 @@ struct LibraryCloser {
 };
 using LibraryHandle = std::unique_ptr<void, LibraryCloser>;
 
-// The functions both libraries export, with the widths of their export tables.
+// One pointer per export, typed as the family declares it.
+#define LPTCTRL_POINTER(result, name, parameters, arguments) result(*name) parameters = nullptr;
+
+// What the selector binds in both libraries.
 struct CommonFunctions {
-    int16_t (*PX_MemoryInfo)() = nullptr;
-    int64_t (*PX_InternalTotalMemory)() = nullptr;
-    int64_t (*PX_InternalFreeMemory)() = nullptr;
-    int64_t (*PX_ExternalTotalMemory)() = nullptr;
-    int64_t (*PX_ExternalFreeMemory)() = nullptr;
-    int16_t (*PX_GetFileList)(HWND listView) = nullptr;
-    const char* (*PX_GetPlayerVersion)() = nullptr;
-    int16_t (*PX_DeleteFromInternalMemory)(int32_t fileIndex) = nullptr;
-    int16_t (*PX_DeleteFromExternalMemory)(int32_t fileIndex) = nullptr;
-    int16_t (*PX_CopyToInternalMemory)(const char* path) = nullptr;
-    int16_t (*PX_CopyToExternalMemory)(const char* path) = nullptr;
-    int16_t (*PX_CopyFromInternalMemory)(int32_t fileIndex, const char* path) = nullptr;
-    int16_t (*PX_FormatInternalMemory)(const char* deviceTag) = nullptr;
-    int16_t (*PX_FormatExternalMemory)() = nullptr;
-    int16_t (*PX_SetConfig)(const uint8_t* playOrderTable) = nullptr;
-    int16_t (*PX_PhoneBookIndex)() = nullptr;
-    int16_t (*PX_CancelTransfer)() = nullptr;
-    int16_t (*PX_SetWindowHandle)(HWND window) = nullptr;
+    KIVO_PX_BY_PORT(LPTCTRL_POINTER)
+    KIVO_PX_WINDOW(LPTCTRL_POINTER)
 };
 
 // parlink alone converts voice files and knows ECP emulation and the code-page commands.
 struct ParlinkFunctions : CommonFunctions {
-    int32_t (*PX_WaveConvert)(const char* source, const char* destination) = nullptr;
-    int16_t (*PX_CancelWaveConvert)() = nullptr;
-    int16_t (*PX_ECPEmulation)(int16_t on) = nullptr;
-    int16_t (*PX_GB_Code)() = nullptr;
-    int16_t (*PX_BIG5_Code)() = nullptr;
+    KIVO_PX_CONVERT(LPTCTRL_POINTER)
+    KIVO_PX_PARLINK_ONLY(LPTCTRL_POINTER)
 };
+
+#undef LPTCTRL_POINTER
 
 class LinkSelector {
 public:
@@ -80,31 +67,15 @@ public:
     // Each forwarder calls the export of its name in the chosen library and returns its result
     // unchanged. Without a link, and before anything is bound, nothing is called: the answer is
     // -120, 0 for a memory figure, the empty text for the version.
-    int16_t PX_MemoryInfo() const;
-    int64_t PX_InternalTotalMemory() const;
-    int64_t PX_InternalFreeMemory() const;
-    int64_t PX_ExternalTotalMemory() const;
-    int64_t PX_ExternalFreeMemory() const;
-    int16_t PX_GetFileList(HWND listView) const;
-    const char* PX_GetPlayerVersion() const;
-    int16_t PX_DeleteFromInternalMemory(int32_t fileIndex) const;
-    int16_t PX_DeleteFromExternalMemory(int32_t fileIndex) const;
-    int16_t PX_CopyToInternalMemory(const char* path) const;
-    int16_t PX_CopyToExternalMemory(const char* path) const;
-    int16_t PX_CopyFromInternalMemory(int32_t fileIndex, const char* path) const;
-    int16_t PX_FormatInternalMemory(const char* deviceTag) const;
-    int16_t PX_FormatExternalMemory() const;
-    int16_t PX_SetConfig(const uint8_t* playOrderTable) const;
-    int16_t PX_PhoneBookIndex() const;
-    int16_t PX_CancelTransfer() const;
+#define LPTCTRL_FORWARDER(result, name, parameters, arguments) result name parameters const;
+    KIVO_PX_BY_PORT(LPTCTRL_FORWARDER)
     // Under USB both libraries get the window, so parlink's conversion progress reaches it too.
-    int16_t PX_SetWindowHandle(HWND window) const;
-    // A voice conversion always runs in parlink, whichever port is chosen.
-    int32_t PX_WaveConvert(const char* source, const char* destination) const;
-    int16_t PX_CancelWaveConvert() const;
-    int16_t PX_ECPEmulation(int16_t on) const;
-    int16_t PX_GB_Code() const;
-    int16_t PX_BIG5_Code() const;
+    KIVO_PX_WINDOW(LPTCTRL_FORWARDER)
+    // A voice conversion always runs in parlink, whichever port is chosen; ECP emulation and
+    // the code-page commands are parlink's alone.
+    KIVO_PX_CONVERT(LPTCTRL_FORWARDER)
+    KIVO_PX_PARLINK_ONLY(LPTCTRL_FORWARDER)
+#undef LPTCTRL_FORWARDER
 
 private:
     // The table of the chosen library; nullptr when no link is chosen or nothing is bound.

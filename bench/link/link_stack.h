@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/px/types.h"
+#include "link/exports/px_exports.h"
+#include "platform/px/pxdll.h"
 #include "platform/win/types.h"
 
 #include <cstdint>
@@ -28,25 +29,25 @@ public:
     const uint32_t wireBytesPerSecond;
 
     // The exports.
-    int16_t (*copyTo)(const char* path) = nullptr;
-    int16_t (*copyFrom)(int32_t fileIndex, const char* path) = nullptr;
-    int16_t (*fileList)(HWND listView) = nullptr;
+    decltype(&::PX_CopyToInternalMemory) copyTo = nullptr;
+    decltype(&::PX_CopyFromInternalMemory) copyFrom = nullptr;
+    decltype(&::PX_GetFileList) fileList = nullptr;
 
     // The driver.
-    PxHandle (*createFile)(const char*, uint32_t, uint32_t, void*, uint32_t, uint32_t,
-                           void*) = nullptr;
-    int32_t (*setTimeOut)(uint32_t ms) = nullptr;
-    int32_t (*writeFile)(PxHandle, const void*, uint32_t, uint32_t*, void*) = nullptr;
-    int32_t (*closeHandle)(PxHandle) = nullptr;
-    int16_t (*acquirePort)(int16_t) = nullptr;
-    int16_t (*releasePort)(int16_t) = nullptr;
-    int32_t (*readFile)(PxHandle, void*, uint32_t, uint32_t*, void*) = nullptr;
+    decltype(&::PX_CreateFile) createFile = nullptr;
+    decltype(&::PX_SetTimeOut) setTimeOut = nullptr;
+    decltype(&::PX_WriteFile) writeFile = nullptr;
+    decltype(&::PX_CloseHandle) closeHandle = nullptr;
+    decltype(&::PX_AcquirePort) acquirePort = nullptr;
+    decltype(&::PX_ReleasePort) releasePort = nullptr;
+    decltype(&::PX_ReadFile) readFile = nullptr;
+    // PXAPI's read, with its continuation flag.
     int32_t (*readFileMore)(PxHandle, void*, uint32_t, uint32_t*, void*, uint32_t) = nullptr;
 
     // The driver's test hooks.
-    void (*reset)() = nullptr;
-    uint32_t (*control)(const char*, char*, uint32_t) = nullptr;
-    uint32_t (*putFile)(uint8_t, uint8_t, const char*, const void*, uint32_t) = nullptr;
+    decltype(&::PX_TestReset) reset = nullptr;
+    decltype(&::PX_TestControl) control = nullptr;
+    decltype(&::PX_TestPutFile) putFile = nullptr;
 
 private:
     void* handle_;

@@ -1,6 +1,7 @@
 // The export family both link libraries share, over the library's own LinkLibrary.
 #include "link/exports/px_exports.h"
 
+#include "converter/sonoform.h"
 #include "link/common/card_format_procedure.h"
 #include "link/common/memory_ops.h"
 #include "link/common/player_version.h"

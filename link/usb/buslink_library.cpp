@@ -1,9 +1,9 @@
 // buslink's one application object: its own state and USB channel below the export family.
+#include "link/exports/link_library.h"
+#include "link/exports/status_check.h"
 #include "link/usb/download.h"
 #include "link/usb/file_list.h"
-#include "link/exports/link_library.h"
 #include "link/usb/memory_info.h"
-#include "link/exports/status_check.h"
 #include "link/usb/usb_link.h"
 #include "link/usb/version_config.h"
 #include "platform/win/window.h"

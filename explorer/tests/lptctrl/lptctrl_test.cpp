@@ -105,85 +105,89 @@ std::vector<Forwarder> Forwarders() {
     const std::string window = FakeWindowText(list);
     return {
         {"PX_MemoryInfo", [](auto& s) { return Show(s.PX_MemoryInfo()); },
-         [](auto& a) { return Show(a.memoryInfo); }, "PX_MemoryInfo()", "-120", kByKind},
+         [](auto& a) { return Show(a.PX_MemoryInfo); }, "PX_MemoryInfo()", "-120", kByKind},
         {"PX_InternalTotalMemory", [](auto& s) { return Show(s.PX_InternalTotalMemory()); },
-         [](auto& a) { return Show(a.internalTotal); }, "PX_InternalTotalMemory()", "0", kByKind},
+         [](auto& a) { return Show(a.PX_InternalTotalMemory); }, "PX_InternalTotalMemory()", "0",
+         kByKind},
         {"PX_InternalFreeMemory", [](auto& s) { return Show(s.PX_InternalFreeMemory()); },
-         [](auto& a) { return Show(a.internalFree); }, "PX_InternalFreeMemory()", "0", kByKind},
+         [](auto& a) { return Show(a.PX_InternalFreeMemory); }, "PX_InternalFreeMemory()", "0",
+         kByKind},
         {"PX_ExternalTotalMemory", [](auto& s) { return Show(s.PX_ExternalTotalMemory()); },
-         [](auto& a) { return Show(a.externalTotal); }, "PX_ExternalTotalMemory()", "0", kByKind},
+         [](auto& a) { return Show(a.PX_ExternalTotalMemory); }, "PX_ExternalTotalMemory()", "0",
+         kByKind},
         {"PX_ExternalFreeMemory", [](auto& s) { return Show(s.PX_ExternalFreeMemory()); },
-         [](auto& a) { return Show(a.externalFree); }, "PX_ExternalFreeMemory()", "0", kByKind},
+         [](auto& a) { return Show(a.PX_ExternalFreeMemory); }, "PX_ExternalFreeMemory()", "0",
+         kByKind},
         {"PX_GetFileList", [list](auto& s) { return Show(s.PX_GetFileList(list)); },
-         [](auto& a) { return Show(a.getFileList); }, "PX_GetFileList(" + window + ")", "-120",
+         [](auto& a) { return Show(a.PX_GetFileList); }, "PX_GetFileList(" + window + ")", "-120",
          kByKind},
         {"PX_GetPlayerVersion", [](auto& s) { return Show(s.PX_GetPlayerVersion()); },
-         [](auto& a) { return Show(a.version); }, "PX_GetPlayerVersion()", "", kByKind},
+         [](auto& a) { return Show(a.PX_GetPlayerVersion); }, "PX_GetPlayerVersion()", "", kByKind},
         {"PX_DeleteFromInternalMemory",
          [](auto& s) { return Show(s.PX_DeleteFromInternalMemory(70007)); },
-         [](auto& a) { return Show(a.deleteInternal); }, "PX_DeleteFromInternalMemory(70007)",
-         "-120", kByKind},
+         [](auto& a) { return Show(a.PX_DeleteFromInternalMemory); },
+         "PX_DeleteFromInternalMemory(70007)", "-120", kByKind},
         {"PX_DeleteFromExternalMemory",
          [](auto& s) { return Show(s.PX_DeleteFromExternalMemory(131)); },
-         [](auto& a) { return Show(a.deleteExternal); }, "PX_DeleteFromExternalMemory(131)", "-120",
-         kByKind},
+         [](auto& a) { return Show(a.PX_DeleteFromExternalMemory); },
+         "PX_DeleteFromExternalMemory(131)", "-120", kByKind},
         {"PX_CopyToInternalMemory",
          [](auto& s) { return Show(s.PX_CopyToInternalMemory("/home/kim/Müsik/a.mp3")); },
-         [](auto& a) { return Show(a.copyToInternal); },
+         [](auto& a) { return Show(a.PX_CopyToInternalMemory); },
          "PX_CopyToInternalMemory(/home/kim/Müsik/a.mp3)", "-120", kByKind},
         {"PX_CopyToExternalMemory",
          [](auto& s) { return Show(s.PX_CopyToExternalMemory("/home/kim/b.tel")); },
-         [](auto& a) { return Show(a.copyToExternal); }, "PX_CopyToExternalMemory(/home/kim/b.tel)",
-         "-120", kByKind},
+         [](auto& a) { return Show(a.PX_CopyToExternalMemory); },
+         "PX_CopyToExternalMemory(/home/kim/b.tel)", "-120", kByKind},
         {"PX_CopyFromInternalMemory",
          [](auto& s) { return Show(s.PX_CopyFromInternalMemory(-7, "/tmp/c.sc4")); },
-         [](auto& a) { return Show(a.copyFromInternal); },
+         [](auto& a) { return Show(a.PX_CopyFromInternalMemory); },
          "PX_CopyFromInternalMemory(-7,/tmp/c.sc4)", "-120", kByKind},
         {"PX_FormatInternalMemory", [](auto& s) { return Show(s.PX_FormatInternalMemory("KIVO")); },
-         [](auto& a) { return Show(a.formatInternal); }, "PX_FormatInternalMemory(KIVO)", "-120",
-         kByKind},
+         [](auto& a) { return Show(a.PX_FormatInternalMemory); }, "PX_FormatInternalMemory(KIVO)",
+         "-120", kByKind},
         {"PX_FormatExternalMemory", [](auto& s) { return Show(s.PX_FormatExternalMemory()); },
-         [](auto& a) { return Show(a.formatExternal); }, "PX_FormatExternalMemory()", "-120",
-         kByKind},
+         [](auto& a) { return Show(a.PX_FormatExternalMemory); }, "PX_FormatExternalMemory()",
+         "-120", kByKind},
         {"PX_SetConfig", [](auto& s) { return Show(s.PX_SetConfig(playOrder.data())); },
-         [](auto& a) { return Show(a.setConfig); }, "PX_SetConfig(6..131)", "-120", kByKind},
+         [](auto& a) { return Show(a.PX_SetConfig); }, "PX_SetConfig(6..131)", "-120", kByKind},
         {"PX_PhoneBookIndex", [](auto& s) { return Show(s.PX_PhoneBookIndex()); },
-         [](auto& a) { return Show(a.phoneBookIndex); }, "PX_PhoneBookIndex()", "-120", kByKind},
+         [](auto& a) { return Show(a.PX_PhoneBookIndex); }, "PX_PhoneBookIndex()", "-120", kByKind},
         {"PX_CancelTransfer", [](auto& s) { return Show(s.PX_CancelTransfer()); },
-         [](auto& a) { return Show(a.cancelTransfer); }, "PX_CancelTransfer()", "-120", kByKind},
+         [](auto& a) { return Show(a.PX_CancelTransfer); }, "PX_CancelTransfer()", "-120", kByKind},
         {"PX_SetWindowHandle",
          [list](auto& s) { return Show(s.PX_SetWindowHandle(list)); },
-         [](auto& a) { return Show(a.setWindowHandle); },
+         [](auto& a) { return Show(a.PX_SetWindowHandle); },
          "PX_SetWindowHandle(" + window + ")",
          "-120",
          {Route::kParlink, Route::kParlinkThenBuslink, Route::kNoLink}},
         {"PX_WaveConvert",
          [](auto& s) { return Show(s.PX_WaveConvert("/tmp/v.sc4", "/tmp/v.wav")); },
-         [](auto& a) { return Show(a.waveConvert); },
+         [](auto& a) { return Show(a.PX_WaveConvert); },
          "PX_WaveConvert(/tmp/v.sc4,/tmp/v.wav)",
          "-120",
          {Route::kParlink, Route::kParlink, Route::kNoLink}},
         {"PX_CancelWaveConvert",
          [](auto& s) { return Show(s.PX_CancelWaveConvert()); },
-         [](auto& a) { return Show(a.cancelWaveConvert); },
+         [](auto& a) { return Show(a.PX_CancelWaveConvert); },
          "PX_CancelWaveConvert()",
          "-120",
          {Route::kParlink, Route::kParlink, Route::kNoLink}},
         {"PX_ECPEmulation",
          [](auto& s) { return Show(s.PX_ECPEmulation(1)); },
-         [](auto& a) { return Show(a.ecpEmulation); },
+         [](auto& a) { return Show(a.PX_ECPEmulation); },
          "PX_ECPEmulation(1)",
          "-120",
          {Route::kParlink, Route::kZero, Route::kNoLink}},
         {"PX_GB_Code",
          [](auto& s) { return Show(s.PX_GB_Code()); },
-         [](auto& a) { return Show(a.gbCode); },
+         [](auto& a) { return Show(a.PX_GB_Code); },
          "PX_GB_Code()",
          "-120",
          {Route::kParlink, Route::kNoLink, Route::kNoLink}},
         {"PX_BIG5_Code",
          [](auto& s) { return Show(s.PX_BIG5_Code()); },
-         [](auto& a) { return Show(a.big5Code); },
+         [](auto& a) { return Show(a.PX_BIG5_Code); },
          "PX_BIG5_Code()",
          "-120",
          {Route::kParlink, Route::kNoLink, Route::kNoLink}},
@@ -286,7 +290,7 @@ TEST_F(LPTCtrlTest, UnderUsbTheWindowGoesToParlinkFirstThenBuslink) {
     HWND window = ListWindow().handle();
     selector.SetPortKind(1);
 
-    EXPECT_EQ(selector.PX_SetWindowHandle(window), kBuslinkAnswers.setWindowHandle);
+    EXPECT_EQ(selector.PX_SetWindowHandle(window), kBuslinkAnswers.PX_SetWindowHandle);
 
     const std::string call = "PX_SetWindowHandle(" + FakeWindowText(window) + ")";
     EXPECT_THAT(Journal(), ElementsAre("parlink " + call, "buslink " + call));
@@ -304,7 +308,7 @@ TEST_F(LPTCtrlTest, UnderUsbConversionProgressReachesTheSharedWindow) {
     selector.SetPortKind(1);
     selector.PX_SetWindowHandle(window.handle());
 
-    EXPECT_EQ(selector.PX_WaveConvert("/tmp/v.sc4", "/tmp/v.wav"), kParlinkAnswers.waveConvert);
+    EXPECT_EQ(selector.PX_WaveConvert("/tmp/v.sc4", "/tmp/v.wav"), kParlinkAnswers.PX_WaveConvert);
 
     // parlink sends the pass number; buslink would send 0.
     EXPECT_THAT(progress, ElementsAre(std::pair<WPARAM, LPARAM>{50, 1}));
@@ -346,7 +350,7 @@ TEST_P(LPTCtrlBinding, RefuseWithTheMissingPieceAndKeepWhatWasBound) {
 
     EXPECT_EQ(bound.Bind(failure.parlink, failure.buslink), message);
     buslink.Clear();
-    EXPECT_EQ(bound.PX_MemoryInfo(), kBuslinkAnswers.memoryInfo);
+    EXPECT_EQ(bound.PX_MemoryInfo(), kBuslinkAnswers.PX_MemoryInfo);
     EXPECT_THAT(buslink.Calls(), ElementsAre("PX_MemoryInfo()"));
 }
 
