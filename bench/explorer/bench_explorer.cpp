@@ -48,9 +48,9 @@ bool FillPlayer() {
         ::dlopen((ProgramFolder() / lptctrl::kParlinkFile).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (parlink == nullptr)
         return false;
-    auto reset = reinterpret_cast<void (*)()>(::dlsym(parlink, "PXDLL_TestReset"));
+    auto reset = reinterpret_cast<void (*)()>(::dlsym(parlink, "PX_TestReset"));
     auto put = reinterpret_cast<uint32_t (*)(uint8_t, uint8_t, const char*, const void*, uint32_t)>(
-        ::dlsym(parlink, "PXDLL_TestPutFile"));
+        ::dlsym(parlink, "PX_TestPutFile"));
     if (reset == nullptr || put == nullptr)
         return false;
     reset();

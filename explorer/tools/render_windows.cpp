@@ -37,8 +37,8 @@ struct Player {
         void* library = ::dlopen(parlink.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (library == nullptr)
             return false;
-        reset = reinterpret_cast<void (*)()>(::dlsym(library, "PXDLL_TestReset"));
-        putFile = reinterpret_cast<decltype(putFile)>(::dlsym(library, "PXDLL_TestPutFile"));
+        reset = reinterpret_cast<void (*)()>(::dlsym(library, "PX_TestReset"));
+        putFile = reinterpret_cast<decltype(putFile)>(::dlsym(library, "PX_TestPutFile"));
         return reset != nullptr && putFile != nullptr;
     }
 
