@@ -22,6 +22,7 @@ namespace kivo::link {
 namespace {
 
 constexpr uint32_t kAfterMemoryTypeMs = 500;
+constexpr uint8_t kNoFileIndex = 0;
 
 // The size field is signed 32-bit on the player and the block count 16-bit.
 bool FitsTheHeader(off_t size) {
@@ -88,10 +89,14 @@ LinkStatus UploadFile(Link& link, uint8_t memoryType, const char* path) {
     uint8_t index = 0;
     if (LinkStatus s = session.Read(&index, 1, "File Index"); s != kOk)
         return s;
-    AppendPlayOrder(state, index);
+    // Index 0 names no file: the player stored nothing (no card, no room, its store failed).
+    if (index != kNoFileIndex)
+        AppendPlayOrder(state, index);
     file.Close();
     session.Close();
-    return state.TransferCancelCode == kStopCode ? kCancelled : kOk;
+    if (state.TransferCancelCode == kStopCode)
+        return kCancelled;
+    return index == kNoFileIndex ? kRefused : kOk;
 }
 
 }  // namespace kivo::link

@@ -113,6 +113,22 @@ TEST_F(PlayerRoundTripTest, DeleteRemovesTheFile) {
     EXPECT_EQ(DownloadFile(p_.link, index, (dir_ / "x").c_str()), -1);
 }
 
+TEST_F(PlayerRoundTripTest, UploadThePlayerCannotStoreFails) {
+    struct Case {
+        const char* control;
+        uint8_t memory;
+    };
+    const Case cases[] = {{"card none", 1}, {"flash 1", 0}};
+    for (const Case c : cases) {
+        PX_TestReset();
+        Control(c.control);
+        p_.state.PlayOrderCount = 0;
+        EXPECT_EQ(UploadFile(p_.link, c.memory, Source("big.mp3", 40000).c_str()), -1) << c.control;
+        EXPECT_EQ(p_.state.PlayOrderCount, 0) << c.control;
+        EXPECT_EQ(CheckDeviceStatus(p_.link), 0) << c.control;
+    }
+}
+
 TEST_F(PlayerRoundTripTest, PlayerEndsADownloadWithCode24) {
     const Bytes content = Pattern(40000);
     const auto index = static_cast<uint8_t>(
@@ -135,7 +151,8 @@ TEST_F(PlayerRoundTripTest, StopDuringTheLastBlockBothWays) {
     });
     p_.state.ProgressWindow = window.handle();
     EXPECT_EQ(UploadFile(p_.link, 0, Source("stopped.mp3", size).c_str()), -101);
-    EXPECT_EQ(p_.state.PlayOrderCount, 1);
+    // The player keeps nothing of a stopped upload and answers index 0: nothing joins.
+    EXPECT_EQ(p_.state.PlayOrderCount, 0);
 
     const Bytes content = Pattern(size);
     const auto index = static_cast<uint8_t>(

@@ -118,6 +118,36 @@ TEST_F(UploadTest, StopDuringTheLastBlock) {
     EXPECT_EQ(l_.state.PlayOrderCount, 1);
 }
 
+TEST_F(UploadTest, IndexZeroMeansThePlayerStoredNothing) {
+    struct Case {
+        uint8_t index;
+        bool stop;
+        LinkStatus status;
+        int16_t playOrderCount;
+    };
+    const Case cases[] = {
+        {0, false, -1, 0},
+        {0, true, -101, 0},
+        {6, false, 0, 1},
+        {6, true, -101, 1},
+    };
+    for (const Case c : cases) {
+        ScriptedLink l;
+        Progress progress;
+        l.state.ProgressWindow = progress.window.handle();
+        progress.onMessage = [&](UINT m, WPARAM) {
+            if (m == kTransferProgressMessage && c.stop)
+                l.state.TransferCancelCode = 1;
+        };
+        l.channel.Reply({c.index});
+        const std::string path = MakeFile("a.mp3", 100);
+        EXPECT_EQ(UploadFile(l.link, 1, path.c_str()), c.status) << int{c.index} << c.stop;
+        EXPECT_EQ(l.state.PlayOrderCount, c.playOrderCount) << int{c.index} << c.stop;
+        EXPECT_EQ(l.state.ConfigArea[0], c.playOrderCount == 0 ? 0 : c.index);
+        EXPECT_EQ(l.channel.Trace().back(), "close");
+    }
+}
+
 TEST_F(UploadTest, StopSendsNoFurtherBlock) {
     const std::string path = MakeFile("long.wav", 60000);
     progress_.onMessage = [&](UINT m, WPARAM) {

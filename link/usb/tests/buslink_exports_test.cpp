@@ -189,14 +189,15 @@ TEST_F(BuslinkExportsTest, FormatExternalMemoryFormatsTheCardFromVersion0130) {
             ASSERT_NE(PX_CheckStatus(), 0);
             PxapiControl("fault none");
         }
-        ASSERT_EQ(PX_CopyToExternalMemory(Source("card.mp3", 100).c_str()), 0);
+        // Without a card the player stores nothing and the copy fails.
+        const bool noCard = std::string(c.card) == "card none";
+        ASSERT_EQ(PX_CopyToExternalMemory(Source("card.mp3", 100).c_str()), noCard ? -1 : 0);
         PxapiControl("clear-transcript");
         EXPECT_EQ(PX_FormatExternalMemory(), 0) << c.version;
         const std::string transcript = PxapiControl("transcript");
         EXPECT_EQ(Count(transcript, "command 6\n"), 1u) << c.version;
         EXPECT_EQ(Count(transcript, "command 32\n"), c.cardFormats) << c.version;
-        EXPECT_EQ(Count(transcript, "card formatted"),
-                  std::string(c.card) == "card none" ? 0u : c.cardFormats);
+        EXPECT_EQ(Count(transcript, "card formatted"), noCard ? 0u : c.cardFormats);
         EXPECT_FALSE(std::filesystem::exists(dir_ / "header.dat")) << c.version;
         EXPECT_EQ(Names(), std::vector<std::string>{}) << c.version;
     }
