@@ -2,6 +2,7 @@
 #include "converter/file_errors.h"
 #include "converter/wave.h"
 #include "platform/win/file_write.h"
+#include "platform/win/regular_file.h"
 #include "platform/win/unique_fd.h"
 
 #include <fcntl.h>
@@ -60,7 +61,7 @@ bool UsableFormat(const std::vector<uint8_t>& chunk) {
 int CWave::Load(const char* path) {
     if (path == nullptr || *path == '\0')
         return 0;
-    UniqueFd file(open(path, O_RDONLY | O_CLOEXEC));
+    UniqueFd file = kivo::win::OpenRegularFile(path, O_RDONLY);
     if (!file) {
         ShowFileError(kFailedToOpen);
         return 0;

@@ -5,6 +5,7 @@
 #include "platform/win/collate.h"
 #include "platform/win/lang.h"
 #include "platform/win/msgbox.h"
+#include "platform/win/regular_file.h"
 #include "platform/win/unique_fd.h"
 #include "platform/win/window.h"
 
@@ -16,10 +17,9 @@
 int64_t FileSizeOf(const std::string& path) {
     if (path.empty())
         return 0;
-    // Non-blocking, so a pipe or device is refused at once instead of waiting for a writer.
-    kivo::win::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    kivo::win::UniqueFd fd = kivo::win::OpenRegularFile(path.c_str(), O_RDONLY);
     struct stat st {};
-    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (!fd || ::fstat(fd.get(), &st) != 0)
         return 0;
     return static_cast<int64_t>(st.st_size);
 }

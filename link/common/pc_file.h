@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/win/regular_file.h"
+
+#include <fcntl.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -12,8 +16,15 @@ struct PcFileCloser {
 // A PC file, closed when it goes out of scope; Close reports whether everything reached it.
 class PcFile {
 public:
+    // `mode` is "rb" or "wb". Only a regular file opens: a FIFO or device would stall the
+    // transfer, or never return at all.
     static PcFile Open(const char* path, const char* mode) {
-        return PcFile(std::fopen(path, mode));
+        const bool write = mode[0] == 'w';
+        win::UniqueFd fd = win::OpenRegularFile(path, write ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY);
+        std::FILE* file = fd ? ::fdopen(fd.get(), mode) : nullptr;
+        if (file != nullptr)
+            fd.Release();
+        return PcFile(file);
     }
 
     explicit operator bool() const { return file_ != nullptr; }

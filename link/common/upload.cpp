@@ -37,8 +37,7 @@ LinkStatus UploadFile(Link& link, uint8_t memoryType, const char* path) {
     if (!file)
         return kPcFileFailed;
     struct stat info;
-    if (::fstat(::fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode) ||
-        !FitsTheHeader(info.st_size)) {
+    if (::fstat(::fileno(file.get()), &info) != 0 || !FitsTheHeader(info.st_size)) {
         return kPcFileFailed;
     }
     const auto size = static_cast<uint32_t>(info.st_size);

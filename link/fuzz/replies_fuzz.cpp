@@ -6,8 +6,26 @@
 #include "link/tests/scripted_channel.h"
 #include "platform/win/listview.h"
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+// One regular file per process that every download replaces, removed at exit.
+struct DownloadTarget {
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("kivo-fuzz-download-" + std::to_string(::getpid())))
+                           .string();
+    ~DownloadTarget() { ::unlink(path.c_str()); }
+};
+
+DownloadTarget target;
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
@@ -26,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             kivo::link::ReadMemoryInfo(l.link);
             break;
         default:
-            kivo::link::DownloadFile(l.link, 6, "/dev/null");
+            kivo::link::DownloadFile(l.link, 6, target.path.c_str());
             break;
     }
     return 0;

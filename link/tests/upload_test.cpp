@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -225,6 +226,10 @@ TEST_F(UploadTest, WidthsCountCodePageBytes) {
 }
 
 TEST_F(UploadTest, UnreadableSourceNeverContactsThePlayer) {
+    // A FIFO is refused before its open could wait for a writer.
+    const auto fifo = dir_ / "pipe.mp3";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(UploadFile(l_.link, 0, fifo.c_str()), -115);
     EXPECT_EQ(UploadFile(l_.link, 0, (dir_ / "missing.mp3").c_str()), -115);
     EXPECT_EQ(UploadFile(l_.link, 0, dir_.path().c_str()), -115);
     EXPECT_TRUE(l_.channel.events().empty());

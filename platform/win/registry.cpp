@@ -2,6 +2,7 @@
 
 #include "platform/win/file_write.h"
 #include "platform/win/registry_store.h"
+#include "platform/win/regular_file.h"
 #include "platform/win/unique_fd.h"
 
 #include <fcntl.h>
@@ -63,7 +64,7 @@ bool ReadAll(int fd, std::string& out) {
 
 Loaded Load(RegistryRoot root) {
     Loaded loaded;
-    UniqueFd fd(::open(FileOf(root).c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd = kivo::win::OpenRegularFile(FileOf(root).c_str(), O_RDONLY);
     if (!fd) {
         loaded.state = errno == ENOENT ? LoadState::Missing : LoadState::Unreadable;
         return loaded;

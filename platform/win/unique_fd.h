@@ -32,6 +32,8 @@ public:
         return ::close(std::exchange(fd_, -1)) == 0;
     }
     void Reset() { Close(); }
+    // Hands the descriptor to a new owner.
+    int Release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_ = -1;

@@ -2,6 +2,7 @@
 
 #include "platform/win/tests/temp_env.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -189,6 +190,12 @@ TEST_F(Registry, AStoreThatCannotBeReadIsNeverWrittenOver) {
     fs::create_directories(StoreFile());  // a folder where the file should be
     EXPECT_FALSE(registry::Write(kUser, kKey, kSection, "PORT", "0"));
     EXPECT_TRUE(fs::is_directory(StoreFile()));
+    fs::remove(StoreFile());
+    // A FIFO would hold every read until a writer came.
+    ASSERT_EQ(::mkfifo(StoreFile().c_str(), 0600), 0);
+    EXPECT_FALSE(registry::Read(kUser, kKey, kSection, "PORT"));
+    EXPECT_FALSE(registry::Write(kUser, kKey, kSection, "PORT", "0"));
+    EXPECT_TRUE(fs::is_fifo(StoreFile()));
 }
 
 TEST_F(Registry, HandleInterfaceOpensExistingKeysAndReadsValues) {
