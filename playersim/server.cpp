@@ -92,6 +92,17 @@ std::optional<rpc::Response> Answer(Device& device, std::unique_ptr<Channel>& ch
     return std::nullopt;
 }
 
+// True when a process listens on the socket, even one too busy to accept (a full backlog).
+bool Answered(const sockaddr_un& address) {
+    UniqueFd probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (probe.get() < 0) {
+        return false;
+    }
+    return ::connect(probe.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+               0 ||
+           errno == EAGAIN;
+}
+
 UniqueFd Listen(const std::string& path, std::string& error) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -104,6 +115,11 @@ UniqueFd Listen(const std::string& path, std::string& error) {
     if (::lstat(path.c_str(), &info) == 0) {
         if (!S_ISSOCK(info.st_mode)) {
             error = path + " exists and is not a socket";
+            return UniqueFd();
+        }
+        // Only a socket that nobody answers on is left over; a live one is another player's.
+        if (Answered(address)) {
+            error = "another player is already serving on " + path;
             return UniqueFd();
         }
         ::unlink(path.c_str());

@@ -3,19 +3,26 @@
 #include "platform/px/tests/client.h"
 #include "platform/win/clock.h"
 #include "platform/win/process.h"
+#include "platform/win/unique_fd.h"
 #include "playersim/player.h"
+#include "playersim/rpc.h"
 #include "playersim/store.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string>
 
 extern char** environ;
 
@@ -54,6 +61,7 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 2);
         posix_spawn_file_actions_addclose(&actions, out[0]);
         if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
             pid_ = -1;
@@ -64,12 +72,15 @@ public:
         char line[256] = {};
         if (pid_ > 0 && ::poll(&ready, 1, 10000) == 1 &&
             ::read(out[0], line, sizeof line - 1) > 0) {
-            listening_ = std::string(line).find("listening") != std::string::npos;
+            output_ = line;
+            listening_ = output_.find("listening") != std::string::npos;
         }
         ::close(out[0]);
     }
     ~ServerProcess() { Stop(); }
     bool Listening() const { return listening_; }
+    // What the player wrote first: that it listens, or why it cannot.
+    const std::string& Output() const { return output_; }
     int Stop() {
         int status = -1;
         if (pid_ > 0) {
@@ -83,6 +94,7 @@ public:
 private:
     pid_t pid_ = -1;
     bool listening_ = false;
+    std::string output_;
 };
 
 TEST(playersim_Server, StateSurvivesARestart) {
@@ -127,6 +139,58 @@ TEST(playersim_Server, StateSurvivesARestart) {
     ASSERT_EQ(client.Version(version), 0u);
     EXPECT_EQ(version[5], 2);
     EXPECT_EQ(dll.Control("files"), "131 card 1 33257 kept.mp3\n");
+    server.Stop();
+    fs::remove_all(folder);
+}
+
+// Connects to the socket and reads the server's greeting; none when nobody answers.
+std::optional<uint8_t> Greeting(const fs::path& socket) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+    win::UniqueFd connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    uint8_t greeting = 0;
+    if (::connect(connection.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
+            0 ||
+        ::recv(connection.get(), &greeting, 1, 0) != 1) {
+        return std::nullopt;
+    }
+    return greeting;
+}
+
+TEST(playersim_Server, ASecondPlayerLeavesALiveSocketAlone) {
+    const fs::path folder = TempFolder("second-server");
+    const fs::path socket = folder / "player.sock";
+    ServerProcess first(socket, folder / "first");
+    ASSERT_TRUE(first.Listening());
+    ServerProcess second(socket, folder / "second");
+    EXPECT_FALSE(second.Listening());
+    EXPECT_NE(second.Output().find("another player is already serving on " + socket.string()),
+              std::string::npos)
+        << second.Output();
+    const int status = second.Stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(Greeting(socket), rpc::kServed);
+    first.Stop();
+    fs::remove_all(folder);
+}
+
+TEST(playersim_Server, ASocketNobodyAnswersOnIsReplaced) {
+    const fs::path folder = TempFolder("stale-server");
+    const fs::path socket = folder / "player.sock";
+    {
+        // Bound and closed without removing the file, as a killed player leaves it.
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+        win::UniqueFd stale(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        ASSERT_EQ(::bind(stale.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address),
+                  0);
+    }
+    ASSERT_EQ(Greeting(socket), std::nullopt);
+    ServerProcess server(socket, folder / "store");
+    ASSERT_TRUE(server.Listening());
+    EXPECT_EQ(Greeting(socket), rpc::kServed);
     server.Stop();
     fs::remove_all(folder);
 }
