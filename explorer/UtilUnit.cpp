@@ -35,26 +35,24 @@ int ShowAppMessage(const std::string& text, UINT flags) {
     return MessageBoxA(ApplicationWindow(), text.c_str(), ApplicationTitle().c_str(), flags);
 }
 
-namespace {
-
-int64_t NumberOf(const std::string& text) {
+std::optional<int64_t> ParseDecimal(const std::string& text) {
     int64_t value = 0;
     const char* begin = text.data();
     const char* end = begin + text.size();
     if (begin != end && *begin == '+')
         ++begin;
     auto [stop, ec] = std::from_chars(begin, end, value);
-    return ec == std::errc() && stop == end ? value : 0;
+    if (begin == end || ec != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
 }
-
-}  // namespace
 
 int CompareListItems(const ListItemRef& first, const ListItemRef& second, int column) {
     std::string a = GetListViewCellText(first.listView, first.row, column);
     std::string b = GetListViewCellText(second.listView, second.row, column);
     if (column == 1 || column == 3 || column == 4) {
         // The sign, not the difference: a difference of two large numbers can overflow.
-        int64_t x = NumberOf(a), y = NumberOf(b);
+        int64_t x = ParseDecimal(a).value_or(0), y = ParseDecimal(b).value_or(0);
         return (x > y) - (x < y);
     }
     return lstrcmpA(a.c_str(), b.c_str());

@@ -3,6 +3,7 @@
 #include "platform/win/types.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ int64_t TotalFileSize(const std::vector<std::string>& paths);
 // A message box owned by the application window and captioned with the application title
 // (platform/win/application.h); the button pressed.
 int ShowAppMessage(const std::string& text, UINT flags);
+
+// A decimal integer with an optional sign, the whole text and nothing else; nothing for an
+// empty text, any other character or a number beyond 64 bits.
+std::optional<int64_t> ParseDecimal(const std::string& text);
 
 // An item of a list view, as the list's sort hands it over.
 struct ListItemRef {

@@ -1,0 +1,35 @@
+#include "explorer/FormSupport.h"
+
+#include "explorer/UtilUnit.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+QString PackText(HMODULE strings, UINT id) {
+    return QString::fromStdString(LoadModuleString(strings, id));
+}
+
+void TakeMainFontName(QWidget* dialog, const QWidget* mainWindow) {
+    QFont font = dialog->font();
+    font.setFamily(mainWindow->font().family());
+    dialog->setFont(font);
+}
+
+void CentreOver(QWidget* dialog, const QWidget* mainWindow) {
+    const QRect main = mainWindow->frameGeometry();
+    const QSize size = dialog->frameGeometry().size();
+    dialog->move(main.left() + (main.width() - size.width()) / 2,
+                 main.top() + (main.height() - size.height()) / 2);
+}
+
+void CentreOnScreen(QWidget* window) {
+    QScreen* screen =
+        window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->geometry();
+    const QSize size = window->frameGeometry().size();
+    window->move(area.left() + (area.width() - size.width()) / 2,
+                 area.top() + (area.height() - size.height()) / 2);
+}

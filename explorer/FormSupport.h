@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/win/types.h"
+
+#include <QString>
+
+class QWidget;
+
+// What every dialog of the explorer does alike: its texts from the language pack, the main
+// window's font, its place over the main window.
+
+// A text of the language pack, UTF-8 as the packs hold it; empty for a missing text or pack.
+QString PackText(HMODULE strings, UINT id);
+
+// The dialog takes the font name of the main window and keeps its own size. Qt's fonts cover
+// every script, so the main window's character set needs no counterpart here.
+void TakeMainFontName(QWidget* dialog, const QWidget* mainWindow);
+
+// Left = main left + (main width - dialog width) / 2, top likewise, both truncated toward zero;
+// outer frames on both sides.
+void CentreOver(QWidget* dialog, const QWidget* mainWindow);
+
+// A top-level window in the middle of the screen it is on (or the primary screen).
+void CentreOnScreen(QWidget* window);
