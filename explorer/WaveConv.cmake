@@ -1,0 +1,10 @@
+# The voice conversion dialog.
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+
+add_library(kivowaveconv STATIC WaveConv.cpp)
+target_link_libraries(kivowaveconv PUBLIC kivoforms lptctrl)
+set_target_properties(kivowaveconv PROPERTIES AUTOMOC ON)
+
+kivo_add_test(waveconv_tests SOURCES tests/dialogs/waveconv_test.cpp
+  LIBS kivowaveconv kivo_dialog_test_env sonoform_core kivosc4)
+add_dependencies(waveconv_tests parlink buslink sonoform)

@@ -1,0 +1,306 @@
+#include "explorer/WaveConv.h"
+
+#include "explorer/FormSupport.h"
+#include "explorer/LPTCtrl.h"
+#include "explorer/UtilUnit.h"
+#include "platform/win/memory_status.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <filesystem>
+
+namespace {
+
+TWaveConvForm* g_form = nullptr;
+
+// A conversion holds the recording several times over: as read, as PCM and as encoded.
+constexpr uint64_t kMemoryPerSourceByte = 12;
+constexpr char kTargetMark[] = "_TS";
+
+std::optional<QString> RealFileDialog(QWidget* parent, TWaveConvForm::FileDialog kind) {
+    QFileDialog dialog(parent);
+    dialog.setDefaultSuffix(QStringLiteral("wav"));
+    if (kind == TWaveConvForm::FileDialog::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(QStringLiteral("MI-SC4 wav (*.wav)"));
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter(QStringLiteral("TrueSpeech(TM) wav (*.wav)"));
+        // The target may replace a file without a question.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+TWaveConvForm::FileDialogRunner& FileDialogs() {
+    static TWaveConvForm::FileDialogRunner runner = RealFileDialog;
+    return runner;
+}
+
+QLabel* TextLabel(QWidget* parent, const QString& text, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QProgressBar* Bar(QWidget* parent, int left, int top) {
+    auto* bar = new QProgressBar(parent);
+    bar->setGeometry(left, top, 353, 16);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    return bar;
+}
+
+// A path on the running page, shortened in the middle when it is wider than its place.
+void ShowPath(QLabel* label, const QString& path) {
+    label->setToolTip(path);
+    label->setText(label->fontMetrics().elidedText(path, Qt::ElideMiddle, label->width()));
+}
+
+std::string PathBytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// Another spelling, a second link or a link to the source is the source all the same.
+bool SameFile(const QString& source, const QString& target) {
+    if (source == target)
+        return true;
+    std::error_code error;
+    return std::filesystem::equivalent(PathBytes(source), PathBytes(target), error);
+}
+
+}  // namespace
+
+TWaveConvForm::TWaveConvForm(QWidget* owner, HMODULE strings)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      GroupBox1(new QGroupBox(this)),
+      Label1(TextLabel(GroupBox1, QStringLiteral("Source file"), 16, 24)),
+      Label2(TextLabel(GroupBox1, QStringLiteral("[MI-SC4 type]"), 24, 48)),
+      Edit1(new QLineEdit(GroupBox1)),
+      SpeedButton1(new QPushButton(QStringLiteral("Browse"), GroupBox1)),
+      Label3(TextLabel(GroupBox1, QStringLiteral("Target file"), 16, 88)),
+      Label4(TextLabel(GroupBox1, QStringLiteral("[DSP Group TrueSpeech(TM) type]"), 24, 112)),
+      Edit2(new QLineEdit(GroupBox1)),
+      SpeedButton2(new QPushButton(QStringLiteral("Browse"), GroupBox1)),
+      GroupBox2(new QGroupBox(this)),
+      Label8(TextLabel(GroupBox2, QStringLiteral("Source file"), 16, 24)),
+      Label5(TextLabel(GroupBox2, {}, 96, 24)),
+      Label7(TextLabel(GroupBox2, QStringLiteral("Target file"), 16, 53)),
+      Label6(TextLabel(GroupBox2, {}, 96, 53)),
+      Label10(TextLabel(GroupBox2, QStringLiteral("Load rate"), 16, 83)),
+      LoadProgressBar(Bar(GroupBox2, 96, 82)),
+      Label9(TextLabel(GroupBox2, QStringLiteral("Convert rate"), 16, 112)),
+      ConvertProgressBar(Bar(GroupBox2, 96, 111)),
+      OKButton(new QPushButton(QStringLiteral("Convert"), this)),
+      CancelButton(new QPushButton(QStringLiteral("Cancel"), this)),
+      strings_(strings) {
+    setObjectName(QStringLiteral("WaveConvForm"));
+    setWindowTitle(QStringLiteral("SC4 -> TrueSpeech(TM)"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(12);
+    setFont(font);
+    setFixedSize(483, 189);
+
+    GroupBox1->setGeometry(8, 0, 465, 145);
+    Edit1->setGeometry(88, 20, 281, 23);
+    SpeedButton1->setGeometry(376, 20, 70, 23);
+    Edit2->setGeometry(88, 84, 281, 23);
+    SpeedButton2->setGeometry(376, 84, 70, 23);
+    GroupBox2->setGeometry(8, 0, 465, 145);
+    GroupBox2->setVisible(false);
+    for (QLabel* path : {Label5, Label6})
+        path->resize(353, path->height());
+    // Speed buttons take no focus and are never the default.
+    for (QPushButton* button : {SpeedButton1, SpeedButton2}) {
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoDefault(false);
+    }
+    OKButton->setGeometry(320, 156, 75, 25);
+    CancelButton->setGeometry(400, 156, 75, 25);
+    CancelButton->setAutoDefault(false);
+    OKButton->setAutoDefault(false);
+    OKButton->setDefault(true);
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, OKButton);
+    setTabOrder(OKButton, CancelButton);
+
+    connect(SpeedButton1, &QPushButton::clicked, this, &TWaveConvForm::SpeedButton1Click);
+    connect(SpeedButton2, &QPushButton::clicked, this, &TWaveConvForm::SpeedButton2Click);
+    connect(OKButton, &QPushButton::clicked, this, &TWaveConvForm::OKButtonClick);
+    connect(CancelButton, &QPushButton::clicked, this, &TWaveConvForm::CancelButtonClick);
+    g_form = this;
+}
+
+TWaveConvForm::~TWaveConvForm() {
+    if (g_form == this)
+        g_form = nullptr;
+}
+
+int TWaveConvForm::Execute(QWidget* mainWindow, HMODULE strings) {
+    TWaveConvForm form(mainWindow, strings);
+    form.ApplyTexts();
+    TakeMainFontName(&form, mainWindow);
+    CentreOver(&form, mainWindow);
+    const int result = form.exec();
+    if (result == kModalOk) {
+        if (form.ConvertResult() != 0)
+            ShowAppMessage(LoadModuleString(strings, 10130), MB_OK | MB_ICONERROR);
+        else
+            ShowAppMessage(LoadModuleString(strings, 10129), MB_OK | MB_ICONINFORMATION);
+    }
+    return result;
+}
+
+QString TWaveConvForm::TargetPathFor(const QString& source) {
+    // Characters, not bytes or UTF-16 units, so that no character is split.
+    const QList<uint> characters = source.toUcs4();
+    const qsizetype slash = characters.lastIndexOf(uint('/'));
+    const qsizetype nameLength = characters.size() - (slash + 1);
+    if (nameLength < 4)
+        return source + QLatin1String(kTargetMark);
+    const QList<uint> head = characters.first(characters.size() - 4);
+    const QList<uint> tail = characters.last(4);
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(head.data()), head.size()) +
+           QLatin1String(kTargetMark) +
+           QString::fromUcs4(reinterpret_cast<const char32_t*>(tail.data()), tail.size());
+}
+
+void TWaveConvForm::SetFileDialogRunner(FileDialogRunner runner) {
+    FileDialogs() = runner ? std::move(runner) : RealFileDialog;
+}
+
+void TWaveConvForm::ApplyTexts() {
+    const std::pair<QLabel*, UINT> labels[] = {{Label1, 10131}, {Label8, 10131},  {Label3, 10132},
+                                               {Label7, 10132}, {Label10, 10133}, {Label9, 10134}};
+    for (const auto& [label, id] : labels) {
+        label->setText(PackText(strings_, id));
+        label->adjustSize();
+    }
+    SpeedButton1->setText(PackText(strings_, 10135));
+    SpeedButton2->setText(PackText(strings_, 10135));
+    OKButton->setText(PackText(strings_, 10136));
+    CancelButton->setText(PackText(strings_, 10137));
+}
+
+bool TWaveConvForm::Running() const {
+    return OKButton->isHidden();
+}
+
+void TWaveConvForm::SetLoadProgress(int percent) {
+    LoadProgressBar->setValue(percent);
+}
+
+void TWaveConvForm::SetConvertProgress(int percent) {
+    ConvertProgressBar->setValue(percent);
+}
+
+void TWaveConvForm::SpeedButton1Click() {
+    const auto path = FileDialogs()(this, FileDialog::Open);
+    if (!path)
+        return;
+    Edit1->setText(*path);
+    Edit2->setText(TargetPathFor(*path));
+}
+
+void TWaveConvForm::SpeedButton2Click() {
+    if (const auto path = FileDialogs()(this, FileDialog::Save))
+        Edit2->setText(*path);
+}
+
+void TWaveConvForm::Warn(UINT id) {
+    ShowAppMessage(PackText(strings_, id).arg(QStringLiteral("\r\n")).toStdString(),
+                   MB_OK | MB_ICONWARNING);
+}
+
+void TWaveConvForm::OKButtonClick() {
+    const QString source = Edit1->text();
+    const QString target = Edit2->text();
+    if (source.isEmpty()) {
+        done(kModalCancel);
+        return;
+    }
+    if (target.isEmpty()) {
+        Warn(10140);
+        return;
+    }
+    if (SameFile(source, target)) {
+        Warn(10139);
+        return;
+    }
+    const auto size = static_cast<uint64_t>(FileSizeOf(PathBytes(source)));
+    if (size > AvailableProcessMemory() / kMemoryPerSourceByte) {
+        ShowAppMessage(LoadModuleString(strings_, 10138), MB_OK | MB_ICONERROR);
+        done(kModalCancel);
+        return;
+    }
+
+    OKButton->setVisible(false);
+    ShowPath(Label5, source);
+    ShowPath(Label6, target);
+    GroupBox2->setVisible(true);
+    GroupBox1->setVisible(false);
+    repaint();
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    modalResult_ = kModalOk;
+    convertResult_ =
+        lptctrl::Selector().PX_WaveConvert(PathBytes(source).c_str(), PathBytes(target).c_str());
+    QApplication::restoreOverrideCursor();
+    done(modalResult_);
+}
+
+void TWaveConvForm::CancelButtonClick() {
+    if (!Running()) {
+        done(kModalCancel);
+        return;
+    }
+    lptctrl::Selector().PX_CancelWaveConvert();
+    modalResult_ = kModalIgnore;
+}
+
+void TWaveConvForm::keyPressEvent(QKeyEvent* event) {
+    // Cancel is no cancel button: Esc does nothing on either page.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TWaveConvForm::closeEvent(QCloseEvent* event) {
+    // There is no close box; a close asked for by the system during a run would leave the
+    // conversion running without its dialog.
+    if (Running()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    done(kModalCancel);
+}
+
+TWaveConvForm* WaveConvForm() {
+    return g_form;
+}
+
+void ShowConvertProgress(WPARAM percent, LPARAM pass) {
+    if (g_form == nullptr)
+        return;
+    if (pass == 1)
+        g_form->SetLoadProgress(static_cast<int>(percent));
+    else if (pass == 2)
+        g_form->SetConvertProgress(static_cast<int>(percent));
+}
