@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr uint16_t kKorean = 0x12;
 constexpr int kLogoWidth = 429;
 constexpr int kLogoHeight = 299;
 // Where the information lines stand: captions end at the one, values begin at the other.
@@ -92,7 +91,7 @@ void TAboutFrm::FormCreate() {
     imgAbout->setGeometry(0, 0, kLogoWidth, kLogoHeight);
     labelKivoURL->clear();
 
-    const bool korean = SystemPrimaryLang() == kKorean;
+    const bool korean = SystemPrimaryLang() == kLangKorean;
     const char* logoName = korean ? "KRLOGO" : "ENLOGO";
     QPixmap logo;
     {

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr uint16_t kChinese = 0x04;
 constexpr int kClientWidth = 313;
 // The buttons' row, and the client height that leaves 10 pixels below them.
 constexpr int kButtonTopChinese = 192;
@@ -74,7 +73,7 @@ TConfigForm::TConfigForm(QWidget* owner)
       CheckTimeEdit(new QLineEdit(GroupBox1)),
       Label2(new QLabel(QStringLiteral("second(s)."), GroupBox1)),
       StatusCheckBox(new QCheckBox(QStringLiteral("Connect on start program"), GroupBox1)),
-      chinese_(SystemPrimaryLang() == kChinese) {
+      chinese_(SystemPrimaryLang() == kLangChinese) {
     setObjectName(QStringLiteral("ConfigForm"));
     setWindowTitle(QStringLiteral("Preferences"));
     QFont font(QStringLiteral("Arial"));
@@ -101,16 +100,9 @@ TConfigForm::TConfigForm(QWidget* owner)
          std::initializer_list<QWidget*>{AutoCheckBox, CheckTimeEdit, StatusCheckBox})
         hidden->setEnabled(false);
 
-    for (QPushButton* button : {OKButton, CancelButton, ApplyButton})
-        button->setAutoDefault(false);
-    OKButton->setDefault(true);
-    setTabOrder(OKButton, CancelButton);
-    setTabOrder(CancelButton, ApplyButton);
-    setTabOrder(ApplyButton, GroupBox1);
-    setTabOrder(GroupBox1, GroupBox2);
-    setTabOrder(GroupBox2, LPTRadioGroup);
-    setTabOrder(LPTRadioGroup, GroupBox3);
-    setTabOrder(GroupBox3, LanguageRadioGroup);
+    SetDefaultButton(OKButton, {OKButton, CancelButton, ApplyButton});
+    SetTabOrder({OKButton, CancelButton, ApplyButton, GroupBox1, GroupBox2, LPTRadioGroup,
+                 GroupBox3, LanguageRadioGroup});
 
     connect(OKButton, &QPushButton::clicked, this, &TConfigForm::OKButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &TConfigForm::CancelButtonClick);

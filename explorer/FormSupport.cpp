@@ -3,6 +3,7 @@
 #include "explorer/UtilUnit.h"
 
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
@@ -21,6 +22,21 @@ void CentreOver(QWidget* dialog, const QWidget* mainWindow) {
     const QSize size = dialog->frameGeometry().size();
     dialog->move(main.left() + (main.width() - size.width()) / 2,
                  main.top() + (main.height() - size.height()) / 2);
+}
+
+void SetTabOrder(std::initializer_list<QWidget*> widgets) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous != nullptr)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void SetDefaultButton(QPushButton* defaultButton, std::initializer_list<QPushButton*> buttons) {
+    for (QPushButton* button : buttons)
+        button->setAutoDefault(false);
+    defaultButton->setDefault(true);
 }
 
 void CentreOnScreen(QWidget* window) {

@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include <initializer_list>
+
+class QPushButton;
 class QWidget;
 
 // What every dialog of the explorer does alike: its texts from the language pack, the main
@@ -19,6 +22,11 @@ void TakeMainFontName(QWidget* dialog, const QWidget* mainWindow);
 // Left = main left + (main width - dialog width) / 2, top likewise, both truncated toward zero;
 // outer frames on both sides.
 void CentreOver(QWidget* dialog, const QWidget* mainWindow);
+
+// Tab order in the order given.
+void SetTabOrder(std::initializer_list<QWidget*> widgets);
+// The one button that Enter presses, whichever button has the focus.
+void SetDefaultButton(QPushButton* defaultButton, std::initializer_list<QPushButton*> buttons);
 
 // A top-level window in the middle of the screen it is on (or the primary screen).
 void CentreOnScreen(QWidget* window);

@@ -171,12 +171,8 @@ TPlayListForm::TPlayListForm(QWidget* owner)
     OKButton->setGeometry(200, 440, 75, 25);
     CancelButton->setGeometry(280, 440, 75, 25);
     // Cancel is default and cancel button: Enter and Esc both close without writing.
-    OKButton->setAutoDefault(false);
-    CancelButton->setAutoDefault(false);
-    CancelButton->setDefault(true);
-    setTabOrder(IntListBox, ExtListBox);
-    setTabOrder(ExtListBox, OKButton);
-    setTabOrder(OKButton, CancelButton);
+    SetDefaultButton(CancelButton, {OKButton, CancelButton});
+    SetTabOrder({IntListBox, ExtListBox, OKButton, CancelButton});
 
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -56,4 +56,8 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 
 // The parts of the system's default language identifier.
 uint16_t SystemPrimaryLang();
+// The primary languages the programs ask about.
+inline constexpr uint16_t kLangChinese = 0x04;
+inline constexpr uint16_t kLangJapanese = 0x11;
+inline constexpr uint16_t kLangKorean = 0x12;
 uint16_t SystemSubLang();

@@ -125,18 +125,12 @@ TWaveConvForm::TWaveConvForm(QWidget* owner, HMODULE strings)
     for (QLabel* path : {Label5, Label6})
         path->resize(353, path->height());
     // Speed buttons take no focus and are never the default.
-    for (QPushButton* button : {SpeedButton1, SpeedButton2}) {
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setAutoDefault(false);
-    }
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    SpeedButton2->setFocusPolicy(Qt::NoFocus);
     OKButton->setGeometry(320, 156, 75, 25);
     CancelButton->setGeometry(400, 156, 75, 25);
-    CancelButton->setAutoDefault(false);
-    OKButton->setAutoDefault(false);
-    OKButton->setDefault(true);
-    setTabOrder(Edit1, Edit2);
-    setTabOrder(Edit2, OKButton);
-    setTabOrder(OKButton, CancelButton);
+    SetDefaultButton(OKButton, {SpeedButton1, SpeedButton2, OKButton, CancelButton});
+    SetTabOrder({Edit1, Edit2, OKButton, CancelButton});
 
     connect(SpeedButton1, &QPushButton::clicked, this, &TWaveConvForm::SpeedButton1Click);
     connect(SpeedButton2, &QPushButton::clicked, this, &TWaveConvForm::SpeedButton2Click);

@@ -4,9 +4,9 @@
 #include "explorer/AboutRtn.h"
 #include "explorer/CfgUnit.h"
 #include "explorer/ListUnit.h"
+#include "explorer/UtilUnit.h"
 #include "explorer/WaveConv.h"
 #include "platform/resources/library.h"
-#include "platform/win/lang.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     }
     g_folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(g_folder);
-    const bool korean = PrimaryLangOf(GetSystemDefaultLangID()) == 0x12;
+    const bool korean = SystemPrimaryLang() == kLangKorean;
     g_suffix = korean ? QStringLiteral("ko") : QStringLiteral("en");
     const ResourceLibrary strings(korean ? "textpackkr.DLL" : "textpacken.DLL");
 
