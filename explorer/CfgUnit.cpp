@@ -76,9 +76,7 @@ TConfigForm::TConfigForm(QWidget* owner)
       chinese_(SystemPrimaryLang() == kLangChinese) {
     setObjectName(QStringLiteral("ConfigForm"));
     setWindowTitle(QStringLiteral("Preferences"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(FormFont());
 
     GroupBox2->setGeometry(8, 0, 297, 41);
     ECPCheckBox->setGeometry(16, 16, 265, 17);

@@ -11,6 +11,12 @@ QString PackText(HMODULE strings, UINT id) {
     return QString::fromStdString(LoadModuleString(strings, id));
 }
 
+QFont FormFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(12);
+    return font;
+}
+
 void TakeMainFontName(QWidget* dialog, const QWidget* mainWindow) {
     QFont font = dialog->font();
     font.setFamily(mainWindow->font().family());

@@ -2,6 +2,7 @@
 
 #include "platform/win/types.h"
 
+#include <QFont>
 #include <QString>
 
 #include <initializer_list>
@@ -14,6 +15,9 @@ class QWidget;
 
 // A text of the language pack, UTF-8 as the packs hold it; empty for a missing text or pack.
 QString PackText(HMODULE strings, UINT id);
+
+// The forms' own font as designed: Arial, 12 pixels high.
+QFont FormFont();
 
 // The dialog takes the font name of the main window and keeps its own size. Qt's fonts cover
 // every script, so the main window's character set needs no counterpart here.

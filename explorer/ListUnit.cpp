@@ -48,8 +48,7 @@ public:
 
 QLabel* BoldLabel(QWidget* parent, int left, int top) {
     auto* label = new QLabel(parent);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
+    QFont font = FormFont();
     font.setBold(true);
     label->setFont(font);
     label->move(left, top);
@@ -160,9 +159,7 @@ TPlayListForm::TPlayListForm(QWidget* owner)
       CancelButton(new QPushButton(QStringLiteral("Cancel"), this)) {
     setObjectName(QStringLiteral("PlayListForm"));
     setWindowTitle(QStringLiteral("Play List"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(FormFont());
     setFixedSize(361, 471);
     Label1->setText(QStringLiteral("Flash Memory List"));
     Label2->setText(QStringLiteral("kivo Card List"));

@@ -110,9 +110,7 @@ TWaveConvForm::TWaveConvForm(QWidget* owner, HMODULE strings)
       strings_(strings) {
     setObjectName(QStringLiteral("WaveConvForm"));
     setWindowTitle(QStringLiteral("SC4 -> TrueSpeech(TM)"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(FormFont());
     setFixedSize(483, 189);
 
     GroupBox1->setGeometry(8, 0, 465, 145);

@@ -3,6 +3,7 @@
 // in the language of KIVO_LANGID, with the language and image packs the program finds.
 #include "explorer/AboutRtn.h"
 #include "explorer/CfgUnit.h"
+#include "explorer/FormSupport.h"
 #include "explorer/ListUnit.h"
 #include "explorer/UtilUnit.h"
 #include "explorer/WaveConv.h"
@@ -49,9 +50,7 @@ int main(int argc, char** argv) {
     const ResourceLibrary strings(korean ? "textpackkr.DLL" : "textpacken.DLL");
 
     QWidget main;
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
-    main.setFont(font);
+    main.setFont(FormFont());
     main.setGeometry(100, 100, 596, 520);
 
     {
