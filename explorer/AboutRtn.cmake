@@ -10,3 +10,4 @@ set_target_properties(kivoaboutrtn PROPERTIES AUTOMOC ON)
 kivo_add_test(aboutrtn_tests SOURCES tests/dialogs/about_test.cpp
   LIBS kivoaboutrtn kivo_dialog_test_env lptctrl pxdll kivoacm)
 add_dependencies(aboutrtn_tests parlink buslink)
+target_compile_definitions(aboutrtn_tests PRIVATE KIVO_SHIPPED_PACKS="${PROJECT_SOURCE_DIR}/packs")

@@ -20,9 +20,10 @@ constexpr int kCaptionEnd = 259;
 constexpr int kValueLeft = 267;
 constexpr char kUnderline[] = "________________________";
 
-// The suite's pages, the same as the Help menu's first web link.
-constexpr char kWebAddressKorean[] = "https://kivo.example.org/ko/";
-constexpr char kWebAddressOther[] = "https://kivo.example.org/";
+// The suite's pages, as the Help menu links them: its Korean page (web link 3, shown on Korean
+// systems) and its home page (web link 1).
+constexpr char kWebAddressKorean[] = "https://www.kivo.example/ko/";
+constexpr char kWebAddressOther[] = "https://www.kivo.example/";
 
 QFont LabelFont(int pixelSize) {
     QFont font(QStringLiteral("MS Sans Serif"));

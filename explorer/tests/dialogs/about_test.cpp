@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <stdexcept>
 
 namespace kivo::dialogs {
@@ -97,8 +98,35 @@ TEST_P(AboutLanguage, TheLogoAndTheHotSpotFollowTheLanguage) {
               QRect(GetParam().hotSpotLeft, 185, GetParam().hotSpotWidth, 17));
     // The hot spot ends at x = 400 in both logos.
     EXPECT_EQ(about.labelKivoURL->geometry().right(), 399);
-    EXPECT_TRUE(about.WebAddress().startsWith("https://"));
 }
+
+struct AddressCase {
+    const char* langId;
+    const char* pack;
+    UINT menuItem;
+};
+void PrintTo(const AddressCase& c, std::ostream* os) {
+    *os << c.langId;
+}
+
+class AboutAddress : public AboutBox, public ::testing::WithParamInterface<AddressCase> {};
+
+// The hot spot opens a page that the Help menu of the same language links too.
+TEST_P(AboutAddress, IsAPageOfTheHelpMenu) {
+    ScopedEnv lang("KIVO_LANGID", GetParam().langId);
+    TAboutFrm about;
+    ScopedEnv packs("KIVO_PACK_DIR", KIVO_SHIPPED_PACKS);
+    const ResourceLibrary strings(GetParam().pack);
+    ASSERT_TRUE(strings);
+    EXPECT_EQ(about.WebAddress().toStdString(), strings.String(GetParam().menuItem));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, AboutAddress,
+                         ::testing::Values(AddressCase{"0409", "textpacken.DLL", 10050},
+                                           AddressCase{"0412", "textpackkr.DLL", 10052}),
+                         [](const auto& info) {
+                             return std::string("LangId") + info.param.langId;
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Languages, AboutLanguage,
                          ::testing::Values(LanguageCase{"0409", kEnglishColour, 207, 193},
@@ -119,9 +147,14 @@ TEST_F(AboutBox, AMissingLogoStopsTheCreationWithItsName) {
             EXPECT_STREQ(error.what(), "Resource KRLOGO not found");
         }
     }
-    // A pack that is not there at all.
-    ScopedEnv nowhere("KIVO_PACK_DIR", (folder_ / "missing").string());
-    EXPECT_THROW(TAboutFrm about, std::runtime_error);
+    // A logo that is no bitmap counts as missing.
+    std::ofstream(folder_ / "artpack" / "ENLOGO.bmp") << "not a bitmap";
+    try {
+        TAboutFrm about;
+        ADD_FAILURE() << "created with a broken logo";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "Resource ENLOGO not found");
+    }
 }
 
 TEST_F(AboutBox, TheLineUnderTheAddressShowsOnlyWhileThePointerIsOverIt) {
