@@ -3,12 +3,12 @@
 #include "explorer/FormSupport.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/UtilUnit.h"
+#include "platform/ui/dialogs.h"
 #include "platform/win/memory_status.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,27 +26,12 @@ TWaveConvForm* g_form = nullptr;
 constexpr uint64_t kMemoryPerSourceByte = 12;
 constexpr char kTargetMark[] = "_TS";
 
-std::optional<QString> RealFileDialog(QWidget* parent, TWaveConvForm::FileDialog kind) {
-    QFileDialog dialog(parent);
-    dialog.setDefaultSuffix(QStringLiteral("wav"));
-    if (kind == TWaveConvForm::FileDialog::Open) {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilter(QStringLiteral("MI-SC4 wav (*.wav)"));
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(QStringLiteral("TrueSpeech(TM) wav (*.wav)"));
-        // The target may replace a file without a question.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().first();
-}
-
-TWaveConvForm::FileDialogRunner& FileDialogs() {
-    static TWaveConvForm::FileDialogRunner runner = RealFileDialog;
-    return runner;
+// The source and target dialogs: ".wav" files of the one kind each.
+kivo::ui::FileDialogRequest WaveFileRequest(const char* description) {
+    kivo::ui::FileDialogRequest request;
+    request.filters = {{description, "*.wav"}};
+    request.defaultExtension = ".wav";
+    return request;
 }
 
 QLabel* TextLabel(QWidget* parent, const QString& text, int left, int top) {
@@ -171,10 +156,6 @@ QString TWaveConvForm::TargetPathFor(const QString& source) {
            QString::fromUcs4(reinterpret_cast<const char32_t*>(tail.data()), tail.size());
 }
 
-void TWaveConvForm::SetFileDialogRunner(FileDialogRunner runner) {
-    FileDialogs() = runner ? std::move(runner) : RealFileDialog;
-}
-
 void TWaveConvForm::ApplyTexts() {
     const std::pair<QLabel*, UINT> labels[] = {{Label1, 10131}, {Label8, 10131},  {Label3, 10132},
                                                {Label7, 10132}, {Label10, 10133}, {Label9, 10134}};
@@ -201,16 +182,18 @@ void TWaveConvForm::SetConvertProgress(int percent) {
 }
 
 void TWaveConvForm::SpeedButton1Click() {
-    const auto path = FileDialogs()(this, FileDialog::Open);
-    if (!path)
+    const auto paths = kivo::ui::Dialogs().OpenFiles(WaveFileRequest("MI-SC4 wav"));
+    if (paths.empty())
         return;
-    Edit1->setText(*path);
-    Edit2->setText(TargetPathFor(*path));
+    const QString path = QString::fromStdString(paths.front());
+    Edit1->setText(path);
+    Edit2->setText(TargetPathFor(path));
 }
 
 void TWaveConvForm::SpeedButton2Click() {
-    if (const auto path = FileDialogs()(this, FileDialog::Save))
-        Edit2->setText(*path);
+    // The target may replace a file without a question.
+    if (const auto path = kivo::ui::Dialogs().SaveFile(WaveFileRequest("TrueSpeech(TM) wav")))
+        Edit2->setText(QString::fromStdString(*path));
 }
 
 void TWaveConvForm::Warn(UINT id) {

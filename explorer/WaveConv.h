@@ -11,8 +11,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
-#include <optional>
 
 // The conversion of an SC4 recording on the PC into a TrueSpeech wave file: the user picks
 // both files, the link's converter runs with two progress bars and may be cancelled.
@@ -34,11 +32,6 @@ public:
     // The source's "_TS" target: "_TS" before the last four characters of the path, or after
     // a file name of fewer than four characters.
     static QString TargetPathFor(const QString& source);
-
-    // The Browse buttons' file dialogs: nothing when the user cancels. Tests script it.
-    enum class FileDialog { Open, Save };
-    using FileDialogRunner = std::function<std::optional<QString>(QWidget* parent, FileDialog)>;
-    static void SetFileDialogRunner(FileDialogRunner runner);
 
     // The texts of the pack; the caption and the two type labels keep their own.
     void ApplyTexts();

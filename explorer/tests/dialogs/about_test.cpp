@@ -4,6 +4,7 @@
 #include "explorer/tests/dialogs/dialog_test_support.h"
 #include "platform/pxdll/pxdll.h"
 #include "platform/win/listview.h"
+#include "platform/win/process.h"
 
 #include <QImage>
 #include <QLabel>
@@ -168,6 +169,21 @@ TEST_F(AboutBox, TheLineUnderTheAddressShowsOnlyWhileThePointerIsOverIt) {
     EXPECT_TRUE(about.labelKivoURL->text().isEmpty());
     EXPECT_EQ(about.labelKivoURL->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(about.labelKivoURL->palette().color(QPalette::WindowText), QColor(255, 255, 128));
+}
+
+TEST_F(AboutBox, AClickOnTheHotSpotOpensTheAddressFirstThenCloses) {
+    std::vector<ProcessLaunch> launched;
+    SetLaunchHook([&](const ProcessLaunch& launch) { launched.push_back(launch); });
+    TAboutFrm about;
+    WhenModal([&](QDialog*) {
+        Click(about.labelKivoURL, {5, 5});
+        EXPECT_EQ(launched.size(), 1u);
+    });
+    about.ShowAbout("");
+    SetLaunchHook(nullptr);
+    ASSERT_EQ(launched.size(), 1u);
+    EXPECT_EQ(launched[0].argument, about.WebAddress().toStdString());
+    EXPECT_FALSE(about.isVisible());
 }
 
 TEST_F(AboutBox, EachLineHidesWithAnEmptyText) {

@@ -5,6 +5,7 @@
 #include "explorer/LPTCtrl.h"
 #include "explorer/tests/dialogs/dialog_test_support.h"
 #include "link/tests/sc4_recording.h"
+#include "platform/ui/scripted_dialogs.h"
 #include "platform/win/memory_status.h"
 #include "platform/win/scripted_msgbox.h"
 #include "platform/win/window.h"
@@ -55,29 +56,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetCase{"/a/\U0001F600\U0001F600.wav", "/a/\U0001F600\U0001F600_TS.wav"},
                       TargetCase{"/a/\U0001F600.w", "/a/\U0001F600.w_TS"}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
-
-// The file dialogs answer from a queue, and say which kind was asked.
-class ScriptedFileDialogs {
-public:
-    ScriptedFileDialogs() {
-        TWaveConvForm::SetFileDialogRunner(
-            [this](QWidget*, TWaveConvForm::FileDialog kind) -> std::optional<QString> {
-                asked_.push_back(kind);
-                if (answers_.empty())
-                    return std::nullopt;
-                auto answer = answers_.front();
-                answers_.pop_front();
-                return answer;
-            });
-    }
-    ~ScriptedFileDialogs() { TWaveConvForm::SetFileDialogRunner(nullptr); }
-    void Answer(std::optional<QString> path) { answers_.push_back(std::move(path)); }
-    const std::vector<TWaveConvForm::FileDialog>& asked() const { return asked_; }
-
-private:
-    std::deque<std::optional<QString>> answers_;
-    std::vector<TWaveConvForm::FileDialog> asked_;
-};
 
 class Conversion : public ::testing::Test {
 protected:
@@ -136,14 +114,14 @@ protected:
     TestFolder folder_;
     std::filesystem::path recording_;
     ScriptedMessageBoxes boxes_;
-    ScriptedFileDialogs files_;
+    kivo::ui::ScriptedDialogs files_;
     ResourceLibrary strings_ = TestStrings();
     MainWindowStandIn main_;
 };
 
 TEST_F(Conversion, ARecordingBecomesATrueSpeechFileTheConverterReads) {
     const auto target = folder_ / "memo1_TS.wav";
-    files_.Answer(Q(recording_));
+    files_.AnswerOpen({recording_.string()});
     int loadBar = -1, convertBar = -1;
     EXPECT_EQ(Run([&](TWaveConvForm& form) {
                   EXPECT_EQ(form.windowTitle(), "SC4 -> TrueSpeech(TM)");
@@ -180,15 +158,20 @@ TEST_F(Conversion, ARecordingBecomesATrueSpeechFileTheConverterReads) {
     ASSERT_EQ(wave.Load(target.c_str()), 1);
     EXPECT_EQ(wave.FormatHeader().wFormatTag, 0x0022);
     EXPECT_GT(wave.GetSampleCount(), 0);
-    EXPECT_EQ(files_.asked(),
-              std::vector<TWaveConvForm::FileDialog>{TWaveConvForm::FileDialog::Open});
+    ASSERT_EQ(files_.openRequests().size(), 1u);
+    const kivo::ui::FileDialogRequest& asked = files_.openRequests()[0];
+    ASSERT_EQ(asked.filters.size(), 1u);
+    EXPECT_EQ(asked.filters[0].description, "MI-SC4 wav");
+    EXPECT_EQ(asked.filters[0].pattern, "*.wav");
+    EXPECT_EQ(asked.defaultExtension, ".wav");
+    EXPECT_FALSE(asked.multiSelect);
 }
 
 TEST_F(Conversion, BrowsingAnotherSourceReplacesATypedTarget) {
-    files_.Answer(QStringLiteral("/d/a/b.wav"));
-    files_.Answer(std::nullopt);
-    files_.Answer(QStringLiteral("/d/c.wav"));
-    files_.Answer(QStringLiteral("/e/chosen.wav"));
+    files_.AnswerOpen({"/d/a/b.wav"});
+    files_.AnswerOpen({});
+    files_.AnswerOpen({"/d/c.wav"});
+    files_.AnswerSave("/e/chosen.wav");
     EXPECT_EQ(Run([](TWaveConvForm& form) {
                   form.SpeedButton1->click();
                   EXPECT_EQ(form.Edit2->text(), "/d/a/b_TS.wav");
@@ -206,6 +189,10 @@ TEST_F(Conversion, BrowsingAnotherSourceReplacesATypedTarget) {
               }),
               TWaveConvForm::kModalCancel);
     EXPECT_TRUE(boxes_.shown().empty());
+    // The target dialog asks nothing before replacing a file.
+    ASSERT_EQ(files_.saveRequests().size(), 1u);
+    EXPECT_FALSE(files_.saveRequests()[0].confirmOverwrite);
+    EXPECT_EQ(files_.saveRequests()[0].filters[0].description, "TrueSpeech(TM) wav");
 }
 
 TEST_F(Conversion, BothPathsEmptyCloseWithoutAMessage) {
