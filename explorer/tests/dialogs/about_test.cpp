@@ -2,7 +2,7 @@
 #include "explorer/AboutRtn.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/tests/dialogs/dialog_test_support.h"
-#include "platform/pxdll/pxdll.h"
+#include "platform/px/test_hooks.h"
 #include "platform/win/listview.h"
 #include "platform/win/process.h"
 
@@ -212,9 +212,9 @@ protected:
         AboutBox::SetUp();
         ASSERT_EQ(lptctrl::Selector().Bind(), "");
         lptctrl::Selector().SetPortKind(0);
-        PXDLL_TestReset();
+        PX_TestReset();
         char reply[64];
-        ASSERT_EQ(PXDLL_TestControl("version 0 1 2 0", reply, sizeof reply), 0u);
+        ASSERT_EQ(PX_TestControl("version 0 1 2 0", reply, sizeof reply), 0u);
     }
 
     // About1Click: the box shown modally until a click on the picture closes it.

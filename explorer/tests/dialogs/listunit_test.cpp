@@ -4,7 +4,7 @@
 #include "explorer/LPTCtrl.h"
 #include "explorer/UtilUnit.h"
 #include "explorer/tests/dialogs/dialog_test_support.h"
-#include "platform/pxdll/pxdll.h"
+#include "platform/px/test_hooks.h"
 #include "platform/win/listview.h"
 
 #include <QLabel>
@@ -199,7 +199,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(lptctrl::Selector().Bind(), "");
         lptctrl::Selector().SetPortKind(0);
-        PXDLL_TestReset();
+        PX_TestReset();
         const std::vector<uint8_t> song(4000, 0xFF);
         for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
             flashIndexes_.push_back(PutFile(0, 1, name, song));
@@ -211,7 +211,7 @@ protected:
     uint8_t PutFile(uint8_t memory, uint8_t type, const char* name,
                     const std::vector<uint8_t>& data) {
         const uint32_t index =
-            PXDLL_TestPutFile(memory, type, name, data.data(), static_cast<uint32_t>(data.size()));
+            PX_TestPutFile(memory, type, name, data.data(), static_cast<uint32_t>(data.size()));
         EXPECT_NE(index, 0u) << name;
         return static_cast<uint8_t>(index);
     }
@@ -237,7 +237,7 @@ protected:
     std::vector<uint8_t> ConfigDat() {
         std::vector<uint8_t> bytes(260);
         uint32_t size = 0;
-        if (PXDLL_TestGetFile(2, bytes.data(), 260, &size) != 1)
+        if (PX_TestGetFile(2, bytes.data(), 260, &size) != 1)
             size = 0;
         bytes.resize(size);
         return bytes;
