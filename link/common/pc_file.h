@@ -20,7 +20,8 @@ public:
     // transfer, or never return at all.
     static PcFile Open(const char* path, const char* mode) {
         const bool write = mode[0] == 'w';
-        win::UniqueFd fd = win::OpenRegularFile(path, write ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY);
+        win::UniqueFd fd =
+            win::OpenRegularFile(path, write ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY);
         std::FILE* file = fd ? ::fdopen(fd.get(), mode) : nullptr;
         if (file != nullptr)
             fd.Release();
