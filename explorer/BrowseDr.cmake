@@ -2,6 +2,4 @@
 add_library(kivobrowsedr STATIC BrowseDr.cpp)
 target_link_libraries(kivobrowsedr PUBLIC kivoshell)
 
-kivo_add_test(browsedr_tests
-  SOURCES tests/browsedr/browsedr_test.cpp ${PROJECT_SOURCE_DIR}/platform/shell/tests/qt_test_main.cpp
-  LIBS kivobrowsedr)
+kivo_add_qt_test(browsedr_tests SOURCES tests/browsedr/browsedr_test.cpp LIBS kivobrowsedr)

@@ -5,9 +5,9 @@
 
 #include "platform/shell/places.h"
 #include "platform/shell/shell_namespace.h"
+#include "platform/ui/application.h"
 #include "platform/win/lang.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QTreeWidget>
 
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
                             "Music/Live", "Music/Voice memos", "Pictures", "Videos"})
         std::filesystem::create_directories(home / sub);
     setenv("HOME", home.c_str(), 1);
-    QApplication app(argc, argv);
+    kivo::ui::Application app(argc, argv);
     std::string music = (home / "Music").string();
     const Sample samples[] = {
         {"browse-classic", BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | BIF_EDITBOX | BIF_VALIDATE,
