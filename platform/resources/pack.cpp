@@ -1,5 +1,7 @@
 #include "platform/resources/pack.h"
 
+#include "platform/win/escapes.h"
+
 namespace {
 
 // Whole UTF-8 sequences only: a translator's editor saving in another encoding shows here.
@@ -37,34 +39,7 @@ bool ParseId(std::string_view digits, uint16_t& id) {
     return true;
 }
 
-bool Unescape(std::string_view s, std::string& out) {
-    out.clear();
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\\') {
-            out += s[i];
-            continue;
-        }
-        if (++i == s.size())
-            return false;
-        switch (s[i]) {
-            case 'r':
-                out += '\r';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case '\\':
-                out += '\\';
-                break;
-            default:
-                return false;
-        }
-    }
-    return true;
-}
+constexpr kivo::win::Escape kPackEscapes[] = {{'r', '\r'}, {'n', '\n'}, {'t', '\t'}};
 
 }  // namespace
 
@@ -97,7 +72,7 @@ ParsedPack ParsePack(std::string_view text) {
         if (!ParseId(line.substr(0, tab), id))
             return fail("identifier is not a number 0 to 65535");
         std::string value;
-        if (!Unescape(line.substr(tab + 1), value))
+        if (!kivo::win::UnescapeBytes(line.substr(tab + 1), kPackEscapes, value))
             return fail("unknown escape (use \\r, \\n, \\t or \\\\)");
         if (!pack.strings.emplace(id, std::move(value)).second)
             return fail("identifier " + std::to_string(id) + " given twice");

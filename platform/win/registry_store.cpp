@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/win/escapes.h"
+
 namespace registry::store {
 
 namespace {
@@ -11,69 +13,15 @@ constexpr std::string_view kTrailer = "; end";
 
 // Names and values keep every byte: the separator, brackets and line breaks are escaped, so a
 // line is a key line only when it is bracketed and "=" always ends the value name.
+constexpr kivo::win::Escape kStoreEscapes[] = {
+    {'n', '\n'}, {'r', '\r'}, {'e', '='}, {'o', '['}, {'b', ']'}};
+
 std::string Escape(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '=':
-                out += "\\e";
-                break;
-            case '[':
-                out += "\\o";
-                break;
-            case ']':
-                out += "\\b";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+    return kivo::win::EscapeBytes(s, kStoreEscapes);
 }
 
 bool Unescape(std::string_view s, std::string& out) {
-    out.clear();
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\\') {
-            out += s[i];
-            continue;
-        }
-        if (++i == s.size())
-            return false;
-        switch (s[i]) {
-            case '\\':
-                out += '\\';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 'e':
-                out += '=';
-                break;
-            case 'o':
-                out += '[';
-                break;
-            case 'b':
-                out += ']';
-                break;
-            default:
-                return false;
-        }
-    }
-    return true;
+    return kivo::win::UnescapeBytes(s, kStoreEscapes, out);
 }
 
 }  // namespace
