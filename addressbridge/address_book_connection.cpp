@@ -4,6 +4,8 @@
 
 #include <new>
 
+namespace kivo::contactbridge {
+
 namespace {
 
 constexpr const char* kLibraryPathKey = "Software\\Microsoft\\WAB\\DLLPath";
@@ -131,3 +133,5 @@ std::string PropertyText(const AddressBookConnection& connection, uint32_t tag) 
     }
     return {};
 }
+
+}  // namespace kivo::contactbridge

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace kivo::contactbridge {
+
 // The bridge's open address book. It owns everything its fields hold; closing it (or destroying
 // it) releases them, the contact's properties before the objects whose allocator made them.
 struct AddressBookConnection {
@@ -39,3 +41,5 @@ void CacheEntryId(AddressBookConnection& connection, std::span<const uint8_t> en
 void LoadContactProps(AddressBookConnection& connection);
 // The text of the current contact's property with exactly this tag, 8-bit as the library gave it.
 std::string PropertyText(const AddressBookConnection& connection, uint32_t tag);
+
+}  // namespace kivo::contactbridge

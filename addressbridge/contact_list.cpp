@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+namespace kivo::contactbridge {
+
 namespace {
 
 // The name is formatted into a buffer of this size, terminating zero included.
@@ -152,3 +154,5 @@ void FreeContactRows(HWND listView) {
         return;
     SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
 }
+
+}  // namespace kivo::contactbridge

@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace kivo::contactbridge;
+
 // The one connection of the process, from WAB_AllocList to WAB_FreeList.
 std::unique_ptr<AddressBookConnection> slot;
 

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+namespace kivo::contactbridge {
+
 // Owners of what the address-book library hands out.
 struct ReleaseInterface {
     void operator()(IUnknown* object) const {
@@ -30,3 +32,5 @@ struct UnloadLibrary {
     void operator()(HMODULE module) const { FreeLibrary(module); }
 };
 using ModuleHandle = std::unique_ptr<HINSTANCE__, UnloadLibrary>;
+
+}  // namespace kivo::contactbridge

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+namespace kivo::contactbridge {
 namespace {
 
 TEST(PropertyText, TextByTypeOfTheExactTag) {
@@ -60,3 +61,4 @@ TEST(ContactName, CutNeverSplitsACharacter) {
 }
 
 }  // namespace
+}  // namespace kivo::contactbridge
