@@ -93,6 +93,7 @@ ControlReply Control(Device& device, const std::string& line) {
     if (key == "reset" && AtEnd(words)) {
         player.Reset();
         device.faults = Faults{};
+        device.listedAs.clear();
         device.transcript.Clear();
         return Done();
     }
@@ -139,6 +140,13 @@ ControlReply Control(Device& device, const std::string& line) {
         device.bytesPerSecond = static_cast<uint32_t>(a);
         return Done();
     }
+    if (key == "list-index") {
+        if (!Number(words, a) || !Number(words, b) || !AtEnd(words) || a > 255 || b > 255) {
+            return Refuse("list-index takes a file index and the index to list it under");
+        }
+        device.listedAs[static_cast<uint8_t>(a)] = static_cast<uint8_t>(b);
+        return Done();
+    }
     if (key == "status-delay") {
         if (!Number(words, a) || !AtEnd(words) || a > 0xFFFFFFFF) {
             return Refuse("status-delay takes milliseconds");
@@ -180,6 +188,7 @@ const char* ControlHelp() {
   --speed BYTES_PER_S    wire speed; 0 for unthrottled, "real" for the real link's speed
                          (about 600 KB/s parallel, 1 MB/s USB; the default)
   --status-delay MS      how late the USB player answers the status check (default 200)
+  --list-index I AS      list the file of index I under index AS (such as 255, or 0)
 Faults (control lines "fault ..."; option --fault "WORDS", repeatable):
   fault no-answer                the player takes commands but never answers
   fault code24 erase|image       answer 24 to the card erase or to the format image
@@ -196,7 +205,7 @@ Faults (control lines "fault ..."; option --fault "WORDS", repeatable):
   init.memory init.ack version config status card.codes erase.ack image.count
   image.data image.ack
 Inspection (control lines only): files, figures, state, transcript, clear-transcript,
-  reset (a new player: default settings, no files, no faults).
+  reset (a new player: default settings, no files, no faults, no list-index).
 )";
 }
 

@@ -53,6 +53,8 @@ struct Device {
     // Wire speed in bytes per second, 0 for unthrottled; none for the real link's speed.
     std::optional<uint32_t> bytesPerSecond;
     uint32_t usbStatusDelayMs = kUsbStatusDelayMs;
+    // Files the list names under another index (such as 255, or 0), by their own index.
+    std::map<uint8_t, uint8_t> listedAs;
 
     uint32_t Speed(Dialect dialect) const {
         if (bytesPerSecond) {

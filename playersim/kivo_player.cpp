@@ -47,6 +47,9 @@ int Arity(const std::string& option) {
     if (option == "card") {
         return -1;  // "none" or two codes
     }
+    if (option == "list-index") {
+        return 2;
+    }
     if (option == "flash" || option == "speed" || option == "status-delay" || option == "fault") {
         return 1;
     }

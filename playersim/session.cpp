@@ -246,7 +246,9 @@ Task Session::SendFile() {
 
 Task Session::SendFileList() {
     for (const auto& [index, file] : device_.player.State().files) {
-        std::vector<uint8_t> entry{index, file.type};
+        const auto renamed = device_.listedAs.find(index);
+        const uint8_t listed = renamed == device_.listedAs.end() ? index : renamed->second;
+        std::vector<uint8_t> entry{listed, file.type};
         PutLe(entry, file.size, 4);
         entry.insert(entry.end(), file.name.begin(), file.name.end());
         entry.resize(2 + 4 + kNameBytes, 0);

@@ -1,6 +1,7 @@
 #include "link/exports/px_exports.h"
 #include "link/tests/call_record.h"
 #include "link/tests/sc4_recording.h"
+#include "link/tests/sleep_log.h"
 #include "link/tests/temp_dir.h"
 #include "platform/px/pxdll.h"
 #include "platform/win/clock.h"
@@ -53,10 +54,11 @@ TEST_F(ParlinkExportsTest, PreCheckTriesThreeTimesThenForgetsThePlayer) {
 
     Control("fault no-answer");
     PX_TestClearCalls();
-    const uint64_t before = clock_->Ticks();
+    SleepLog clock;
     EXPECT_EQ(PX_MemoryInfo(), 12);
     EXPECT_EQ(Calls("PX_CreateFile"), 3u);
-    EXPECT_GE(clock_->Ticks() - before, 2500u);
+    // Each try waits out its 100 ms timeout; 500 ms before the second, 2000 ms before the third.
+    EXPECT_EQ(clock.waits, (std::vector<uint32_t>{100, 500, 100, 2000, 100}));
     EXPECT_EQ(PX_InternalTotalMemory(), 0);
     EXPECT_EQ(PX_ExternalFreeMemory(), 0);
     EXPECT_STREQ(PX_GetPlayerVersion(), " ");

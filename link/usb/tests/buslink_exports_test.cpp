@@ -1,5 +1,6 @@
 #include "link/exports/px_exports.h"
 #include "link/tests/sc4_recording.h"
+#include "link/tests/sleep_log.h"
 #include "link/tests/temp_dir.h"
 #include "link/usb/tests/pxapi_record.h"
 #include "platform/win/clock.h"
@@ -78,10 +79,11 @@ TEST_F(BuslinkExportsTest, StatusCheckTriesTwiceThenForgetsThePlayer) {
 
     PxapiControl("fault no-answer");
     PX_TestRecordCalls(1);
-    const uint64_t before = clock_->Ticks();
+    SleepLog clock;
     EXPECT_EQ(PX_CheckStatus(), 12);
     EXPECT_EQ(PxapiCount("PX_CreateFile"), 2u);
-    EXPECT_GE(clock_->Ticks() - before, 500u);
+    // Each try waits out its 1000 ms reply timeout, with 500 ms between the two.
+    EXPECT_EQ(clock.waits, (std::vector<uint32_t>{1000, 500, 1000}));
     EXPECT_EQ(PX_InternalTotalMemory(), 0);
     EXPECT_EQ(PX_InternalFreeMemory(), 0);
     EXPECT_EQ(PX_ExternalTotalMemory(), 0);
@@ -152,10 +154,10 @@ TEST_F(BuslinkExportsTest, FormatInternalMemoryWritesTheSystemFiles) {
     for (const Case& c : {Case{"0 1 2 0", 4912, 5100}, Case{"0 2 0 0", 8256, 8588}}) {
         PxapiControl(std::string("version ") + c.version);
         ASSERT_EQ(PX_GetFileList(ListViewControl().handle()), 0);
-        const uint64_t before = clock_->Ticks();
+        SleepLog clock;
         ASSERT_EQ(PX_FormatInternalMemory("KIVO"), 0) << c.version;
         // The initialise, then the deletes of serial.dat and both images.
-        EXPECT_GE(clock_->Ticks() - before, 20000u + 3 * 10400u);
+        EXPECT_EQ(clock.waits, (std::vector<uint32_t>{20000, 10400, 10400, 10400})) << c.version;
         EXPECT_EQ(PlayerFile(1), (std::vector<uint8_t>{'K', 'I', 'V', 'O', 0, 0, 0, 0}));
         EXPECT_EQ(PlayerFile(3).size(), c.encoder) << c.version;
         EXPECT_EQ(PlayerFile(4).size(), c.decoder) << c.version;

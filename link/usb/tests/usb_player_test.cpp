@@ -1,6 +1,7 @@
 #include "link/common/memory_ops.h"
 #include "link/common/system_files.h"
 #include "link/common/upload.h"
+#include "link/tests/sleep_log.h"
 #include "link/tests/temp_dir.h"
 #include "link/usb/download.h"
 #include "link/usb/file_list.h"
@@ -36,8 +37,12 @@ protected:
     }
     static uint8_t PutFile(uint8_t memory, uint8_t type, const std::string& name, size_t size) {
         const auto content = Pattern(size);
+        return PutContent(memory, type, name, content);
+    }
+    static uint8_t PutContent(uint8_t memory, uint8_t type, const std::string& name,
+                              const std::vector<uint8_t>& content) {
         return static_cast<uint8_t>(PX_TestPutFile(memory, type, name.c_str(), content.data(),
-                                                   static_cast<uint32_t>(size)));
+                                                   static_cast<uint32_t>(content.size())));
     }
 
     ScopedVirtualClock clock_;
@@ -177,6 +182,36 @@ TEST_F(BuslinkPlayerTest, FileListPiecesAndTail) {
     }
 }
 
+// An MP3 of `size` bytes whose first frame header gives the bit-rate index `code`.
+std::vector<uint8_t> Mp3(size_t size, uint8_t code) {
+    auto content = Pattern(size);
+    const uint8_t header[] = {0xFF, 0xFB, static_cast<uint8_t>(code << 4), 0x00};
+    std::copy(std::begin(header), std::end(header), content.begin());
+    return content;
+}
+
+// The bit-rate byte closes each record, and 255 is a file like any other: only 0 ends the list.
+TEST_F(BuslinkPlayerTest, FileListShowsPlayTimesAndIndex255) {
+    ASSERT_EQ(PutContent(0, 1, "a.mp3", Mp3(1000000, 9)), 6);     // 128 kbit/s
+    ASSERT_EQ(PutContent(1, 1, "b.mp3", Mp3(1000000, 14)), 131);  // 320 kbit/s
+    ASSERT_EQ(PutFile(1, 3, "c.sc4", 8000), 132);
+    PxapiControl("list-index 131 255");
+    ListViewControl list;
+    ASSERT_EQ(ReadFileList(u_.link, list.handle()), 0);
+    const std::vector<Names> rows = {
+        {"a.mp3", "1000000", "MPEG Audio File", "6", "0", "00:01:02"},
+        {"b.mp3", "1000000", "MPEG Audio File", "255", "1", "00:00:25"},
+        {"c.sc4", "8000", "SC4 File", "132", "-1", "00:00:02"},
+    };
+    ASSERT_EQ(list.RowCount(), 3);
+    for (int r = 0; r < 3; ++r) {
+        Names cells;
+        for (int c = 0; c < 6; ++c)
+            cells.push_back(list.Cell(r, c));
+        EXPECT_EQ(cells, rows[r]) << r;
+    }
+}
+
 TEST_F(BuslinkPlayerTest, FileListKeepsItsRowsWhenTheStreamBreaks) {
     for (int i = 0; i < 3; ++i)
         PutFile(0, 1, "s" + std::to_string(i) + ".mp3", 100);
@@ -272,6 +307,25 @@ TEST_F(BuslinkPlayerTest, DownloadReadsTheSizeWithTheFirstBlock) {
     }
 }
 
+// The size comes in the same read as block 0: its low byte is no valid code, even when it
+// reads as a stop (1) or as the player's abort (24).
+TEST_F(BuslinkPlayerTest, DownloadTakesNoCodeFromTheSize) {
+    struct Case {
+        uint32_t size;
+        size_t blocks;
+    };
+    for (const auto [size, blocks] : {Case{0x9C01, 3}, Case{0x9C18, 3}, Case{0x1A201, 7}}) {
+        PX_TestReset();
+        const uint8_t index = PutFile(0, 1, "song.mp3", size);
+        ASSERT_NE(index, 0);
+        PX_TestRecordCalls(1);
+        const auto target = dir_ / "song.mp3";
+        EXPECT_EQ(DownloadFile(u_.link, index, target.c_str()), 0) << size;
+        EXPECT_EQ(PxapiReads().size(), 2 * blocks) << size;
+        EXPECT_EQ(ReadFile(target), Pattern(size)) << size;
+    }
+}
+
 TEST_F(BuslinkPlayerTest, DownloadThatCannotCreateItsFileClosesTheChannel) {
     const uint8_t index = PutFile(0, 1, "song.mp3", 100);
     ProgressWindow window(u_);
@@ -289,23 +343,30 @@ TEST_F(BuslinkPlayerTest, EmptyPlayerFileMakesNoPcFile) {
     EXPECT_FALSE(std::filesystem::exists(target));
 }
 
+// The fixed waits exactly, each on its own: the unthrottled player adds no time of its own.
 TEST_F(BuslinkPlayerTest, FixedWaitsRunOnThePlatformClock) {
+    using Waits = std::vector<uint32_t>;
     const uint8_t index = PutFile(0, 1, "song.mp3", 100);
-    uint64_t before = clock_->Ticks();
+    SleepLog clock;
     ASSERT_EQ(DeleteDeviceFile(u_.link, index), 0);
-    EXPECT_GE(clock_->Ticks() - before, 10400u);
+    EXPECT_EQ(clock.waits, Waits{10400});
 
-    before = clock_->Ticks();
+    clock.waits.clear();
     ASSERT_EQ(InitializeMemory(u_.link, kMemoryCard), 0);
-    EXPECT_GE(clock_->Ticks() - before, 20000u);
+    EXPECT_EQ(clock.waits, Waits{20000});
 
     // 500 ms after the memory type, then 10 ms after each of the three blocks.
     const auto source = dir_ / "up.mp3";
     WriteFile(source, Pattern(40000));
-    before = clock_->Ticks();
+    clock.waits.clear();
     ASSERT_EQ(UploadFile(u_.link, kInternalMemory, source.c_str()), 0);
-    EXPECT_GE(clock_->Ticks() - before, 530u);
+    EXPECT_EQ(clock.waits, (Waits{500, 10, 10, 10}));
     EXPECT_EQ(PxapiReads().back(), "1/0");
+
+    // No wait before the version.
+    clock.waits.clear();
+    ASSERT_EQ(ReadVersionAndConfig(u_.link), 0);
+    EXPECT_EQ(clock.waits, Waits{});
 }
 
 }  // namespace
