@@ -1,0 +1,433 @@
+#include "phonebook/tests/form_fixture.h"
+#include "platform/wab/tests/fixture_writer.h"
+#include "platform/win/file_size_limit.h"
+#include "platform/win/lang.h"
+#include "platform/win/registry.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+namespace kivo::phonebook::testing {
+namespace {
+
+using Entries = std::vector<Entry>;
+
+std::string Record(std::string name, std::string home = "", std::string office = "") {
+    name.resize(kNameWidth, '\0');
+    home.resize(kPhoneWidth, '\0');
+    office.resize(kPhoneWidth, '\0');
+    return name + home + office;
+}
+
+std::optional<std::string> Placement(const char* name) {
+    return registry::Read(RegistryRoot::CurrentUser, "Software\\Corvanta", "Address Book", name);
+}
+
+void StorePlacement(const char* name, const std::string& value) {
+    ASSERT_TRUE(registry::Write(RegistryRoot::CurrentUser, "Software\\Corvanta", "Address Book",
+                                name, value));
+}
+
+using AddressForm = FormTest;
+
+TEST_F(AddressForm, StartsEmptyAndTitledAtTheDefaultPlacement) {
+    EXPECT_EQ(Form().windowTitle().toStdString(), "Telephone Book");
+    EXPECT_TRUE(Form().Entries().empty());
+    EXPECT_FALSE(Form().Modified());
+    EXPECT_EQ(Form().SortColumn(), -1);
+    EXPECT_EQ(Form().File1->title().toStdString(), "&File");
+    EXPECT_EQ(Form().AddButton->text().toStdString(), "Add");
+    EXPECT_FALSE(Form().FromCSVFile1->isVisible());
+    EXPECT_FALSE(Form().SpeedButton2->isVisibleTo(&Form()));
+    EXPECT_EQ(Form().Modify1->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Return));
+    Form().show();
+    EXPECT_EQ(Form().frameGeometry(), QRect(0, 0, 538, 504));
+}
+
+TEST_F(AddressForm, PlacementIsReadAtShowAndWrittenAtClose) {
+    StorePlacement("LeftPos", "40");
+    StorePlacement("TopPos", "x12");  // not a number: its default
+    StorePlacement("FormWidth", "600");
+    Form().show();
+    EXPECT_EQ(Form().frameGeometry(), QRect(40, 0, 600, 504));
+    Form().move(70, 30);
+    EXPECT_TRUE(Form().close());
+    EXPECT_EQ(Placement("LeftPos"), "70");
+    EXPECT_EQ(Placement("TopPos"), "30");
+    EXPECT_EQ(Placement("FormWidth"), "600");
+    EXPECT_EQ(Placement("FormHeight"), "504");
+}
+
+TEST_F(AddressForm, PlacementOffEveryScreenComesBackOntoTheNearest) {
+    StorePlacement("LeftPos", "5000");
+    StorePlacement("TopPos", "-3000");
+    Form().show();
+    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QRect at = Form().frameGeometry();
+    EXPECT_TRUE(screen.intersects(QRect(at.topLeft(), QSize(at.width(), 24))))
+        << at.x() << "," << at.y();
+    EXPECT_EQ(at.size(), QSize(538, 504));
+}
+
+TEST_F(AddressForm, AddTrimsAndSkipsAnEmptyName) {
+    Add("  Kim  ", " 010 ", "\t02 ");
+    EXPECT_EQ(Form().Entries(), (Entries{{"Kim", "010", "02"}}));
+    EXPECT_TRUE(Form().Modified());
+    EXPECT_EQ(shownInfoForm_, Entry{});  // Add starts with empty edits
+
+    DropForm();
+    Add("", "010", "02");
+    EXPECT_TRUE(Form().Entries().empty());
+    EXPECT_FALSE(Form().Modified());
+    Add("   ", "1");
+    EXPECT_EQ(Form().Entries(), (Entries{{"", "1", ""}}));
+    ScriptInfoForm([](TInfoForm& f) { f.NameEdit->setText("Lee"); }, false);
+    Form().AddButtonClick();
+    EXPECT_EQ(Form().Entries().size(), 1u);
+}
+
+TEST_F(AddressForm, EntryDialogIsCentredOverTheWindow) {
+    Form().show();
+    Form().move(100, 80);
+    Add("Kim");
+    QRect main = Form().frameGeometry();
+    EXPECT_EQ(infoForm_.topLeft(), QPoint(main.left() + (main.width() - infoForm_.width()) / 2,
+                                          main.top() + (main.height() - infoForm_.height()) / 2));
+    EXPECT_EQ(infoForm_.size() - QSize(346, 161), main.size() - Form().size());  // same frame
+}
+
+TEST_F(AddressForm, AddsSortAscendingAndTitleClicksTurnTheDirection) {
+    Add("Park");
+    Add("kim");
+    Add("Lee");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kim", "Lee", "Park"}));
+    Form().PhoneListViewColumnClick(2);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Park", "Lee", "kim"}));
+    EXPECT_EQ(Form().Descending(), 1);
+    Form().PhoneListViewColumnClick(0);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kim", "Lee", "Park"}));
+    Form().SpeedButton1Click();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Park", "Lee", "kim"}));
+    Form().SpeedButton2Click();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kim", "Lee", "Park"}));
+}
+
+TEST_F(AddressForm, SortingNeverChangesModified) {
+    Write("book.TEL", Record("B") + Record("A"));
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"B", "A"}));
+    Form().PhoneListViewColumnClick(0);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_FALSE(Form().Modified());
+}
+
+TEST_F(AddressForm, ModifyWithTwoRowsSelectedEditsTheFirstInDisplayOrder) {
+    Add("Ahn", "1");
+    Add("Baek", "2");
+    Add("Cho", "3");
+    Select({2, 1});
+    ScriptInfoForm([](TInfoForm& f) {
+        f.NameEdit->setText(" Zo ");
+        f.OfficePhoneEdit->setText("9");
+    });
+    Form().PhoneListViewDblClick();
+    EXPECT_EQ(shownInfoForm_, (Entry{"Baek", "2", ""}));
+    EXPECT_EQ(Form().Entries(), (Entries{{"Ahn", "1", ""}, {"Cho", "3", ""}, {"Zo", "2", "9"}}));
+}
+
+TEST_F(AddressForm, ModifyWithNothingSelectedShowsNoDialog) {
+    Add("Ahn");
+    Form().PhoneListViewDblClick();  // an unscripted dialog would fail the fixture's assertion
+    EXPECT_EQ(Form().Entries().size(), 1u);
+}
+
+TEST_F(AddressForm, DeleteRemovesTheSelectionAndNothingWithoutOne) {
+    Write("book.TEL", Record("A") + Record("B") + Record("C") + Record("D"));
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    Form().DeleteButtonClick();
+    EXPECT_EQ(Form().Entries().size(), 4u);
+    EXPECT_FALSE(Form().Modified());
+    Select({0, 2});
+    Form().DeleteButtonClick();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"B", "D"}));
+    EXPECT_TRUE(Form().Modified());
+    Form().show();
+    Select({1});
+    Form().PhoneListView->setFocus();
+    QTest::keyClick(Form().PhoneListView->currentView(), Qt::Key_Delete);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"B"}));
+}
+
+TEST_F(AddressForm, StatusLineShowsTheFirstSelectedPositionAndTheCount) {
+    std::string book;
+    for (int i = 0; i < 12; ++i)
+        book += Record("N" + std::to_string(10 + i));
+    Write("book.TEL", book);
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    EXPECT_EQ(Status(), "12");
+    Select({2});
+    EXPECT_EQ(Status(), "3 / 12");
+    Select({7});
+    EXPECT_EQ(Status(), "3 / 12");
+    Form().New1Click();
+    EXPECT_EQ(Status(), "");
+}
+
+TEST_F(AddressForm, OpenReplacesTheListWithoutAskingAndClearsModified) {
+    Write("book.TEL", Record("Kim", "010", "02") + Record("Lee"));
+    Add("Old");
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    EXPECT_EQ(Form().Entries(), (Entries{{"Kim", "010", "02"}, {"Lee", "", ""}}));
+    EXPECT_FALSE(Form().Modified());
+    EXPECT_EQ(Form().windowTitle().toStdString(), "Telephone Book - book.TEL");
+    EXPECT_TRUE(boxes_.shown().empty());
+    ASSERT_EQ(dialogs_.openRequests().size(), 1u);
+    const auto& request = dialogs_.openRequests()[0];
+    EXPECT_EQ(request.defaultExtension, ".TEL");
+    EXPECT_TRUE(request.mustExist);
+    ASSERT_EQ(request.filters.size(), 2u);
+    EXPECT_EQ(request.filters[0].description, "TEL File (*.TEL)");
+    EXPECT_EQ(request.filters[1].pattern, "*.TXT");
+}
+
+TEST_F(AddressForm, OpenOfAnUnreadableFileShowsTheErrorAndNamesTheFile) {
+    std::filesystem::create_directory(Path("folder.TEL"));
+    dialogs_.AnswerOpen({Path("folder.TEL")});
+    Form().Open1Click();
+    ASSERT_EQ(boxes_.shown().size(), 1u);
+    EXPECT_EQ(boxes_.shown()[0].flags, MB_ICONERROR);
+    EXPECT_EQ(boxes_.shown()[0].caption, "Telephone Book");
+    EXPECT_NE(boxes_.shown()[0].text.find("folder.TEL"), std::string::npos);
+    EXPECT_TRUE(Form().Entries().empty());
+}
+
+TEST_F(AddressForm, SaveOfANewListAsksForANameAndTellsWhereItWent) {
+    Add("Kim", "010");
+    dialogs_.AnswerSave(Path("new.TEL"));
+    Form().Save1Click();
+    ASSERT_EQ(dialogs_.saveRequests().size(), 1u);
+    EXPECT_TRUE(dialogs_.saveRequests()[0].confirmOverwrite);
+    EXPECT_EQ(dialogs_.saveRequests()[0].defaultExtension, ".TEL");
+    EXPECT_EQ(Slurp(Path("new.TEL")), Record("Kim", "010"));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Saved as " + Path("new.TEL")});
+    EXPECT_EQ(boxes_.shown()[0].flags, MB_ICONINFORMATION);
+    EXPECT_FALSE(Form().Modified());
+    EXPECT_EQ(Form().windowTitle().toStdString(), "Telephone Book - new.TEL");
+
+    // A list with a file is saved to it without a dialog or a message.
+    Add("Lee");
+    Form().Save1Click();
+    EXPECT_EQ(Slurp(Path("new.TEL")), Record("Kim", "010") + Record("Lee"));
+    EXPECT_EQ(dialogs_.saveRequests().size(), 1u);
+    EXPECT_EQ(boxes_.shown().size(), 1u);
+}
+
+TEST_F(AddressForm, SaveWithTheDialogCancelledWritesNothing) {
+    Add("Kim");
+    Form().Save1Click();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(Form().Modified());
+    EXPECT_EQ(Form().CurrentFileName(), "");
+}
+
+TEST_F(AddressForm, FailedSaveKeepsTheOldFileTheListAndModified) {
+    std::string old = Record("Old", "1");
+    Write("book.TEL", old);
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    for (int i = 0; i < 5; ++i)
+        Add("New" + std::to_string(i));
+    {
+        FileSizeLimit full(100);
+        Form().Save1Click();
+    }
+    EXPECT_EQ(Slurp(Path("book.TEL")), old);
+    EXPECT_TRUE(Form().Modified());
+    EXPECT_EQ(Form().Entries().size(), 6u);
+    ASSERT_EQ(boxes_.shown().size(), 1u);
+    EXPECT_EQ(boxes_.shown()[0].flags, MB_ICONERROR);
+    EXPECT_NE(boxes_.shown()[0].text.find("book.TEL"), std::string::npos);
+    for (const auto& file : std::filesystem::directory_iterator(dir_.path()))
+        EXPECT_EQ(file.path().string().find("book.TEL."), std::string::npos)
+            << "left behind: " << file.path();
+}
+
+TEST_F(AddressForm, NewAndCloseWithoutChangesAskNothing) {
+    Add("Kim");
+    dialogs_.AnswerSave(Path("a.TEL"));
+    Form().Save1Click();
+    Form().New1Click();
+    EXPECT_TRUE(Form().Entries().empty());
+    EXPECT_EQ(Form().windowTitle().toStdString(), "Telephone Book");
+    Form().show();
+    EXPECT_TRUE(Form().close());
+    EXPECT_EQ(boxes_.shown().size(), 1u);  // only the one after saving
+}
+
+TEST_F(AddressForm, NewWithChanges) {
+    struct Case {
+        const char* what;
+        int answer;
+        std::optional<std::string> saveAs;
+        bool emptied;
+        std::string file;  // what is on disk afterwards
+    };
+    const Case cases[] = {
+        {"No empties the list without saving", IDNO, std::nullopt, true, ""},
+        {"Yes saves, then empties", IDYES, "a.TEL", true, Record("Kim")},
+        {"Yes with the save dialog cancelled keeps the list", IDYES, std::nullopt, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DropForm();
+        std::filesystem::remove(Path("a.TEL"));
+        Add("Kim");
+        boxes_.Answer(c.answer);
+        if (c.saveAs)
+            dialogs_.AnswerSave(Path(*c.saveAs));
+        Form().New1Click();
+        EXPECT_EQ(Form().Entries().empty(), c.emptied);
+        EXPECT_EQ(Form().Modified(), !c.emptied);
+        EXPECT_EQ(Slurp(Path("a.TEL")), c.file);
+    }
+    EXPECT_EQ(boxes_.shown()[0].text, "Save the changes?");
+    EXPECT_EQ(boxes_.shown()[0].flags, MB_YESNO | MB_ICONQUESTION);
+}
+
+TEST_F(AddressForm, NewWithAFailingSaveKeepsTheList) {
+    Write("book.TEL", Record("Old"));
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    Add("Kim");
+    boxes_.Answer(IDYES);
+    {
+        FileSizeLimit full(10);
+        Form().New1Click();
+    }
+    EXPECT_EQ(Slurp(Path("book.TEL")), Record("Old"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Kim", "Old"}));
+    EXPECT_TRUE(Form().Modified());
+    ASSERT_EQ(boxes_.shown().size(), 2u);
+    EXPECT_EQ(boxes_.shown()[1].flags, MB_ICONERROR);
+}
+
+TEST_F(AddressForm, CloseWithChangesStopsWhenTheSaveDoesNotHappen) {
+    Write("book.TEL", Record("Old"));
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    Add("Kim");
+    Form().show();
+
+    boxes_.Answer(IDYES);
+    {
+        FileSizeLimit full(10);
+        EXPECT_FALSE(Form().close());
+    }
+    EXPECT_TRUE(Form().isVisible());
+    EXPECT_EQ(Slurp(Path("book.TEL")), Record("Old"));
+
+    boxes_.Answer(IDYES);
+    EXPECT_TRUE(Form().close());
+    EXPECT_EQ(Slurp(Path("book.TEL")), Record("Kim") + Record("Old"));
+}
+
+TEST_F(AddressForm, CloseOfANewListWithTheSaveDialogCancelledStaysOpen) {
+    Add("Kim");
+    Form().show();
+    boxes_.Answer(IDYES);
+    EXPECT_FALSE(Form().close());
+    EXPECT_EQ(dialogs_.saveRequests().size(), 1u);
+    boxes_.Answer(IDNO);
+    EXPECT_TRUE(Form().close());
+}
+
+// Contacts of an address book as the bridge reads them.
+std::string AddressBook() {
+    using fixture::Contact;
+    return fixture::WriteWabBinary({
+        fixture::ContactRecord(1, Contact{.surname = "Park", .given = "Ji", .home = "010-1"}),
+        fixture::ContactRecord(
+            2,
+            Contact{.surname = "\xea\xb9\x80", .given = "\xec\x98\x81", .business = "02-555-0101"}),
+        fixture::ContactRecord(3, Contact{.display = "Team", .objectType = MAPI_DISTLIST}),
+        fixture::ContactRecord(4, Contact{.surname = "Ahn", .home = "031-9"}),
+    });
+}
+
+TEST_F(AddressForm, DefaultAddressBookReplacesTheListSortedAndSavesToTheCurrentFile) {
+    ScopedEnv korean("KIVO_LANGID", "0412");
+    ASSERT_TRUE(registry::Write(RegistryRoot::CurrentUser,
+                                "Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", "",
+                                Write("user.wab", AddressBook())));
+    Write("book.TEL", Record("Old"));
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    Form().FromMSAddressBook1Click();
+    EXPECT_EQ(Form().Entries(), (Entries{{"Ahn", "031-9", ""},
+                                         {"Park Ji", "010-1", ""},
+                                         {"\xea\xb9\x80 \xec\x98\x81", "", "02-555-0101"}}));
+    EXPECT_TRUE(Form().Modified());
+    EXPECT_TRUE(boxes_.shown().empty());
+    EXPECT_EQ(Form().TempListView.RowCount(), 0);
+    EXPECT_EQ(Form().windowTitle().toStdString(), "Telephone Book - book.TEL");
+    Form().Save1Click();
+    EXPECT_EQ(Slurp(Path("book.TEL")),
+              Record("Ahn", "031-9") + Record("Park Ji", "010-1") +
+                  Record(ToCodePage(949, "\xea\xb9\x80 \xec\x98\x81"), "", "02-555-0101"));
+}
+
+TEST_F(AddressForm, NoDefaultAddressBookChangesNothingButTheOrder) {
+    Add("B");
+    Add("A");
+    Form().SpeedButton1Click();
+    Form().FromMSAddressBook1Click();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_TRUE(boxes_.shown().empty());
+}
+
+TEST_F(AddressForm, ChosenVCardFileIsImportedAndNamed) {
+    fixture::Card card;
+    card.contact = {.surname = "Cho", .given = "Min", .home = "010-77"};
+    std::string path = Write("friends.vcf", fixture::WriteVCard(card));
+    Add("Old");
+    dialogs_.AnswerOpen({path});
+    Form().FromWABFile1Click();
+    EXPECT_EQ(Form().Entries(), (Entries{{"Cho Min", "010-77", ""}}));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Imported " + path});
+    ASSERT_EQ(dialogs_.openRequests().size(), 1u);
+    EXPECT_EQ(dialogs_.openRequests()[0].defaultExtension, ".WAB");
+    EXPECT_EQ(dialogs_.openRequests()[0].filters[0].pattern, "*.WAB");
+}
+
+TEST_F(AddressForm, CsvImportBehindItsHiddenItemAppendsUnsorted) {
+    Add("Zed");
+    std::string path = Write("list.csv", "name,home\nLee,02-1,ext 5\nno comma\nAhn , 010\n");
+    dialogs_.AnswerOpen({path});
+    EXPECT_FALSE(Form().FromCSVFile1->isVisible());
+    Form().FromCSVFile1->trigger();
+    EXPECT_EQ(Form().Entries(),
+              (Entries{{"Zed", "", ""}, {"Lee", "02-1,ext 5", ""}, {"Ahn", "010", ""}}));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Imported " + path});
+    EXPECT_EQ(dialogs_.openRequests()[0].defaultExtension, ".CSV");
+    EXPECT_EQ(Form().CurrentFileName(), "");
+}
+
+TEST_F(AddressForm, KoreanSystemTakesTheKoreanPack) {
+    ScopedEnv korean("KIVO_LANGID", "0412");
+    EXPECT_EQ(Form().File1->title().toStdString(), "\xed\x8c\x8c\xec\x9d\xbc(&F)");
+    EXPECT_EQ(Form()
+                  .PhoneListView->model()
+                  .headerData(0, Qt::Horizontal, Qt::DisplayRole)
+                  .toString()
+                  .toStdString(),
+              "\xec\x9d\xb4\xeb\xa6\x84");
+    EXPECT_EQ(Form().AddButton->text().toStdString(), "");  // missing from the pack: empty
+}
+
+}  // namespace
+}  // namespace kivo::phonebook::testing

@@ -1,0 +1,87 @@
+#include "phonebook/InfoUnit.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace kivo::phonebook {
+namespace {
+
+// Shows the dialog modally, runs `inside` while it is up and gives the dialog's result.
+int RunModal(TInfoForm& form, std::function<void()> inside) {
+    QTimer::singleShot(0, [&form, inside] {
+        form.activateWindow();
+        inside();
+        if (form.isVisible())
+            form.done(-1);  // what was scripted did not close it
+    });
+    return form.exec();
+}
+
+QWidget* Focused(TInfoForm& form) {
+    return form.focusWidget();
+}
+
+TEST(InfoForm, EnterMovesTheFocusInTabOrderAndNeverCloses) {
+    TInfoForm form(nullptr);
+    std::vector<QWidget*> seen;
+    int result = RunModal(form, [&] {
+        form.NameEdit->setFocus();
+        for (int i = 0; i < 5; ++i) {
+            seen.push_back(Focused(form));
+            QTest::keyClick(Focused(form), Qt::Key_Return);
+        }
+        seen.push_back(Focused(form));
+    });
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(seen, (std::vector<QWidget*>{form.NameEdit, form.HomePhoneEdit, form.OfficePhoneEdit,
+                                           form.OKButton, form.CancelButton, form.NameEdit}));
+}
+
+TEST(InfoForm, NameTakesAtMost26Characters) {
+    TInfoForm form(nullptr);
+    RunModal(form, [&] {
+        form.NameEdit->setFocus();
+        QTest::keyClicks(form.NameEdit, QString(26, 'a') + "bc");
+        QTest::keyClicks(form.HomePhoneEdit, QString(40, '1'));
+    });
+    EXPECT_EQ(form.Name(), std::string(26, 'a'));
+    EXPECT_EQ(form.HomePhone(), std::string(40, '1'));
+    form.SetEntryFields(std::string(13, 'x') + "\xed\x95\x9c", "", "");
+    EXPECT_EQ(form.NameEdit->text().size(), 14);
+}
+
+TEST(InfoForm, OkClosesWithOkEvenWhenEmpty) {
+    TInfoForm form(nullptr);
+    EXPECT_EQ(RunModal(form, [&] { form.OKButton->click(); }), QDialog::Accepted);
+    EXPECT_EQ(form.Name(), "");
+}
+
+TEST(InfoForm, CancelEscAndTheCloseBoxCancel) {
+    const std::pair<const char*, std::function<void(TInfoForm&)>> ways[] = {
+        {"Cancel", [](TInfoForm& f) { f.CancelButton->click(); }},
+        {"Esc", [](TInfoForm& f) { QTest::keyClick(f.HomePhoneEdit, Qt::Key_Escape); }},
+        {"close box", [](TInfoForm& f) { f.close(); }},
+    };
+    for (const auto& [what, how] : ways) {
+        TInfoForm form(nullptr);
+        form.SetEntryFields("Kim", "010", "02");
+        EXPECT_EQ(RunModal(form, [&form, &how] { how(form); }), QDialog::Rejected) << what;
+        EXPECT_EQ(form.HomePhone(), "010");
+    }
+}
+
+TEST(InfoForm, EditsAskForTheKoreanInputMethod) {
+    TInfoForm form(nullptr);
+    for (QLineEdit* edit : {form.NameEdit, form.HomePhoneEdit, form.OfficePhoneEdit})
+        EXPECT_EQ(edit->inputMethodQuery(Qt::ImPreferredLanguage).toString(), "ko_KR");
+}
+
+}  // namespace
+}  // namespace kivo::phonebook

@@ -1,0 +1,85 @@
+// Both windows in both languages with the real packs: every text fits its place. With
+// KIVO_RENDER_DIR set, the pictures are written there for people to look at.
+#include "phonebook/tests/form_fixture.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QTreeView>
+
+#include <cstdlib>
+
+namespace kivo::phonebook::testing {
+namespace {
+
+class Rendering : public FormTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    Rendering() : packs_("KIVO_PACK_DIR", KIVO_SOURCE_PACKS), lang_("KIVO_LANGID", GetParam()) {}
+
+    void Save(QWidget& window, const std::string& name) {
+        if (const char* dir = std::getenv("KIVO_RENDER_DIR"))
+            window.grab().save(
+                QString::fromStdString(std::string(dir) + "/" + name + "-" + GetParam() + ".png"));
+    }
+
+    ScopedEnv packs_;
+    ScopedEnv lang_;
+};
+
+bool Fits(const QWidget& widget, const QString& text, int room) {
+    QString shown = text;
+    shown.remove('&');
+    return QFontMetrics(widget.font()).horizontalAdvance(shown) <= room;
+}
+
+TEST_P(Rendering, MainWindowShowsEveryTextWhole) {
+    Write("book.TEL", std::string("\xb1\xe8\xc3\xb6\xbc\xf6", 6) + std::string(24, '\0') +
+                          "010-1234-5678" + std::string(16, '\0') + "02-555-0101" +
+                          std::string(18, '\0') + "Lee Ann" + std::string(23, '\0') +
+                          "010-9876-5432" + std::string(16 + 29, '\0'));
+    Form();
+    {
+        ScopedEnv korean("KIVO_LANGID", "0412");  // the book's names are code page 949
+        dialogs_.AnswerOpen({Path("book.TEL")});
+        Form().Open1Click();
+    }
+    Form().show();
+    Form().PhoneListView->SetRowSelected(1, true);
+    for (QToolButton* b : {Form().AddButton, Form().ModifyButton, Form().DeleteButton}) {
+        EXPECT_FALSE(b->text().isEmpty());
+        EXPECT_TRUE(Fits(*b, b->text(), b->width() - 4)) << b->text().toStdString();
+    }
+    auto* report = dynamic_cast<QTreeView*>(Form().PhoneListView->currentView());
+    ASSERT_NE(report, nullptr);
+    for (int c = 0; c < 3; ++c) {
+        QString title =
+            Form().PhoneListView->model().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        EXPECT_TRUE(Fits(*report->header(), title, report->columnWidth(c) - 8))
+            << title.toStdString();
+    }
+    QApplication::processEvents();
+    Save(Form(), "dialbook");
+}
+
+TEST_P(Rendering, EntryDialogShowsEveryTextWhole) {
+    Form().show();
+    ScriptInfoForm(
+        [this](TInfoForm& f) {
+            f.NameEdit->setText(QString::fromUtf8("\xea\xb9\x80\xec\xb2\xa0\xec\x88\x98"));
+            f.HomePhoneEdit->setText("010-1234-5678");
+            for (QLabel* l : {f.Label1, f.Label2, f.Label3}) {
+                EXPECT_FALSE(l->text().isEmpty());
+                EXPECT_TRUE(Fits(*l, l->text(), l->width())) << l->text().toStdString();
+            }
+            for (QPushButton* b : {f.OKButton, f.CancelButton})
+                EXPECT_TRUE(Fits(*b, b->text(), b->width() - 8)) << b->text().toStdString();
+            QApplication::processEvents();
+            Save(f, "dialbook-entry");
+        },
+        false);
+    Form().AddButtonClick();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, Rendering, ::testing::Values("0409", "0412"));
+
+}  // namespace
+}  // namespace kivo::phonebook::testing
