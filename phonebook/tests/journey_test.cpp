@@ -1,0 +1,51 @@
+// A book written by dialbook travels to the player's Flash memory and back through the link
+// library, as the explorer copies it, and opens with the same entries.
+#include "explorer/LPTCtrl.h"
+#include "phonebook/tests/form_fixture.h"
+#include "platform/win/clock.h"
+#include "platform/win/listview.h"
+
+namespace kivo::phonebook::testing {
+namespace {
+
+using Journey = FormTest;
+
+TEST_F(Journey, BookCopiedToThePlayerAndBackOpensWithTheSameEntries) {
+    ScopedEnv korean("KIVO_LANGID", "0412");
+    ScopedVirtualClock clock;
+    Add("\xea\xb9\x80\xec\xb2\xa0\xec\x88\x98", "010-1234-5678", "02-555-0101");
+    Add("Lee Ann", "010-9876-5432");
+    std::string longName;
+    for (int i = 0; i < 16; ++i)
+        longName += "\xed\x95\x9c";  // one syllable more than the name field holds
+    Add(longName, "031-1");
+    std::string book = Path("BOOK.TEL");
+    dialogs_.AnswerSave(book);
+    Form().Save1Click();
+    std::vector<Entry> written = Form().Entries();
+    written[2].name.resize(written[2].name.size() - 3);  // the last syllable did not fit
+
+    lptctrl::LinkSelector& link = lptctrl::Selector();
+    ASSERT_EQ(link.Bind(), "");
+    link.SetPortKind(lptctrl::kParallelPort);
+    ASSERT_EQ(link.PX_MemoryInfo(), 0);
+    ASSERT_EQ(link.PX_CopyToInternalMemory(book.c_str()), 0);
+    ListViewControl files;
+    ASSERT_EQ(link.PX_GetFileList(files.handle()), 0);
+    int index = -1;
+    for (int row = 0; row < files.RowCount(); ++row)
+        if (files.Cell(row, 0) == "BOOK.TEL")
+            index = std::stoi(files.Cell(row, 3));
+    ASSERT_GE(index, 6) << "the book is not on the player";
+    std::string back = Path("back.TEL");
+    ASSERT_EQ(link.PX_CopyFromInternalMemory(index, back.c_str()), 0);
+    EXPECT_EQ(Slurp(back), Slurp(book));
+
+    DropForm();
+    dialogs_.AnswerOpen({back});
+    Form().Open1Click();
+    EXPECT_EQ(Form().Entries(), written);
+}
+
+}  // namespace
+}  // namespace kivo::phonebook::testing
