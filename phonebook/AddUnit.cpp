@@ -545,9 +545,10 @@ void TAddressForm::CopyTempList() {
 
 bool TAddressForm::LoadTel(const std::string& path) {
     SetFileName(path);
-    if (path.empty())
-        return false;
-    FileEntries read = phonebook::LoadTel(path);
+    return !path.empty() && AddFromFile(phonebook::LoadTel(path));
+}
+
+bool TAddressForm::AddFromFile(const FileEntries& read) {
     if (!read.error.empty()) {
         ShowAppMessage(read.error, MB_OK | MB_ICONERROR);
         return false;
@@ -572,15 +573,7 @@ bool TAddressForm::SaveTel(const std::string& path) {
 }
 
 bool TAddressForm::ImportCsv(const std::string& path) {
-    if (path.empty())
-        return false;
-    FileEntries read = phonebook::ImportCsv(path);
-    if (!read.error.empty()) {
-        ShowAppMessage(read.error, MB_OK | MB_ICONERROR);
-        return false;
-    }
-    AppendEntries(read.entries);
-    return true;
+    return !path.empty() && AddFromFile(phonebook::ImportCsv(path));
 }
 
 }  // namespace kivo::phonebook

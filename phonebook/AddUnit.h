@@ -112,6 +112,8 @@ private:
     bool LoadTel(const std::string& path);
     bool SaveTel(const std::string& path);
     bool ImportCsv(const std::string& path);
+    // Adds what a file gave, or shows why it could not be read; true when it was read.
+    bool AddFromFile(const FileEntries& read);
     std::string Text(UINT id) const;
 
     ResourceLibrary StringLib;
