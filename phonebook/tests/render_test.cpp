@@ -58,6 +58,17 @@ TEST_P(Rendering, MainWindowShowsEveryTextWhole) {
     }
     QApplication::processEvents();
     Save(Form(), "dialbook");
+    for (QMenu* menu : {Form().File1, Form().Import1, Form().Edit1}) {
+        menu->popup(QPoint(0, 0));
+        QApplication::processEvents();
+        for (QAction* item : menu->actions()) {
+            if (item->isVisible() && !item->isSeparator()) {
+                EXPECT_FALSE(item->text().isEmpty()) << menu->objectName().toStdString();
+            }
+        }
+        Save(*menu, "dialbook-" + menu->objectName().toStdString());
+        menu->hide();
+    }
 }
 
 TEST_P(Rendering, EntryDialogShowsEveryTextWhole) {
