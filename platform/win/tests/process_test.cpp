@@ -22,16 +22,16 @@ void MakeProgram(const fs::path& path, bool executable = true) {
 
 TEST(FindProgram, LooksInTheProgramFolderThenInPath) {
     TempDir a, b;
-    MakeProgram(a.path() / "dialbook", false);  // not runnable: passed over
-    MakeProgram(b.path() / "dialbook");
+    MakeProgram(a.path() / "scratchpad", false);  // not runnable: passed over
+    MakeProgram(b.path() / "scratchpad");
     fs::create_directories(a.path() / "folder");
     ScopedEnv path("PATH", a.path().string() + "::" + b.path().string());
-    EXPECT_EQ(FindProgram("dialbook.exe"), b.path() / "dialbook");
-    EXPECT_EQ(FindProgram("dialbook.EXE"), b.path() / "dialbook");
-    EXPECT_EQ(FindProgram("dialbook"), b.path() / "dialbook");
+    EXPECT_EQ(FindProgram("scratchpad.exe"), b.path() / "scratchpad");
+    EXPECT_EQ(FindProgram("scratchpad.EXE"), b.path() / "scratchpad");
+    EXPECT_EQ(FindProgram("scratchpad"), b.path() / "scratchpad");
     EXPECT_EQ(FindProgram("folder"), fs::path());
     EXPECT_EQ(FindProgram("missing.exe"), fs::path());
-    EXPECT_EQ(FindProgram("../dialbook"), fs::path());
+    EXPECT_EQ(FindProgram("../scratchpad"), fs::path());
     EXPECT_EQ(FindProgram(""), fs::path());
     EXPECT_EQ(FindProgram(nullptr), fs::path());
 
@@ -43,17 +43,17 @@ TEST(FindProgram, LooksInTheProgramFolderThenInPath) {
 
 TEST(LaunchHook, SeesWhatWouldStartInsteadOfAProcess) {
     TempDir dir;
-    MakeProgram(dir.path() / "dialbook");
+    MakeProgram(dir.path() / "scratchpad");
     ScopedEnv path("PATH", dir.path().string());
     std::vector<ProcessLaunch> started;
     SetLaunchHook([&](const ProcessLaunch& launch) { started.push_back(launch); });
-    WinExec("dialbook.exe", 5);
+    WinExec("scratchpad.exe", 5);
     WinExec("missing.exe", 5);
     ShellOpen("https://example.com/");
     ShellOpen("--help");
     SetLaunchHook(nullptr);
     ASSERT_EQ(started.size(), 2u);
-    EXPECT_EQ(started[0].program, (dir.path() / "dialbook").string());
+    EXPECT_EQ(started[0].program, (dir.path() / "scratchpad").string());
     EXPECT_EQ(started[0].argument, "");
     EXPECT_EQ(started[1].program, "xdg-open");
     EXPECT_EQ(started[1].argument, "https://example.com/");
