@@ -11,11 +11,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QMenu>
-#include <QToolButton>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
