@@ -1,7 +1,8 @@
 #include "phonebook/TelFile.h"
 
 #include "platform/win/file_size_limit.h"
-#include "platform/win/tests/temp_env.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,9 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+using kivo::test::ScopedEnv;
+using kivo::test::TempDir;
 
 namespace kivo::phonebook {
 namespace {

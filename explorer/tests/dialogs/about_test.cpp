@@ -54,7 +54,7 @@ protected:
         return caption->isVisible() && value->isVisible();
     }
 
-    TestFolder folder_;
+    TempDir folder_;
     ScopedEnv packs_{"KIVO_PACK_DIR", folder_.path().string()};
     ScopedEnv lang_{"KIVO_LANGID", "0409"};
 };

@@ -41,7 +41,7 @@ protected:
         return TConfigForm::Execute(&main_, strings_.handle());
     }
 
-    TestFolder folder_;
+    TempDir folder_;
     ScopedEnv registry_{"KIVO_REGISTRY_DIR", folder_.path().string()};
     ScopedEnv lang_{"KIVO_LANGID", "0409"};
     ResourceLibrary strings_ = TestStrings();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/resources/library.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -19,51 +21,8 @@
 
 namespace kivo::dialogs::testing {
 
-// Sets an environment variable for the object's lifetime and puts the earlier value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            before_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (before_)
-            ::setenv(name_, before_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> before_;
-};
-
-// A fresh folder per test, removed afterwards.
-class TestFolder {
-public:
-    TestFolder() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-        for (char& c : name)
-            if (c == '/')
-                c = '_';
-        path_ = std::filesystem::temp_directory_path() /
-                ("kivo-dialogs-" + std::to_string(::getpid()) + "-" + name);
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TestFolder() { std::filesystem::remove_all(path_); }
-    TestFolder(const TestFolder&) = delete;
-    TestFolder& operator=(const TestFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
+using kivo::test::ScopedEnv;
+using kivo::test::TempDir;
 
 // The test's own language pack: text N reads "T<N>", formats carry "%1".
 inline ResourceLibrary TestStrings() {

@@ -111,7 +111,7 @@ protected:
     std::function<void(LPARAM pass)> duringProgress_;
     std::vector<int> passes_;
     bool runningPageShown_ = false;
-    TestFolder folder_;
+    TempDir folder_;
     std::filesystem::path recording_;
     ScriptedMessageBoxes boxes_;
     kivo::ui::ScriptedDialogs files_;

@@ -5,13 +5,17 @@
 #include "explorer/tests/mainfrm/test_packs.h"
 #include "platform/ui/scripted_dialogs.h"
 #include "platform/win/scripted_msgbox.h"
-#include "platform/win/tests/temp_env.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
 #include <string>
+
+using kivo::test::ScopedEnv;
+using kivo::test::TempDir;
 
 // A main window on the offscreen platform with its own packs, registry and player folder, the
 // real link libraries bound, and every box and dialog scripted.

@@ -2,8 +2,9 @@
 
 #include "platform/win/application.h"
 #include "platform/win/scripted_msgbox.h"
-#include "platform/win/tests/temp_env.h"
 #include "testing/other_user.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,9 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+using kivo::test::ScopedEnv;
+using kivo::test::TempDir;
 
 namespace fs = std::filesystem;
 

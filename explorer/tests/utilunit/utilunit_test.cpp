@@ -4,8 +4,9 @@
 #include "platform/win/application.h"
 #include "platform/win/listview.h"
 #include "platform/win/scripted_msgbox.h"
-#include "platform/win/tests/temp_env.h"
 #include "platform/win/unique_fd.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,6 +17,9 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+using kivo::test::ScopedEnv;
+using kivo::test::TempDir;
 
 namespace fs = std::filesystem;
 

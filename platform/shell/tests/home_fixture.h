@@ -1,13 +1,17 @@
 #pragma once
 
 #include "platform/shell/tests/item_printer.h"
-#include "platform/win/tests/temp_env.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+using kivo::test::ScopedEnv;
+using kivo::test::TempDir;
 
 // A home folder of its own, with the XDG folders inside it.
 class HomeFixture : public testing::Test {

@@ -1,12 +1,16 @@
 #include "platform/win/lang.h"
 
-#include "platform/win/tests/temp_env.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
+
+using kivo::test::ScopedEnv;
+using kivo::test::TempDir;
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "platform/win/process.h"
 
-#include "platform/win/tests/temp_env.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
 
 #include <sys/stat.h>
 
@@ -8,6 +9,9 @@
 
 #include <fstream>
 #include <vector>
+
+using kivo::test::ScopedEnv;
+using kivo::test::TempDir;
 
 namespace fs = std::filesystem;
 

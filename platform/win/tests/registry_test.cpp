@@ -1,6 +1,7 @@
 #include "platform/win/registry.h"
 
-#include "platform/win/tests/temp_env.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,6 +13,9 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+using kivo::test::ScopedEnv;
+using kivo::test::TempDir;
 
 namespace fs = std::filesystem;
 
