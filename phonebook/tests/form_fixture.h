@@ -5,7 +5,8 @@
 #include "platform/ui/scripted_dialogs.h"
 #include "platform/win/application.h"
 #include "platform/win/scripted_msgbox.h"
-#include "platform/win/tests/temp_env.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_dir.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -28,6 +29,9 @@
 #include <vector>
 
 namespace kivo::phonebook::testing {
+
+using kivo::test::ScopedEnv;
+using kivo::test::TempDir;
 
 // Texts of the packs that the windows read, marked so that a test sees which one was shown.
 inline const char* const kEnglishPack =
