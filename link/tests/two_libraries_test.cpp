@@ -1,11 +1,12 @@
 // Both link libraries in one process, loaded in local scope as the explorer loads them.
 #include "explorer/LPTCtrl.h"
-#include "link/tests/sc4_recording.h"
-#include "link/tests/temp_dir.h"
+#include "link/testing/sc4_recording.h"
 #include "platform/px/types.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
 #include "platform/win/window.h"
+#include "testing/files.h"
+#include "testing/temp_dir.h"
 
 #include <dlfcn.h>
 
@@ -17,6 +18,7 @@ namespace kivo::link {
 namespace {
 
 using namespace kivo::link::testing;
+using namespace kivo::test;
 
 // One library's handle and the functions the test reaches in it or its driver.
 struct Loaded {

@@ -4,7 +4,7 @@
 #include "converter/wave.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/tests/dialogs/dialog_test_support.h"
-#include "link/tests/sc4_recording.h"
+#include "link/testing/sc4_recording.h"
 #include "platform/ui/scripted_dialogs.h"
 #include "platform/win/memory_status.h"
 #include "platform/win/scripted_msgbox.h"

@@ -1,11 +1,12 @@
 #include "link/exports/px_exports.h"
-#include "link/tests/sc4_recording.h"
-#include "link/tests/sleep_log.h"
-#include "link/tests/temp_dir.h"
+#include "link/testing/sc4_recording.h"
+#include "link/testing/sleep_log.h"
 #include "link/usb/tests/pxapi_record.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
 #include "platform/win/window.h"
+#include "testing/files.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@ namespace kivo::link {
 namespace {
 
 using namespace kivo::link::testing;
+using namespace kivo::test;
 
 // Before any other case: what the library holds as it is loaded.
 TEST(BuslinkLoadTest, StartsWithNothingKnown) {

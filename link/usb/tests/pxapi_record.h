@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/tests/call_record.h"
+#include "link/testing/call_record.h"
 #include "platform/px/pxapi.h"
 
 #include <string>

@@ -1,8 +1,7 @@
 #include "link/common/memory_ops.h"
 #include "link/common/system_files.h"
 #include "link/common/upload.h"
-#include "link/tests/sleep_log.h"
-#include "link/tests/temp_dir.h"
+#include "link/testing/sleep_log.h"
 #include "link/usb/download.h"
 #include "link/usb/file_list.h"
 #include "link/usb/memory_info.h"
@@ -12,6 +11,8 @@
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
 #include "platform/win/window.h"
+#include "testing/files.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@ namespace kivo::link::usb {
 namespace {
 
 using namespace kivo::link::testing;
+using namespace kivo::test;
 using Names = std::vector<std::string>;
 
 // buslink's operations through PXAPI's call record and the embedded USB player.

@@ -1,8 +1,9 @@
 #include "link/common/upload.h"
 
-#include "link/tests/scripted_channel.h"
-#include "link/tests/temp_dir.h"
+#include "link/testing/scripted_channel.h"
 #include "platform/win/window.h"
+#include "testing/files.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +19,10 @@
 namespace kivo::link {
 namespace {
 
+using test::Pattern;
 using testing::Bytes;
 using testing::Le16;
 using testing::Le32;
-using testing::Pattern;
 using testing::ScriptedLink;
 
 struct Progress {
@@ -45,11 +46,11 @@ protected:
 
     std::string MakeFile(const std::string& name, size_t size) {
         const auto path = dir_ / name;
-        testing::WriteFile(path, Pattern(size));
+        test::WriteFile(path, Pattern(size));
         return path.string();
     }
 
-    testing::TempDir dir_;
+    test::TempDir dir_;
     ScriptedLink l_;
     Progress progress_;
 };

@@ -3,7 +3,7 @@
 #include "link/parport/memory_info.h"
 #include "link/parport/parport_link.h"
 #include "link/parport/version_config.h"
-#include "link/tests/call_record.h"
+#include "link/testing/call_record.h"
 #include "platform/px/pxdll.h"
 #include "platform/win/clock.h"
 

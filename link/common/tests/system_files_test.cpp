@@ -1,7 +1,7 @@
 #include "link/common/system_files.h"
 #include "link/common/mas_images.h"
 
-#include "link/tests/scripted_channel.h"
+#include "link/testing/scripted_channel.h"
 
 #include <gtest/gtest.h>
 

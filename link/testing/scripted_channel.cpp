@@ -1,4 +1,4 @@
-#include "link/tests/scripted_channel.h"
+#include "link/testing/scripted_channel.h"
 
 #include <algorithm>
 #include <cstdio>

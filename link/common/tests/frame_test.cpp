@@ -2,7 +2,7 @@
 #include "link/common/memory_ops.h"
 #include "link/common/play_order.h"
 #include "link/common/system_files.h"
-#include "link/tests/scripted_channel.h"
+#include "link/testing/scripted_channel.h"
 #include "platform/win/clock.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,13 @@
 #include "link/exports/px_exports.h"
-#include "link/tests/call_record.h"
-#include "link/tests/sc4_recording.h"
-#include "link/tests/sleep_log.h"
-#include "link/tests/temp_dir.h"
+#include "link/testing/call_record.h"
+#include "link/testing/sc4_recording.h"
+#include "link/testing/sleep_log.h"
 #include "platform/px/pxdll.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
 #include "platform/win/window.h"
+#include "testing/files.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@ namespace kivo::link {
 namespace {
 
 using namespace kivo::link::testing;
+using namespace kivo::test;
 
 size_t Calls(const char* function) {
     return RecordedCount(function);

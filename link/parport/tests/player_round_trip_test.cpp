@@ -9,11 +9,12 @@
 #include "link/parport/memory_info.h"
 #include "link/parport/parport_link.h"
 #include "link/parport/version_config.h"
-#include "link/tests/temp_dir.h"
 #include "platform/px/pxdll.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
 #include "platform/win/window.h"
+#include "testing/files.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ namespace kivo::link {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using testing::Pattern;
+using test::Pattern;
 
 // Round trips through parlink, pxdll and the embedded player, whose state lives in memory.
 class PlayerRoundTripTest : public ::testing::Test {
@@ -49,12 +50,12 @@ protected:
     }
     std::string Source(const std::string& name, size_t size) {
         const auto path = dir_ / name;
-        testing::WriteFile(path, Pattern(size));
+        test::WriteFile(path, Pattern(size));
         return path.string();
     }
 
     ScopedVirtualClock clock_;
-    testing::TempDir dir_;
+    test::TempDir dir_;
     ParportLink p_;
 };
 
@@ -89,7 +90,7 @@ TEST_F(PlayerRoundTripTest, UploadListAndDownloadBothMemories) {
             }
             const auto target = dir_ / (std::string("back-") + c.name);
             ASSERT_EQ(DownloadFile(p_.link, static_cast<uint8_t>(index), target.c_str()), 0);
-            EXPECT_EQ(testing::ReadFile(target), Pattern(c.size)) << c.name;
+            EXPECT_EQ(test::ReadFile(target), Pattern(c.size)) << c.name;
         }
     }
     EXPECT_EQ(found, 6);
@@ -160,7 +161,7 @@ TEST_F(PlayerRoundTripTest, StopDuringTheLastBlockBothWays) {
     ASSERT_NE(index, 0);
     const auto target = dir_ / "whole.mp3";
     EXPECT_EQ(DownloadFile(p_.link, index, target.c_str()), -101);
-    EXPECT_EQ(testing::ReadFile(target), content);
+    EXPECT_EQ(test::ReadFile(target), content);
     // The player is ready for the next command.
     EXPECT_EQ(CheckDeviceStatus(p_.link), 0);
 }
@@ -215,7 +216,7 @@ TEST_F(PlayerRoundTripTest, StatusCheckWaitsOnlyAHundredMilliseconds) {
 class CardFormatRoundTripTest : public PlayerRoundTripTest {
 protected:
     bool ImageLeft() const { return std::filesystem::exists(dir_ / "header.dat"); }
-    testing::ScopedCurrentDir cwd_{dir_.path()};
+    test::ScopedCurrentDir cwd_{dir_.path()};
 };
 
 TEST_F(CardFormatRoundTripTest, EverySupportedCardIsFormatted) {

@@ -1,9 +1,10 @@
 #include "link/parport/download.h"
 
-#include "link/tests/scripted_channel.h"
-#include "link/tests/temp_dir.h"
+#include "link/testing/scripted_channel.h"
 #include "platform/win/file_size_limit.h"
 #include "platform/win/window.h"
+#include "testing/files.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +18,10 @@
 namespace kivo::link {
 namespace {
 
+using test::Pattern;
 using testing::Bytes;
 using testing::Concat;
 using testing::Le32;
-using testing::Pattern;
 using testing::ScriptedLink;
 using Trace = std::vector<std::string>;
 using Messages = std::vector<std::pair<UINT, WPARAM>>;
@@ -48,7 +49,7 @@ protected:
     void SetUp() override { l_.state.ProgressWindow = window_.handle(); }
     LinkStatus Download(uint8_t index = 9) { return DownloadFile(l_.link, index, target_.c_str()); }
 
-    testing::TempDir dir_;
+    test::TempDir dir_;
     std::filesystem::path target_ = dir_ / "copy.mp3";
     ScriptedLink l_;
     Messages messages_;
@@ -69,7 +70,7 @@ TEST_F(DownloadTest, TwentyThousandBytes) {
                      "read from port(filesize) 4", "read from port(file data) 16368",
                      "write to port(cancel code) 00", "read from port(valid code) 1",
                      "read from port(file data) 16888", "close"}));
-    EXPECT_EQ(testing::ReadFile(target_), Pattern(20000));
+    EXPECT_EQ(test::ReadFile(target_), Pattern(20000));
     EXPECT_EQ(messages_, (Messages{{kTransferStartMessage, 20000},
                                    {kTransferProgressMessage, 16368},
                                    {kTransferProgressMessage, 20000}}));
@@ -87,7 +88,7 @@ TEST_F(DownloadTest, BlockBoundaries) {
         EXPECT_EQ(l.channel.Count("read", "from port(file data)"), c.blocks) << c.size;
         EXPECT_EQ(l.channel.Count("write", "to port(cancel code)"), c.blocks - 1) << c.size;
         EXPECT_EQ(l.channel.Count("read", "from port(valid code)"), c.blocks - 1) << c.size;
-        EXPECT_EQ(testing::ReadFile(target_), Pattern(c.size)) << c.size;
+        EXPECT_EQ(test::ReadFile(target_), Pattern(c.size)) << c.size;
         EXPECT_EQ(l.channel.RepliesLeft(), 0u) << c.size;
     }
 }
@@ -130,7 +131,7 @@ TEST_F(DownloadTest, StopDuringTheLastBlockKeepsTheWholeFile) {
             l_.state.TransferCancelCode = 1;
     };
     EXPECT_EQ(Download(), -101);
-    EXPECT_EQ(testing::ReadFile(target_), Pattern(20000));
+    EXPECT_EQ(test::ReadFile(target_), Pattern(20000));
     EXPECT_EQ(l_.channel.Written("to port(cancel code)"), (Bytes{0}));
 }
 
@@ -162,10 +163,10 @@ TEST_F(DownloadTest, ValidCodeIsEchoedAsTheNextCancelCode) {
 }
 
 TEST_F(DownloadTest, ReplacesAnOldFile) {
-    testing::WriteFile(target_, Bytes(50000, 1));
+    test::WriteFile(target_, Bytes(50000, 1));
     l_.channel.Reply(PlayerSends(10));
     EXPECT_EQ(Download(), 0);
-    EXPECT_EQ(testing::ReadFile(target_), Pattern(10));
+    EXPECT_EQ(test::ReadFile(target_), Pattern(10));
 }
 
 TEST_F(DownloadTest, FullDiskFailsAndClosesEverything) {

@@ -1,35 +1,12 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <unistd.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <string>
+#include <iterator>
 #include <vector>
 
-namespace kivo::link::testing {
-
-// A fresh folder per test, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() /
-                ("kivo-link-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" +
-                 info->name());
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
+namespace kivo::test {
 
 // Runs in a folder for the object's lifetime.
 class ScopedCurrentDir {
@@ -39,6 +16,8 @@ public:
         std::filesystem::current_path(dir);
     }
     ~ScopedCurrentDir() { std::filesystem::current_path(before_); }
+    ScopedCurrentDir(const ScopedCurrentDir&) = delete;
+    ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
 
 private:
     std::filesystem::path before_;
@@ -64,4 +43,4 @@ inline std::vector<uint8_t> Pattern(size_t size) {
     return bytes;
 }
 
-}  // namespace kivo::link::testing
+}  // namespace kivo::test

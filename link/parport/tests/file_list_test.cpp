@@ -3,7 +3,7 @@
 #include "link/parport/memory_info.h"
 #include "link/parport/version_config.h"
 
-#include "link/tests/scripted_channel.h"
+#include "link/testing/scripted_channel.h"
 #include "platform/win/listview.h"
 
 #include <gtest/gtest.h>

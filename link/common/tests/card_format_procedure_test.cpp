@@ -1,7 +1,8 @@
 #include "link/common/card_format_procedure.h"
 
-#include "link/tests/scripted_channel.h"
-#include "link/tests/temp_dir.h"
+#include "link/testing/scripted_channel.h"
+#include "testing/files.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,8 @@ class FormatMemoryCardTest : public ::testing::Test {
 protected:
     bool ImageExists() const { return std::filesystem::exists(dir_ / "header.dat"); }
 
-    testing::TempDir dir_;
-    testing::ScopedCurrentDir cwd_{dir_.path()};
+    test::TempDir dir_;
+    test::ScopedCurrentDir cwd_{dir_.path()};
     ScriptedLink l_;
 };
 
