@@ -35,16 +35,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ListViewControl list;
     switch (data[0] % 4) {
         case 0:
-            kivo::link::ReadFileList(l.link, list.handle());
+            kivo::link::parport::ReadFileList(l.link, list.handle());
             break;
         case 1:
-            kivo::link::ReadVersionAndConfig(l.link);
+            kivo::link::parport::ReadVersionAndConfig(l.link);
             break;
         case 2:
-            kivo::link::ReadMemoryInfo(l.link);
+            kivo::link::parport::ReadMemoryInfo(l.link);
             break;
         default:
-            kivo::link::DownloadFile(l.link, 6, target.path.c_str());
+            kivo::link::parport::DownloadFile(l.link, 6, target.path.c_str());
             break;
     }
     return 0;

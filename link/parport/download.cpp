@@ -8,7 +8,7 @@
 
 #include <array>
 
-namespace kivo::link {
+namespace kivo::link::parport {
 
 LinkStatus DownloadFile(Link& link, uint8_t index, const char* path) {
     CommandSession session(link, kDownloadCommand);
@@ -56,4 +56,4 @@ LinkStatus DownloadFile(Link& link, uint8_t index, const char* path) {
     return FinishDownload(session, file, state.TransferCancelCode);
 }
 
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

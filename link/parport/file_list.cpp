@@ -2,7 +2,7 @@
 
 #include "link/common/transfer_blocks.h"
 
-namespace kivo::link {
+namespace kivo::link::parport {
 
 LinkStatus ReadFileEntry(CommandSession& session, DeviceFileEntry& entry) {
     if (LinkStatus s = session.Read(&entry.index, 1, "File Index"); s != kOk)
@@ -44,4 +44,4 @@ LinkStatus ReadFileList(Link& link, HWND listView) {
     }
 }
 
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

@@ -3,7 +3,7 @@
 #include "link/common/command_session.h"
 #include "link/common/memory_figure.h"
 
-namespace kivo::link {
+namespace kivo::link::parport {
 
 LinkStatus ReadMemoryInfo(Link& link) {
     CommandSession session(link, kMemoryInfoCommand);
@@ -28,4 +28,4 @@ LinkStatus ReadMemoryInfo(Link& link) {
     return kOk;
 }
 
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

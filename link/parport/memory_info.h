@@ -2,9 +2,9 @@
 
 #include "link/common/link.h"
 
-namespace kivo::link {
+namespace kivo::link::parport {
 
 // Reads the four memory figures; each is stored as soon as it arrives.
 LinkStatus ReadMemoryInfo(Link& link);
 
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

@@ -11,7 +11,7 @@
 #include "link/parport/version_config.h"
 #include "platform/win/window.h"
 
-namespace kivo::link {
+namespace kivo::link::parport {
 
 namespace {
 
@@ -26,13 +26,13 @@ public:
         return CheckStatusWithRetries(p_.link, kStatusRetryWaitsMs);
     }
     LinkStatus PreCheck() override { return CheckStatus(); }
-    LinkStatus ReadMemoryInfo() override { return link::ReadMemoryInfo(p_.link); }
-    LinkStatus ReadVersionAndConfig() override { return link::ReadVersionAndConfig(p_.link); }
+    LinkStatus ReadMemoryInfo() override { return parport::ReadMemoryInfo(p_.link); }
+    LinkStatus ReadVersionAndConfig() override { return parport::ReadVersionAndConfig(p_.link); }
     LinkStatus ReadFileList(HWND listView) override {
-        return link::ReadFileList(p_.link, listView);
+        return parport::ReadFileList(p_.link, listView);
     }
     LinkStatus DownloadFile(uint8_t index, const char* path) override {
-        return link::DownloadFile(p_.link, index, path);
+        return parport::DownloadFile(p_.link, index, path);
     }
     // A cancel made before the conversion starts has no effect.
     ConvertProgressCallback StartConversion() override {
@@ -65,28 +65,28 @@ int32_t Parlink::ConvertProgress(int32_t pass, int32_t percent, uint32_t) {
 
 }  // namespace
 
-LinkLibrary& TheLinkLibrary() {
-    return theApp;
+}  // namespace kivo::link::parport
+
+kivo::link::LinkLibrary& kivo::link::TheLinkLibrary() {
+    return parport::theApp;
 }
 
-}  // namespace kivo::link
-
 int16_t PX_CancelWaveConvert() {
-    kivo::link::theApp.state().ConvertCancelFlag = 1;
+    kivo::link::parport::theApp.state().ConvertCancelFlag = 1;
     return kivo::link::kOk;
 }
 
 int16_t PX_ECPEmulation(int16_t on) {
-    kivo::link::theApp.state().EcpEmulation = on;
+    kivo::link::parport::theApp.state().EcpEmulation = on;
     return kivo::link::kOk;
 }
 
 int16_t PX_GB_Code() {
-    return kivo::link::theApp.SelectNameCodePage(kivo::link::kGbNamesCommand,
-                                                 kivo::link::kGbCodePage);
+    return kivo::link::parport::theApp.SelectNameCodePage(kivo::link::kGbNamesCommand,
+                                                          kivo::link::parport::kGbCodePage);
 }
 
 int16_t PX_BIG5_Code() {
-    return kivo::link::theApp.SelectNameCodePage(kivo::link::kBig5NamesCommand,
-                                                 kivo::link::kBig5CodePage);
+    return kivo::link::parport::theApp.SelectNameCodePage(kivo::link::kBig5NamesCommand,
+                                                          kivo::link::parport::kBig5CodePage);
 }

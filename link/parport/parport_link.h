@@ -3,7 +3,7 @@
 #include "link/common/link.h"
 #include "link/parport/pxdll_channel.h"
 
-namespace kivo::link {
+namespace kivo::link::parport {
 
 // parlink's state, its pxdll channel and its dialect, as one object.
 struct ParportLink {
@@ -12,4 +12,4 @@ struct ParportLink {
     Link link{state, channel, kParallelPortDialect};
 };
 
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

@@ -3,7 +3,7 @@
 #include "link/common/channel_open.h"
 #include "platform/px/pxdll.h"
 
-namespace kivo::link {
+namespace kivo::link::parport {
 
 namespace {
 
@@ -80,4 +80,4 @@ void PxdllChannel::SetTimeout(uint32_t ms) {
     PX_SetTimeOut(ms);
 }
 
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

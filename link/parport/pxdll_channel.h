@@ -3,7 +3,7 @@
 #include "link/common/channel.h"
 #include "link/common/link_state.h"
 
-namespace kivo::link {
+namespace kivo::link::parport {
 
 // The parallel-port channel over pxdll: claims the port for every open and, after a failed
 // or short transfer, closes the handle and claims the port afresh.
@@ -25,4 +25,4 @@ private:
     bool handleOpen_ = false;
 };
 
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

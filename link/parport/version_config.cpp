@@ -5,7 +5,7 @@
 #include "link/common/player_version.h"
 #include "platform/win/clock.h"
 
-namespace kivo::link {
+namespace kivo::link::parport {
 
 LinkStatus ReadVersionAndConfig(Link& link) {
     if (link.dialect.versionLeadWaitMs)
@@ -27,4 +27,4 @@ LinkStatus ReadVersionAndConfig(Link& link) {
     return kOk;
 }
 
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace kivo::link {
+namespace kivo::link::parport {
 namespace {
 
 using test::Pattern;
@@ -209,4 +209,4 @@ TEST_F(DownloadTest, ChannelFailuresKeepWhatWasWritten) {
 }
 
 }  // namespace
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

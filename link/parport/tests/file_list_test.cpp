@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace kivo::link {
+namespace kivo::link::parport {
 namespace {
 
 using testing::Bytes;
@@ -253,4 +253,4 @@ TEST(MemoryInfoTest, FailingReadKeepsTheLaterFigures) {
 }
 
 }  // namespace
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

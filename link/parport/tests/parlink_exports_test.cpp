@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace kivo::link {
+namespace kivo::link::parport {
 namespace {
 
 using namespace kivo::link::testing;
@@ -163,4 +163,4 @@ TEST_F(ParlinkExportsTest, VoiceConversionReportsItsPassAndStopsOnCancel) {
 }
 
 }  // namespace
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

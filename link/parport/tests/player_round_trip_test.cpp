@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-namespace kivo::link {
+namespace kivo::link::parport {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -258,4 +258,4 @@ TEST_F(CardFormatRoundTripTest, RefusalsAndNoCard) {
 }
 
 }  // namespace
-}  // namespace kivo::link
+}  // namespace kivo::link::parport

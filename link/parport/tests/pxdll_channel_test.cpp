@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace kivo::link {
+namespace kivo::link::parport {
 namespace {
 
 // The driver's record of every call, against the embedded player.
@@ -164,4 +164,4 @@ TEST_F(PxdllChannelTest, SilentPlayerFailsTheStatusCheck) {
 }
 
 }  // namespace
-}  // namespace kivo::link
+}  // namespace kivo::link::parport
