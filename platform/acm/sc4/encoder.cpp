@@ -1,5 +1,6 @@
 #include "platform/acm/sc4/encoder.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace sc4 {
@@ -36,22 +37,30 @@ std::optional<Encoder> Encoder::Create(const StreamFormat& format) {
 
 Encoder::Encoder(const StreamFormat& format) : format_(format) {
     const uint16_t marker = SyncMarker(format.samplesPerSec);
+    marker_.fill(0);
     for (unsigned i = 0; i < 4; ++i)
-        marker_[i] = (marker >> (12 - 4 * i)) & 0x0F;
+        marker_[4 + i] = (marker >> (12 - 4 * i)) & 0x0F;
+}
+
+unsigned Encoder::BannedCode(std::span<const unsigned, kCodesPerBlock> codes, size_t k) const {
+    // Whether the codes before k end with all but the last nibble of `pattern`.
+    auto completes = [&](std::span<const unsigned> pattern) {
+        return k + 1 >= pattern.size() && std::equal(pattern.begin(), pattern.end() - 1,
+                                                     codes.begin() + (k + 1 - pattern.size()));
+    };
+    // "m m" at the block start; "00 00 m m" ending at any byte of the block. The trailer 0x55
+    // keeps a marker from spanning two blocks.
+    const std::span<const unsigned> full(marker_);
+    if ((k == 3 && completes(full.last(4))) || (k % 2 == 1 && completes(full)))
+        return marker_.back();
+    return kNoCode;
 }
 
 void Encoder::EncodeBlock(std::span<const int16_t> pcm, std::span<uint8_t, kBlockBytes> out,
                           std::span<int16_t, kCodesPerBlock> decoded) {
     std::array<unsigned, kCodesPerBlock> codes{};
     for (size_t k = 0; k < kCodesPerBlock; ++k) {
-        // The code that would complete a header "m m" or "00 00 m m" at the block start.
-        unsigned banned = kNoCode;
-        if (k == 3 && codes[0] == marker_[0] && codes[1] == marker_[1] && codes[2] == marker_[2]) {
-            banned = marker_[3];
-        } else if (k == 7 && codes[0] == 0 && codes[1] == 0 && codes[2] == 0 && codes[3] == 0 &&
-                   codes[4] == marker_[0] && codes[5] == marker_[1] && codes[6] == marker_[2]) {
-            banned = marker_[3];
-        }
+        const unsigned banned = BannedCode(codes, k);
         // Mono: every nibble is channel 0; stereo: high nibbles left, low nibbles right.
         ChannelState& state = channels_[format_.channels == 2 ? k % 2 : 0];
         const int32_t target = k < pcm.size() ? pcm[k] : 0;

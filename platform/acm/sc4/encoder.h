@@ -17,8 +17,9 @@ struct EncodeResult {
 };
 
 // Encodes PCM by trying every code against an exact copy of the decoder's state and keeping
-// the one whose decoded sample is nearest. Blocks carry no headers, and no block starts with
-// bytes that a decoder would take for a sync header.
+// the one whose decoded sample is nearest. Blocks carry no headers, no block starts with bytes
+// that a decoder would take for a sync header, and no block holds the rate's 4-byte marker at
+// any byte offset, where a reader that splits the stream at markers would cut it.
 class Encoder {
 public:
     static std::optional<Encoder> Create(const StreamFormat& format);
@@ -37,8 +38,12 @@ public:
 private:
     explicit Encoder(const StreamFormat& format);
 
+    // The code that must not follow codes[0..k-1] at position k, or none.
+    unsigned BannedCode(std::span<const unsigned, kCodesPerBlock> codes, size_t k) const;
+
     StreamFormat format_;
-    std::array<unsigned, 4> marker_;  // the marker's nibbles, most significant first
+    // The nibbles of "00 00 m m", most significant first; its last four are "m m".
+    std::array<unsigned, 8> marker_;
     std::array<ChannelState, 2> channels_{};
 };
 
