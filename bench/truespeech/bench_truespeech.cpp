@@ -1,7 +1,7 @@
 // Codec speed in multiples of real time (the "realtime" counter: seconds of audio per second).
 #include "platform/acm/truespeech/decoder.h"
 #include "platform/acm/truespeech/encoder.h"
-#include "platform/acm/truespeech/libav_decoder.h"
+#include "platform/acm/truespeech/tests/libav_decoder.h"
 #include "platform/acm/truespeech/truespeech_driver.h"
 
 #include <benchmark/benchmark.h>

@@ -1,11 +1,10 @@
 #include "platform/acm/truespeech/truespeech_driver.h"
 
+#include "platform/acm/truespeech/decoder.h"
 #include "platform/acm/truespeech/encoder.h"
-#include "platform/acm/truespeech/libav_decoder.h"
 
 #include <array>
 #include <new>
-#include <optional>
 
 namespace truespeech {
 namespace {
@@ -58,39 +57,29 @@ private:
 
 class DecodeStream : public AcmStream {
 public:
-    // Throws when libavcodec cannot open its decoder.
-    DecodeStream() { decoder_.emplace(); }
-
     MMRESULT Convert(std::span<const uint8_t> source, std::span<uint8_t> destination,
                      uint32_t flags, AcmConvertResult& result) override {
-        try {
-            if (flags & ACM_STREAMCONVERTF_START) {
-                decoder_.emplace();
-            }
-            const size_t frames =
-                FramesFor(source.size(), kFrameBytes, destination.size(), kPcmFrameBytes);
-            pcm_.clear();
-            if (!decoder_->Decode(source.first(frames * kFrameBytes), pcm_) ||
-                pcm_.size() != frames * kFrameSamples) {
-                return MMSYSERR_ERROR;
-            }
-            for (size_t i = 0; i < pcm_.size(); ++i) {
-                destination[2 * i] = static_cast<uint8_t>(pcm_[i]);
-                destination[2 * i + 1] = static_cast<uint8_t>(pcm_[i] >> 8);
-            }
-            result.sourceUsed = static_cast<uint32_t>(frames * kFrameBytes);
-            result.destinationUsed = static_cast<uint32_t>(frames * kPcmFrameBytes);
-            return MMSYSERR_NOERROR;
-        } catch (const std::bad_alloc&) {
-            return MMSYSERR_NOMEM;
-        } catch (...) {
-            return MMSYSERR_ERROR;
+        if (flags & ACM_STREAMCONVERTF_START) {
+            decoder_ = Decoder();
         }
+        const size_t frames =
+            FramesFor(source.size(), kFrameBytes, destination.size(), kPcmFrameBytes);
+        std::array<int16_t, kFrameSamples> pcm;
+        for (size_t n = 0; n < frames; ++n) {
+            decoder_.DecodeFrame(source.subspan(n * kFrameBytes).first<kFrameBytes>(), pcm);
+            uint8_t* out = destination.data() + n * kPcmFrameBytes;
+            for (int i = 0; i < kFrameSamples; ++i) {
+                out[2 * i] = static_cast<uint8_t>(pcm[i]);
+                out[2 * i + 1] = static_cast<uint8_t>(pcm[i] >> 8);
+            }
+        }
+        result.sourceUsed = static_cast<uint32_t>(frames * kFrameBytes);
+        result.destinationUsed = static_cast<uint32_t>(frames * kPcmFrameBytes);
+        return MMSYSERR_NOERROR;
     }
 
 private:
-    std::optional<LibavDecoder> decoder_;  // optional only so that START can reopen it
-    std::vector<int16_t> pcm_;
+    Decoder decoder_;
 };
 
 class TrueSpeechDriver : public AcmDriver {
@@ -124,8 +113,6 @@ public:
             }
         } catch (const std::bad_alloc&) {
             return MMSYSERR_NOMEM;
-        } catch (...) {
-            return MMSYSERR_ERROR;
         }
         return MMSYSERR_NOERROR;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The compression-manager driver of TrueSpeech (tag 0x0022): encodes 16-bit mono 8000 Hz PCM
-// with our encoder and decodes through libavcodec.
+// with our encoder and decodes with our decoder.
 
 #include "platform/acm/driver.h"
 

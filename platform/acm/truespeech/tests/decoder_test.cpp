@@ -1,5 +1,5 @@
 #include "platform/acm/truespeech/decoder.h"
-#include "platform/acm/truespeech/libav_decoder.h"
+#include "platform/acm/truespeech/tests/libav_decoder.h"
 
 #include <gtest/gtest.h>
 

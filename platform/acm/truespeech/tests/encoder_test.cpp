@@ -1,7 +1,7 @@
 #include "platform/acm/truespeech/encoder.h"
 #include "platform/acm/truespeech/decoder.h"
-#include "platform/acm/truespeech/libav_decoder.h"
 #include "platform/acm/truespeech/search.h"
+#include "platform/acm/truespeech/tests/libav_decoder.h"
 #include "platform/acm/truespeech/tests/speech.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/acm/truespeech/libav_decoder.h"
+#include "platform/acm/truespeech/tests/libav_decoder.h"
 
 #include "platform/acm/truespeech/tables.h"
 

@@ -1,0 +1,15 @@
+# Fails when a shared library in BIN needs an FFmpeg library, directly or through another one:
+# libavcodec and libavformat judge our files in the tests and are never shipped.
+cmake_policy(SET CMP0057 NEW)
+file(GLOB libraries "${BIN}/*.so")
+if(NOT "${BIN}/libsonoform.so" IN_LIST libraries OR NOT "${BIN}/libkivoacm.so" IN_LIST libraries)
+  message(FATAL_ERROR "the converter and the compression manager are not built in ${BIN}")
+endif()
+foreach(library ${libraries})
+  execute_process(COMMAND ldd ${library} OUTPUT_VARIABLE needed RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(SEND_ERROR "ldd cannot read ${library}")
+  elseif(needed MATCHES "lib(avcodec|avformat|avutil|avfilter|avdevice|swresample|swscale|postproc)[.]so")
+    message(SEND_ERROR "${library} links ${CMAKE_MATCH_0}")
+  endif()
+endforeach()
