@@ -95,6 +95,7 @@ public:
         : decode_(format),
           native_(Sc4PcmFormat(format)),
           destination_(destination),
+          readAhead_(acm::PcmReadAhead(format.samplesPerSec, destination.samplesPerSec())),
           pcm_(std::move(pcm)) {}
 
     MMRESULT Convert(std::span<const uint8_t> source, std::span<uint8_t> destination,
@@ -107,16 +108,17 @@ public:
                 if (rc != MMSYSERR_NOERROR)
                     return rc;
             }
-            // Decode no more than the destination can take once converted, so that what the
-            // PCM stream leaves over stays small; but at least one block, so that a destination
-            // too small for a block's samples is filled over several calls.
+            // Decode no more than the destination can take once converted, and the frames the
+            // rate filter reads ahead, so that what the PCM stream leaves over stays small; but
+            // a whole block whenever more is wanted, so that a destination too small for a
+            // block's samples is filled over several calls.
             const uint64_t room = destination.size() / destination_.blockAlign();
             const uint64_t frames =
-                std::max<uint64_t>(room * native_.samplesPerSec() / destination_.samplesPerSec(),
-                                   SamplesPerBlock(native_.channels()));
+                room * native_.samplesPerSec() / destination_.samplesPerSec() + readAhead_;
             const size_t held = pending_.size();
             const size_t wanted = static_cast<size_t>(frames) * native_.blockAlign();
-            pending_.resize(std::max(held, wanted));
+            if (held < wanted)
+                pending_.resize(std::max(wanted, held + kCodesPerBlock * sizeof(int16_t)));
             AcmConvertResult decoded;
             MMRESULT rc =
                 decode_.Convert(source, std::span(pending_).subspan(held), flags, decoded);
@@ -141,6 +143,7 @@ private:
     DecodeStream decode_;
     WaveFormat native_;
     WaveFormat destination_;
+    uint32_t readAhead_;  // source frames the PCM stream holds back
     std::unique_ptr<AcmStream> pcm_;
     std::vector<uint8_t> pending_;  // decoded bytes the PCM stream has not taken yet
 };

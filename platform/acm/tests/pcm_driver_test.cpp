@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
 #include <vector>
 
 namespace {
@@ -19,7 +21,8 @@ HACMDRIVERID PcmDriverId() {
     return found;
 }
 
-// Runs the whole input through one stream, feeding back what it did not take.
+// Runs the whole input through one stream, feeding back what it did not take; the last
+// portion ends the stream.
 std::vector<uint8_t> ConvertAll(const WaveFormat& from, const WaveFormat& to,
                                 std::vector<uint8_t> input, size_t portion) {
     HACMDRIVER driver = nullptr;
@@ -30,7 +33,7 @@ std::vector<uint8_t> ConvertAll(const WaveFormat& from, const WaveFormat& to,
               MMSYSERR_NOERROR);
     std::vector<uint8_t> output;
     std::vector<uint8_t> pending;
-    std::vector<uint8_t> destination(4096);
+    std::vector<uint8_t> destination(std::max<size_t>(4096, 4 * input.size()));
     for (size_t at = 0; at < input.size(); at += portion) {
         pending.insert(pending.end(), input.begin() + at,
                        input.begin() + std::min(input.size(), at + portion));
@@ -41,7 +44,9 @@ std::vector<uint8_t> ConvertAll(const WaveFormat& from, const WaveFormat& to,
         header.pbDst = destination.data();
         header.cbDstLength = static_cast<uint32_t>(destination.size());
         EXPECT_EQ(acmStreamPrepareHeader(stream, &header, 0), MMSYSERR_NOERROR);
-        EXPECT_EQ(acmStreamConvert(stream, &header, 0), MMSYSERR_NOERROR);
+        const bool last = at + portion >= input.size();
+        EXPECT_EQ(acmStreamConvert(stream, &header, last ? ACM_STREAMCONVERTF_END : 0),
+                  MMSYSERR_NOERROR);
         output.insert(output.end(), destination.begin(),
                       destination.begin() + header.cbDstLengthUsed);
         EXPECT_EQ(acmStreamUnprepareHeader(stream, &header, 0), MMSYSERR_NOERROR);
@@ -101,26 +106,92 @@ TEST_P(PcmConversion, ConvertsWhateverPortionsItIsGiven) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PcmConversion,
-    ::testing::Values(
-        PcmCase{"StereoToMonoAverages", WaveFormat::Pcm(2, 8000, 16), WaveFormat::Pcm(1, 8000, 16),
-                Samples16({100, 300, -50, -150}), Samples16({200, -100})},
-        PcmCase{"MonoToStereoDuplicates", WaveFormat::Pcm(1, 8000, 16),
-                WaveFormat::Pcm(2, 8000, 16), Samples16({5, -7}), Samples16({5, 5, -7, -7})},
-        PcmCase{"SixteenToEightBits",
-                WaveFormat::Pcm(1, 8000, 16),
-                WaveFormat::Pcm(1, 8000, 8),
-                Samples16({0, 32767, -32768}),
-                {128, 255, 0}},
-        PcmCase{"EightToSixteenBits",
-                WaveFormat::Pcm(1, 8000, 8),
-                WaveFormat::Pcm(1, 8000, 16),
-                {128, 129, 0},
-                Samples16({0, 256, -32768})},
-        PcmCase{"HalvingTheRateKeepsEveryOtherFrame", WaveFormat::Pcm(1, 16000, 16),
-                WaveFormat::Pcm(1, 8000, 16), Samples16({1, 2, 3, 4, 5, 6}), Samples16({1, 3, 5})},
-        PcmCase{"DoublingTheRateRepeatsFrames", WaveFormat::Pcm(1, 8000, 16),
-                WaveFormat::Pcm(1, 16000, 16), Samples16({1, 2, 3}),
-                Samples16({1, 1, 2, 2, 3, 3})}),
+    ::testing::Values(PcmCase{"StereoToMonoAverages", WaveFormat::Pcm(2, 8000, 16),
+                              WaveFormat::Pcm(1, 8000, 16), Samples16({100, 300, -50, -150}),
+                              Samples16({200, -100})},
+                      PcmCase{"MonoToStereoDuplicates", WaveFormat::Pcm(1, 8000, 16),
+                              WaveFormat::Pcm(2, 8000, 16), Samples16({5, -7}),
+                              Samples16({5, 5, -7, -7})},
+                      PcmCase{"SixteenToEightBits",
+                              WaveFormat::Pcm(1, 8000, 16),
+                              WaveFormat::Pcm(1, 8000, 8),
+                              Samples16({0, 32767, -32768}),
+                              {128, 255, 0}},
+                      PcmCase{"EightToSixteenBits",
+                              WaveFormat::Pcm(1, 8000, 8),
+                              WaveFormat::Pcm(1, 8000, 16),
+                              {128, 129, 0},
+                              Samples16({0, 256, -32768})}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct RateCase {
+    const char* name;
+    WaveFormat from;
+    WaveFormat to;
+    double hertz;  // a tone of this frequency goes in
+    bool passes;   // below the lower Nyquist frequency it comes out as it went in, above it not
+    friend void PrintTo(const RateCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class RateChange : public ::testing::TestWithParam<RateCase> {};
+
+// The tone at the output's own times: the filter neither delays the voice nor folds what lies
+// above the lower Nyquist frequency back into it, whatever portions the stream is given.
+TEST_P(RateChange, KeepsTheVoiceBandInTimeAndDropsWhatLiesAbove) {
+    const RateCase& c = GetParam();
+    constexpr double kAmplitude = 8000;
+    const double from = c.from.samplesPerSec();
+    const double to = c.to.samplesPerSec();
+    const size_t frames = static_cast<size_t>(from / 4);
+    std::vector<uint8_t> input;
+    for (size_t n = 0; n < frames; ++n) {
+        const auto v = static_cast<int16_t>(
+            std::lround(kAmplitude * std::sin(2 * std::numbers::pi * c.hertz * n / from)));
+        for (int ch = 0; ch < c.from.channels(); ++ch) {
+            input.push_back(static_cast<uint8_t>(v & 0xFF));
+            input.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+        }
+    }
+    const std::vector<uint8_t> whole = ConvertAll(c.from, c.to, input, input.size());
+    EXPECT_EQ(ConvertAll(c.from, c.to, input, 1234), whole);
+    const size_t outFrames = whole.size() / c.to.blockAlign();
+    EXPECT_EQ(outFrames, static_cast<size_t>(std::ceil(frames * to / from)));
+
+    // Away from both ends, where the filter reaches past the tone.
+    double worst = 0;
+    double energy = 0;
+    size_t counted = 0;
+    for (size_t k = outFrames / 5; k < outFrames * 4 / 5; ++k, ++counted) {
+        const uint8_t* frame = whole.data() + k * c.to.blockAlign();
+        const double y = static_cast<int16_t>(frame[0] | frame[1] << 8);
+        const double expected =
+            c.passes ? kAmplitude * std::sin(2 * std::numbers::pi * c.hertz * k / to) : 0;
+        worst = std::max(worst, std::fabs(y - expected));
+        energy += y * y;
+    }
+    if (c.passes) {
+        EXPECT_LT(worst, kAmplitude / 100);
+    } else {
+        EXPECT_LT(std::sqrt(energy / counted), kAmplitude / 300);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RateChange,
+    ::testing::Values(RateCase{"Down11025Passes1000", WaveFormat::Pcm(1, 11025, 16),
+                               WaveFormat::Pcm(1, 8000, 16), 1000, true},
+                      RateCase{"Down16000StereoPasses3000", WaveFormat::Pcm(2, 16000, 16),
+                               WaveFormat::Pcm(1, 8000, 16), 3000, true},
+                      RateCase{"Down32000Passes440", WaveFormat::Pcm(1, 32000, 16),
+                               WaveFormat::Pcm(1, 8000, 16), 440, true},
+                      RateCase{"Up8000To11025Passes3000", WaveFormat::Pcm(1, 8000, 16),
+                               WaveFormat::Pcm(1, 11025, 16), 3000, true},
+                      RateCase{"Down11025Drops4500", WaveFormat::Pcm(1, 11025, 16),
+                               WaveFormat::Pcm(1, 8000, 16), 4500, false},
+                      RateCase{"Down32000Drops5000", WaveFormat::Pcm(1, 32000, 16),
+                               WaveFormat::Pcm(1, 8000, 16), 5000, false},
+                      RateCase{"Down44100StereoDrops6000", WaveFormat::Pcm(2, 44100, 16),
+                               WaveFormat::Pcm(2, 8000, 16), 6000, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PcmDriver, RefusesWhatIsNotPlainPcm) {

@@ -264,8 +264,15 @@ TEST(Sc4Driver, DecodesToOtherRatesAndChannelsAsDecodingAndThenThePcmDriver) {
         const Bytes expected =
             ConvertPcm(Sc4PcmFormat(f), c.target, ToBytes(DecodeWhole(f, recording)));
         const uint64_t frames = (recording.size() / kBlockBytes) * c.recorder.samplesPerBlock;
-        ASSERT_NEAR(static_cast<double>(expected.size() / c.target.blockAlign()),
-                    static_cast<double>(frames * c.target.samplesPerSec() / f.samplesPerSec), 2);
+        // Without an end flag a rate change holds back the frames its filter still reads ahead
+        // for: 36 periods of the lower rate.
+        const double heldBack = f.samplesPerSec == c.target.samplesPerSec()
+                                    ? 0
+                                    : 36.0 * c.target.samplesPerSec() /
+                                          std::min(f.samplesPerSec, c.target.samplesPerSec());
+        ASSERT_NEAR(
+            static_cast<double>(expected.size() / c.target.blockAlign()),
+            static_cast<double>(frames * c.target.samplesPerSec() / f.samplesPerSec) - heldBack, 2);
 
         // The converter's destination: half again the target's share of a whole chunk.
         const uint32_t chunkSamples = 546 * c.recorder.samplesPerBlock;
