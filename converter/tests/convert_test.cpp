@@ -125,6 +125,32 @@ TEST_F(ConvertTest, PartlyTakenBlockIsCarriedInFrontOfTheNext) {
     EXPECT_EQ(wave.m_blocks.GetAt(0).m_nBytes, 8 * 116);
 }
 
+// From the second block on the carried bytes and the block add up to the same size, so the
+// buffer serves again and the leftover must move from its end to its front.
+TEST_F(ConvertTest, LeftoverMovesToTheFrontWhenTheSourceSizeRepeats) {
+    Register(Sc4Script(), sc4Log_);
+    CWave wave(0);
+    FillSc4(wave, 0, 0);
+    wave.m_blocks.AddTail(MakeBlock(70, 116));       // 2 codec blocks and 10 bytes over
+    wave.m_blocks.AddTail(MakeBlock(60, 116, 100));  // 10 carried + 60: 2 blocks, 10 over
+    wave.m_blocks.AddTail(MakeBlock(60, 116, 200));
+    ASSERT_EQ(wave.Convert(nullptr, 1, 0), 1);
+    ASSERT_EQ(sc4Log_->calls.size(), 3u);
+    for (const auto& call : sc4Log_->calls) {
+        EXPECT_EQ(call.sourceSize, 70u);
+        EXPECT_EQ(call.sourceUsed, 60u);
+    }
+    // Each output block repeats the first byte of its 30-byte source block.
+    std::string output;
+    for (const auto& b : wave.m_blocks)
+        output.append(reinterpret_cast<const char*>(b->m_pData.get()), b->m_nBytes);
+    std::string expected;
+    for (const uint8_t first : {0, 30, 60, 120, 150, 220}) {
+        expected.append(116, static_cast<char>(first));
+    }
+    EXPECT_EQ(output, expected);
+}
+
 TEST_F(ConvertTest, FinalLeftoverIsDropped) {
     Register(TrueSpeechScript(), tsLog_);
     CWave wave(0);
@@ -210,7 +236,9 @@ TEST_F(ConvertTest, PcmDriverResamplesThroughTheManager) {
     wave.m_blocks.AddTail(MakeBlock(16000, 8000));
     wave.m_blocks.AddTail(MakeBlock(4002, 2001));  // ends inside a frame pair
     ASSERT_EQ(wave.Convert(nullptr, 1, 0), 1);
-    EXPECT_EQ(Sizes(wave), (std::vector<int32_t>{4000, 1000}));
+    // The filter reads 72 frames either side: the last 36 output frames of the first block
+    // wait for the second, and those of the second for a block that never comes.
+    EXPECT_EQ(Sizes(wave), (std::vector<int32_t>{2 * 1964, 2 * 500}));
     EXPECT_EQ(wave.GetSampleCount(), 4000 + 1000);
     EXPECT_EQ(WaveFormat::FromRecord(wave.FormatRecord()), WaveFormat::Pcm(1, 8000, 16));
 }

@@ -141,6 +141,23 @@ TEST_F(RiffTest, SaveWritesTheLayoutByteForByte) {
     EXPECT_EQ(Listing(), std::vector<std::string>{"out.wav"});
 }
 
+// A "fmt " chunk may store more than its record; a saved file keeps only the record, 18 bytes
+// and the extra size.
+TEST_F(RiffTest, SaveWritesTheRecordOfALongerFmtChunk) {
+    for (const WaveFormat& format : {Sc4Format(1), WaveFormat::Pcm(2, 16000, 16)}) {
+        const std::string data = Sc4Data(2);
+        WriteFile("in.wav",
+                  Riff(Chunk("fmt ", FormatBytes(format) + "wxyz!") + Chunk("data", data)));
+        CWave wave(0);
+        ASSERT_EQ(wave.Load(Path("in.wav").c_str()), 1);
+        ASSERT_EQ(wave.m_pFormat.size(), format.size() + 5);
+        ASSERT_EQ(wave.Save(Path("out.wav").c_str()), 1);
+        EXPECT_EQ(ReadFile("out.wav"),
+                  Riff(Chunk("fmt ", FormatBytes(format)) +
+                       Chunk("fact", Le32(wave.GetSampleCount())) + Chunk("data", data)));
+    }
+}
+
 TEST_F(RiffTest, EmptyWaveSavesZeroFactAndEmptyData) {
     CWave wave(0);
     SetFormat(wave, WaveFormat::Pcm(1, 8000, 16));
