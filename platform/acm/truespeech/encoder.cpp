@@ -36,7 +36,8 @@ PitchCandidates CandidatesFor(int q, const std::array<int, 2>& base, int hint) {
     return c;
 }
 
-void EncodeSubframe(Trial& t, int q, std::span<const int16_t, kSubframeSamples> input) {
+void EncodeSubframe(Trial& t, int q, std::span<const int16_t, kSubframeSamples> input,
+                    const Response& response) {
     const Lpc& filter = t.filters.subframe[q];
     const int16_t k1 = t.filters.k1;
     DecoderState rest = t.state;
@@ -46,11 +47,9 @@ void EncodeSubframe(Trial& t, int q, std::span<const int16_t, kSubframeSamples> 
     for (int i = 0; i < kSubframeSamples; ++i) {
         target[i] = static_cast<float>(input[i] - ringing[i]);
     }
-    const Signal h = ImpulseResponse(filter, k1);
-
     int& base = t.base[q / 2];
-    const PitchChoice pitch =
-        SearchPitch(t.state.history, h, target, CandidatesFor(q, t.base, q == 0 ? t.lagHint : -1));
+    const PitchChoice pitch = SearchPitch(t.state.history, response, target,
+                                          CandidatesFor(q, t.base, q == 0 ? t.lagHint : -1));
     int code = kNoPitch;
     if (pitch.gainPair >= 0) {
         if (base < 0) {
@@ -62,7 +61,7 @@ void EncodeSubframe(Trial& t, int q, std::span<const int16_t, kSubframeSamples> 
     for (int i = 0; i < kSubframeSamples; ++i) {
         residual[i] = target[i] - pitch.filtered[i];
     }
-    const PulseChoice pulses = SearchPulses(h, residual);
+    const PulseChoice pulses = SearchPulses(response, residual);
 
     FrameFields& f = t.fields;
     f.pitch[q] = static_cast<uint8_t>(code);
@@ -100,16 +99,20 @@ std::array<uint8_t, kFrameBytes> Encoder::EncodeFrame(
     // The flag changes only the first half's filters; the half that fits better wins.
     Trial held = StartTrial(state_, reflection, false);
     Trial blended = StartTrial(state_, reflection, true);
+    // Held, the first half keeps last frame's filter; blended, each of its subframes has its
+    // own; the second half has the frame's filter either way.
+    const int16_t k1 = held.filters.k1;
+    const Response kept = PrepareResponse(held.filters.subframe[0], k1);
     // Both filters hear the same pitch, so the second trial searches near the first's lag.
-    EncodeSubframe(held, 0, sub(0));
+    EncodeSubframe(held, 0, sub(0), kept);
     blended.lagHint = held.base[0] >= 0 ? held.base[0] + kMinLag : -1;
-    EncodeSubframe(blended, 0, sub(0));
-    for (Trial* t : {&held, &blended}) {
-        EncodeSubframe(*t, 1, sub(1));
-    }
+    EncodeSubframe(blended, 0, sub(0), PrepareResponse(blended.filters.subframe[0], k1));
+    EncodeSubframe(held, 1, sub(1), kept);
+    EncodeSubframe(blended, 1, sub(1), PrepareResponse(blended.filters.subframe[1], k1));
     Trial& best = blended.error < held.error ? blended : held;
+    const Response own = PrepareResponse(best.filters.subframe[2], k1);
     for (int q = 2; q < kSubframes; ++q) {
-        EncodeSubframe(best, q, sub(q));
+        EncodeSubframe(best, q, sub(q), own);
     }
     best.state.previous = best.filters.lpc;
     state_ = best.state;

@@ -11,7 +11,7 @@ namespace {
 constexpr int N = kSubframeSamples;
 
 // Four partial sums, so that the compiler may keep them in one vector register.
-float Dot(const Signal& a, const Signal& b) {
+float Dot(const Signal& a, const float* b) {
     std::array<float, 4> s{};
     for (int i = 0; i < N; i += 4) {
         for (int k = 0; k < 4; ++k) {
@@ -19,6 +19,10 @@ float Dot(const Signal& a, const Signal& b) {
         }
     }
     return (s[0] + s[1]) + (s[2] + s[3]);
+}
+
+float Dot(const Signal& a, const Signal& b) {
+    return Dot(a, b.data());
 }
 
 Signal ToSignal(const SubframeSamples& v) {
@@ -57,11 +61,16 @@ struct PitchTaps {
 };
 
 // d[j] = sum over i of x[i] h[i - j]: the correlation of x with each shifted response.
+// x is read with N zeros behind it, so that every pass runs the whole length and vectorises.
 Signal BackwardFilter(const Signal& h, const Signal& x) {
+    std::array<float, 2 * N> padded{};
+    std::copy(x.begin(), x.end(), padded.begin());
     Signal d{};
     for (int k = 0; k < N; ++k) {
-        for (int j = 0; j + k < N; ++j) {
-            d[j] += h[k] * x[j + k];
+        const float weight = h[k];
+        const float* shifted = padded.data() + k;
+        for (int j = 0; j < N; ++j) {
+            d[j] += weight * shifted[j];
         }
     }
     return d;
@@ -189,12 +198,29 @@ Ranking RankPitch(const std::array<int16_t, kHistory>& e, const Signal& h, const
         return best;
     }
     const Signal d = BackwardFilter(h, target);
+    // Past the subframe length a lag's history is a window of the history itself, read in
+    // place; below it, the last `lag` samples repeated. Energies come from running sums of
+    // squares either way.
+    std::array<float, kHistory> history;
+    std::array<double, kHistory + 1> squares{};
+    for (int i = 0; i < kHistory; ++i) {
+        history[i] = e[i];
+        squares[i + 1] = squares[i] + static_cast<double>(e[i]) * e[i];
+    }
     std::array<std::pair<float, int>, kKept> top;
     top.fill({-1.0f, -1});
     for (int lag = c.lowLag; lag <= c.highLag; ++lag) {
-        const Signal u = LagVector(e, lag);
-        const float corr = Dot(d, u);
-        const float energy = Dot(u, u);
+        const int start = kHistory - lag;
+        float corr;
+        float energy;
+        if (lag >= N) {
+            corr = Dot(d, history.data() + start);
+            energy = static_cast<float>(squares[start + N] - squares[start]);
+        } else {
+            corr = Dot(d, LagVector(e, lag).data());
+            energy = static_cast<float>((N / lag) * (squares[kHistory] - squares[start]) +
+                                        squares[start + N % lag] - squares[start]);
+        }
         const float score = corr > 0 && energy > 0 ? corr * corr / energy : 0.0f;
         if (score > top.back().first) {
             top.back() = {score, lag};
@@ -236,52 +262,71 @@ Signal ImpulseResponse(const Lpc& q, int16_t k1) {
         pole[m] = ((kPostPole[m] * q[m]) >> 15) / 4096.0f;
     }
     const float tilt = (k1 - (k1 >> 2)) / 65536.0f;
-    Signal y1{};
-    Signal y2{};
-    Signal u{};
-    Signal h{};
+    // Delay lines with kOrder zeros in front: the filters start at rest.
+    std::array<float, kOrder + N> y1{};
+    std::array<float, kOrder + N> u{};
+    Signal h;
     for (int i = 0; i < N; ++i) {
+        const int at = kOrder + i;
         float s = i == 0 ? 1.0f : 0.0f;
-        for (int m = 0; m < kOrder && m < i; ++m) {
-            s += a[m] * y1[i - 1 - m];
+        for (int m = 0; m < kOrder; ++m) {
+            s += a[m] * y1[at - 1 - m];
         }
-        y1[i] = s;
-        float z = y1[i];
-        for (int m = 0; m < kOrder && m < i; ++m) {
-            z -= zero[m] * y1[i - 1 - m];
+        y1[at] = s;
+        float z = s;
+        for (int m = 0; m < kOrder; ++m) {
+            z -= zero[m] * y1[at - 1 - m];
         }
-        y2[i] = z;
-        float p = y2[i];
-        for (int m = 0; m < kOrder && m < i; ++m) {
-            p += pole[m] * u[i - 1 - m];
+        float p = z;
+        for (int m = 0; m < kOrder; ++m) {
+            p += pole[m] * u[at - 1 - m];
         }
-        u[i] = p;
-        h[i] = 0.875f * (p + (i > 0 ? tilt * u[i - 1] : 0.0f));
+        u[at] = p;
+        h[i] = 0.875f * (p + tilt * u[at - 1]);
     }
     return h;
 }
 
 Signal Convolve(const Signal& h, const Signal& u) {
+    // Each input sample adds a copy of h shifted by its position. The copy is read from a
+    // response with N zeros in front, so that every pass runs the whole length and vectorises.
+    std::array<float, 2 * N> padded{};
+    std::copy(h.begin(), h.end(), padded.begin() + N);
     Signal y{};
     for (int j = 0; j < N; ++j) {
         const float v = u[j];
-        for (int n = j; n < N; ++n) {
-            y[n] += v * h[n - j];
+        if (v == 0) {
+            continue;  // the history before a short lag, and silence
+        }
+        const float* shifted = padded.data() + N - j;
+        for (int n = 0; n < N; ++n) {
+            y[n] += v * shifted[n];
         }
     }
     return y;
 }
 
-PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Signal& h,
+PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Response& response,
                         const Signal& target, const PitchCandidates& candidates) {
+    const Signal& h = response.h;
     std::array<int16_t, kHistory> e;
     for (int i = 0; i < kHistory; ++i) {
         e[i] = static_cast<int16_t>(history[i]);
     }
+    // Below the subframe length the ranking's vectors differ from what the decoder repeats,
+    // so those candidates are filtered exactly; past it the ranking's error is the error, up
+    // to the rounding of the contribution.
     PitchChoice best;
     float bestError = Dot(target, target);
     for (const Approximate& a : RankPitch(e, h, target, candidates)) {
         if (a.gainPair < 0) {
+            continue;
+        }
+        if (a.lag >= N) {
+            if (a.error < bestError) {
+                bestError = a.error;
+                best = {a.lag, a.gainPair, {}, {}};
+            }
             continue;
         }
         const SubframeSamples p = PitchContribution(history, a.lag, a.gainPair);
@@ -291,6 +336,10 @@ PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Sign
             bestError = err;
             best = {a.lag, a.gainPair, p, y};
         }
+    }
+    if (best.lag >= N) {
+        best.contribution = PitchContribution(history, best.lag, best.gainPair);
+        best.filtered = Convolve(h, ToSignal(best.contribution));
     }
     return best;
 }
@@ -308,23 +357,30 @@ uint32_t PositionRank(std::span<const int> u) {
     return rank;
 }
 
-PulseChoice SearchPulses(const Signal& h, const Signal& target) {
-    const Signal d = BackwardFilter(h, target);
-    // Correlations of shifted responses, by diagonal: diag[l][delta] = phi(l - delta, l).
-    std::array<std::array<float, N>, N> diag;
-    std::array<float, N> acc{};
+Response PrepareResponse(const Lpc& filter, int16_t k1) {
+    Response r;
+    r.h = ImpulseResponse(filter, k1);
+    // phi(a, b) = sum over k of h[k - a] h[k - b], cut at the subframe's end. Every diagonal
+    // is a running sum from its far end; all of them run side by side, and row l is complete
+    // once k reaches N - 1 - l.
+    Signal acc{};
     for (int k = 0; k < N; ++k) {
         const int l = N - 1 - k;
         for (int delta = 0; delta <= l; ++delta) {
-            acc[delta] += h[k + delta] * h[k];
-            diag[l][delta] = acc[delta];
+            acc[delta] += r.h[k + delta] * r.h[k];
+        }
+        for (int delta = 0; delta <= l; ++delta) {
+            r.lower[l][l - delta] = acc[delta];
         }
     }
-    auto phi = [&](int a, int b) { return a < b ? diag[b][b - a] : diag[a][a - b]; };
-    Signal energy;
     for (int j = 0; j < N; ++j) {
-        energy[j] = diag[j][0];
+        r.inverseEnergy[j] = 1.0f / r.lower[j][j];
     }
+    return r;
+}
+
+PulseChoice SearchPulses(const Response& response, const Signal& target) {
+    const Signal d = BackwardFilter(response.h, target);
 
     // Greedy multipulse (h[0] is never 0, so every energy is positive) with the amplitudes
     // re-fitted after each pick.
@@ -332,7 +388,9 @@ PulseChoice SearchPulses(const Signal& h, const Signal& target) {
     std::array<float, kPulses> amp{};
     std::array<Signal, kPulses> column;                     // phi(., pos[n])
     std::array<std::array<float, kPulses>, kPulses> sub{};  // phi(pos[n], pos[o])
-    std::array<bool, N> used{};
+    // Positions already taken, or in a half that has all its pulses, are closed.
+    std::array<bool, N> open;
+    open.fill(true);
     int inFirst = 0;
     for (int n = 0; n < kPulses; ++n) {
         Signal corr = d;
@@ -341,25 +399,23 @@ PulseChoice SearchPulses(const Signal& h, const Signal& target) {
                 corr[j] -= amp[c] * column[c][j];
             }
         }
-        int pick = -1;
-        float pickScore = -1;
+        Signal score;
         for (int j = 0; j < N; ++j) {
-            const bool first = j < kHalf;
-            if (used[j] || (first && inFirst == kFirstHalfPulses) ||
-                (!first && n - inFirst == kSecondHalfPulses)) {
-                continue;
-            }
-            const float score = corr[j] * corr[j] / energy[j];
-            if (score > pickScore) {
-                pickScore = score;
-                pick = j;
-            }
+            score[j] = open[j] ? corr[j] * corr[j] * response.inverseEnergy[j] : -1.0f;
         }
-        used[pick] = true;
-        inFirst += pick < kHalf;
+        const int pick =
+            static_cast<int>(std::max_element(score.begin(), score.end()) - score.begin());
+        open[pick] = false;
         pos[n] = pick;
-        for (int j = 0; j < N; ++j) {
-            column[n][j] = phi(j, pick);
+        if (pick < kHalf && ++inFirst == kFirstHalfPulses) {
+            std::fill(open.begin(), open.begin() + kHalf, false);
+        } else if (pick >= kHalf && n + 1 - inFirst == kSecondHalfPulses) {
+            std::fill(open.begin() + kHalf, open.end(), false);
+        }
+        const auto& lower = response.lower;
+        std::copy(lower[pick].begin(), lower[pick].begin() + pick + 1, column[n].begin());
+        for (int j = pick + 1; j < N; ++j) {
+            column[n][j] = lower[j][pick];
         }
         for (int o = 0; o <= n; ++o) {
             sub[n][o] = sub[o][n] = column[n][pos[o]];

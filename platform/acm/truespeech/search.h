@@ -14,6 +14,15 @@ using Signal = std::array<float, kSubframeSamples>;
 
 // Impulse response of synthesis and post-filter together, from rest.
 Signal ImpulseResponse(const Lpc& filter, int16_t k1);
+
+// What the searches of every subframe with the same filter share: the impulse response and the
+// correlations of its shifted copies, phi(a, b) = sum over k of h[k - a] h[k - b].
+struct Response {
+    Signal h;
+    std::array<Signal, kSubframeSamples> lower;  // lower[a][b] = phi(a, b) for b <= a
+    Signal inverseEnergy;                        // 1 / phi(j, j); h[0] is never 0
+};
+Response PrepareResponse(const Lpc& filter, int16_t k1);
 // Zero-state filtering by h, cut at the subframe's end.
 Signal Convolve(const Signal& h, const Signal& u);
 
@@ -30,7 +39,7 @@ struct PitchChoice {
     Signal filtered{};
 };
 
-PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Signal& h,
+PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Response& response,
                         const Signal& target, const PitchCandidates& candidates);
 
 struct PulseChoice {
@@ -40,7 +49,7 @@ struct PulseChoice {
     uint8_t gain = 0;
 };
 
-PulseChoice SearchPulses(const Signal& h, const Signal& target);
+PulseChoice SearchPulses(const Response& response, const Signal& target);
 
 // Rank of sorted distinct positions 0..29 in the bitstream's combination numbering.
 uint32_t PositionRank(std::span<const int> positions);
