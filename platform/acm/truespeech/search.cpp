@@ -399,12 +399,14 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
                 corr[j] -= amp[c] * column[c][j];
             }
         }
-        Signal score;
+        // The first of equal scores wins; a closed position scores below every open one.
+        int pick = 0;
+        float pickScore = -1.0f;
         for (int j = 0; j < N; ++j) {
-            score[j] = open[j] ? corr[j] * corr[j] * response.inverseEnergy[j] : -1.0f;
+            const float score = open[j] ? corr[j] * corr[j] * response.inverseEnergy[j] : -1.0f;
+            pick = score > pickScore ? j : pick;
+            pickScore = std::max(score, pickScore);
         }
-        const int pick =
-            static_cast<int>(std::max_element(score.begin(), score.end()) - score.begin());
         open[pick] = false;
         pos[n] = pick;
         if (pick < kHalf && ++inFirst == kFirstHalfPulses) {
