@@ -1,6 +1,9 @@
 #include "addressbridge/tests/bridge_fixture.h"
-#include "platform/wab/tests/fixture_writer.h"
+#include "platform/wab/testing/fixture_writer.h"
 #include "platform/wab/wab_binary_layout.h"
+
+namespace fixture = kivo::wab::fixture;
+namespace wab_layout = kivo::wab::wab_layout;
 
 namespace {
 

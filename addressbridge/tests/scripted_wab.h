@@ -36,7 +36,7 @@ struct ScriptedWab {
     int liveObjects = 0;
     int allocateMoreCalls = 0;
     std::vector<void*> foreignFrees;
-    Allocator allocator;
+    kivo::wab::Allocator allocator;
 
     void Reset() { *this = ScriptedWab(); }
 };

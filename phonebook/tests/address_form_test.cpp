@@ -1,5 +1,5 @@
 #include "phonebook/tests/form_fixture.h"
-#include "platform/wab/tests/fixture_writer.h"
+#include "platform/wab/testing/fixture_writer.h"
 #include "platform/win/file_size_limit.h"
 #include "platform/win/lang.h"
 #include "platform/win/registry.h"
@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+
+namespace fixture = kivo::wab::fixture;
 
 namespace kivo::phonebook::testing {
 namespace {

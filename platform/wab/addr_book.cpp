@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+namespace kivo::wab {
+
 HRESULT AddrBook::GetPAB(uint32_t* size, ENTRYID** entryId) {
     if (size == nullptr || entryId == nullptr)
         return MAPI_E_INVALID_PARAMETER;
@@ -53,3 +55,5 @@ HRESULT AddrBook::OpenEntry(uint32_t size, const ENTRYID* entryId, const void* i
         *object = NewObject<MailUser>(session_, entry);
     return S_OK;
 }
+
+}  // namespace kivo::wab

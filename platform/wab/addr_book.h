@@ -4,6 +4,8 @@
 #include "platform/wab/ref_counted.h"
 #include "platform/wab/session.h"
 
+namespace kivo::wab {
+
 // The address-book object: the personal address book and its entries by identifier.
 class AddrBook final : public RefCounted<IAddrBook> {
 public:
@@ -16,3 +18,5 @@ public:
 private:
     std::shared_ptr<const Session> session_;
 };
+
+}  // namespace kivo::wab

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+namespace kivo::wab {
+
 Allocator::Block Allocator::NewBlock(uint32_t size) {
     size_t units =
         (std::max<size_t>(size, 1) + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t);
@@ -66,3 +68,5 @@ HRESULT Allocator::Free(void* buffer) {
     chains_.erase(chain);
     return S_OK;
 }
+
+}  // namespace kivo::wab

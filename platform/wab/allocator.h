@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace kivo::wab {
+
 // The address book's buffers. A buffer from More is chained to a root buffer and freed with it;
 // Free takes only root buffers and refuses pointers it did not hand out.
 class Allocator {
@@ -24,3 +26,5 @@ private:
     std::unordered_map<void*, std::vector<Block>> chains_;  // root -> its blocks, root first
     std::unordered_map<void*, void*> linked_;               // chained block -> its root
 };
+
+}  // namespace kivo::wab

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 
+namespace kivo::wab {
+
 namespace {
 
 // Far beyond any address book; a larger file is refused rather than read into memory.
@@ -78,3 +80,5 @@ HRESULT Book::Load(const std::string& path, std::shared_ptr<const Book>& book) {
     book = std::make_shared<const Book>(ReadVCards(bytes));
     return S_OK;
 }
+
+}  // namespace kivo::wab

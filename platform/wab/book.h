@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace kivo::wab {
+
 // An opened address-book file, its properties in the form the interfaces hand them out: texts
 // as 8-bit strings in the ANSI code page, with this book's entry identifiers and object types.
 class Book {
@@ -30,3 +32,5 @@ private:
     std::vector<Entry> entries_;
     std::vector<StoredProperty> container_;
 };
+
+}  // namespace kivo::wab

@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 
+namespace kivo::wab {
+
 namespace {
 
 std::string LowerCase(std::string_view text) {
@@ -44,3 +46,5 @@ std::string IconvCharsetName(std::string_view label) {
             return "CP" + std::string(digits);
     return std::string(label);
 }
+
+}  // namespace kivo::wab

@@ -3,6 +3,8 @@
 #include "platform/wab/contents_table.h"
 #include "platform/wab/property_copy.h"
 
+namespace kivo::wab {
+
 HRESULT Container::GetProps(const SPropTagArray* tags, uint32_t flags, uint32_t* count,
                             SPropValue** props) {
     if (flags != 0)
@@ -20,3 +22,5 @@ HRESULT Container::GetContentsTable(uint32_t flags, IMAPITable** table) {
     *table = NewObject<ContentsTable>(session_);
     return S_OK;
 }
+
+}  // namespace kivo::wab

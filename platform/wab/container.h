@@ -4,6 +4,8 @@
 #include "platform/wab/ref_counted.h"
 #include "platform/wab/session.h"
 
+namespace kivo::wab {
+
 // The personal address book: the one container, holding every entry of the file.
 class Container final : public RefCounted<IABContainer> {
 public:
@@ -16,3 +18,5 @@ public:
 private:
     std::shared_ptr<const Session> session_;
 };
+
+}  // namespace kivo::wab

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace kivo::wab {
+
 namespace {
 
 // The columns of a new table, as SetColumns would set them.
@@ -83,3 +85,5 @@ HRESULT ContentsTable::QueryRows(int32_t rowCount, uint32_t flags, SRowSet** row
     *rows = set;
     return S_OK;
 }
+
+}  // namespace kivo::wab

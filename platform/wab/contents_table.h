@@ -7,6 +7,8 @@
 
 #include <vector>
 
+namespace kivo::wab {
+
 // The entries of the personal address book in file order, read through a cursor.
 class ContentsTable final : public RefCounted<IMAPITable> {
 public:
@@ -23,3 +25,5 @@ private:
     TagList columns_;
     size_t cursor_ = 0;
 };
+
+}  // namespace kivo::wab

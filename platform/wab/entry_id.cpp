@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace kivo::wab {
+
 namespace entry_id {
 
 namespace {
@@ -26,3 +28,5 @@ std::optional<uint32_t> Parse(const uint8_t* bytes, uint32_t size) {
 }
 
 }  // namespace entry_id
+
+}  // namespace kivo::wab

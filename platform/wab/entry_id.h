@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace kivo::wab {
+
 // Entry identifiers of this address book: four zero flag bytes, a marker and the entry's
 // position, 0 for the personal address book itself and n for the n-th entry.
 namespace entry_id {
@@ -15,3 +17,5 @@ std::string Make(uint32_t position);
 std::optional<uint32_t> Parse(const uint8_t* bytes, uint32_t size);
 
 }  // namespace entry_id
+
+}  // namespace kivo::wab

@@ -5,6 +5,8 @@
 #include "platform/wab/ref_counted.h"
 #include "platform/wab/session.h"
 
+namespace kivo::wab {
+
 // A mail user or distribution list of the book, read-only.
 template <typename Interface>
 class EntryObject final : public RefCounted<Interface> {
@@ -26,3 +28,5 @@ private:
 
 using MailUser = EntryObject<IMailUser>;
 using DistList = EntryObject<IDistList>;
+
+}  // namespace kivo::wab

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <limits>
 
+namespace kivo::wab {
+
 namespace {
 
 class Copier {
@@ -126,3 +128,5 @@ HRESULT CopyProperties(Allocator& allocator, const std::vector<StoredProperty>& 
     *values = out;
     return result;
 }
+
+}  // namespace kivo::wab

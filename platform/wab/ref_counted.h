@@ -4,6 +4,8 @@
 #include <memory>
 #include <utility>
 
+namespace kivo::wab {
+
 // The reference count behind Release: an object is created with one reference, held by the
 // caller it is handed to, and deletes itself when the last one goes.
 template <typename Interface>
@@ -25,3 +27,5 @@ template <typename T, typename... Args>
 T* NewObject(Args&&... args) {
     return std::make_unique<T>(std::forward<Args>(args)...).release();
 }
+
+}  // namespace kivo::wab

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace kivo::wab {
+
 // One property as an address-book file holds it. Texts of PT_UNICODE and PT_MV_UNICODE
 // properties are UTF-8; PT_STRING8 and binary values keep their bytes.
 struct StoredProperty {
@@ -33,3 +35,5 @@ struct StoredEntry {
     uint32_t objectType = MAPI_MAILUSER;
     std::vector<StoredProperty> props;
 };
+
+}  // namespace kivo::wab

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace kivo::wab {
+
 // An owned tag list, laid out as SPropTagArray: the count, then the tags.
 class TagList {
 public:
@@ -21,3 +23,5 @@ public:
 private:
     std::vector<uint32_t> words_;
 };
+
+}  // namespace kivo::wab

@@ -1,5 +1,7 @@
 #include "platform/wab/utf.h"
 
+namespace kivo::wab {
+
 namespace {
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -104,3 +106,5 @@ std::string SanitizeUtf8(std::string_view text) {
     }
     return out;
 }
+
+}  // namespace kivo::wab

@@ -10,6 +10,8 @@
 #include <span>
 #include <string>
 
+namespace kivo::wab {
+
 namespace {
 
 constexpr uint32_t kDisplayName = PropTag(PT_UNICODE, PropId(PR_DISPLAY_NAME));
@@ -430,3 +432,5 @@ std::vector<StoredEntry> ReadVCards(std::string_view file) {
         entries.push_back(card->Take());
     return entries;
 }
+
+}  // namespace kivo::wab

@@ -8,6 +8,8 @@
 #include <map>
 #include <optional>
 
+namespace kivo::wab {
+
 namespace {
 
 using namespace wab_layout;
@@ -237,3 +239,5 @@ std::vector<StoredEntry> ReadWabBinary(std::span<const uint8_t> file) {
     }
     return entries;
 }
+
+}  // namespace kivo::wab

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+namespace kivo::wab {
+
 // The binary address-book file: little-endian, a 16-byte signature, table descriptors, an index
 // of {record id, record offset} and one record of properties per entry.
 enum class WabSignature { Current, OlderVariant, None };
@@ -16,3 +18,5 @@ WabSignature WabSignatureOf(std::span<const uint8_t> file);
 // order. Every offset, count and length is checked against the file: damage gives fewer
 // entries or fewer properties, never more.
 std::vector<StoredEntry> ReadWabBinary(std::span<const uint8_t> file);
+
+}  // namespace kivo::wab

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace kivo::wab {
+
 // Layout of the binary address-book file, shared by its reader and the test writer.
 namespace wab_layout {
 
@@ -20,3 +22,5 @@ inline constexpr uint32_t kRecordHeaderSize = 0x20;
 inline constexpr uint32_t kRecordLive = 1;
 
 }  // namespace wab_layout
+
+}  // namespace kivo::wab

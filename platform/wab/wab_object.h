@@ -4,6 +4,8 @@
 #include "platform/wab/ref_counted.h"
 #include "platform/wab/session.h"
 
+namespace kivo::wab {
+
 // The WAB object: the allocator's face to callers.
 class WabObject final : public RefCounted<IWABObject> {
 public:
@@ -20,3 +22,5 @@ public:
 private:
     std::shared_ptr<const Session> session_;
 };
+
+}  // namespace kivo::wab

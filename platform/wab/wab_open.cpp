@@ -18,10 +18,10 @@ extern "C" __attribute__((visibility("default"))) HRESULT WABOpen(IAddrBook** ad
         return MAPI_E_UNKNOWN_FLAGS;
     if (params->szFileName == nullptr || *params->szFileName == '\0')
         return MAPI_E_NOT_FOUND;
-    auto session = std::make_shared<Session>();
-    if (HRESULT hr = Book::Load(params->szFileName, session->book); hr != S_OK)
+    auto session = std::make_shared<kivo::wab::Session>();
+    if (HRESULT hr = kivo::wab::Book::Load(params->szFileName, session->book); hr != S_OK)
         return hr;
-    *addrBook = NewObject<AddrBook>(session);
-    *wabObject = NewObject<WabObject>(session);
+    *addrBook = kivo::wab::NewObject<kivo::wab::AddrBook>(session);
+    *wabObject = kivo::wab::NewObject<kivo::wab::WabObject>(session);
     return S_OK;
 }

@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::span<const uint8_t> file(data, size);
-    if (WabSignatureOf(file) == WabSignature::Current)
-        ReadWabBinary(file);
+    if (kivo::wab::WabSignatureOf(file) == kivo::wab::WabSignature::Current)
+        kivo::wab::ReadWabBinary(file);
     return 0;
 }

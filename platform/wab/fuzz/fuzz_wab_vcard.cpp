@@ -5,6 +5,6 @@
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ReadVCards(std::string_view(reinterpret_cast<const char*>(data), size));
+    kivo::wab::ReadVCards(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+namespace kivo::wab {
 namespace {
 
 TEST(Allocator, ChainedBuffersGoWithTheirRoot) {
@@ -53,3 +54,4 @@ TEST(Allocator, BuffersStartZeroed) {
 }
 
 }  // namespace
+}  // namespace kivo::wab

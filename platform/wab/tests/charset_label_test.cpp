@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+namespace kivo::wab {
 namespace {
 
 TEST(CharsetLabel, KoreanAndWindowsLabelsBecomeCodePagesOthersStay) {
@@ -37,3 +38,4 @@ TEST(CharsetLabel, KoreanAndWindowsLabelsBecomeCodePagesOthersStay) {
 }
 
 }  // namespace
+}  // namespace kivo::wab

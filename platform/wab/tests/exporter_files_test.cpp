@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+namespace kivo::wab {
 namespace {
 
 using ExporterFiles = BridgeTest;
@@ -66,3 +67,4 @@ TEST_F(ExporterFiles, GiveTheRowsOfTheirContacts) {
 }
 
 }  // namespace
+}  // namespace kivo::wab

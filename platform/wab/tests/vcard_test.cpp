@@ -1,8 +1,9 @@
 #include "platform/wab/vcard.h"
-#include "platform/wab/tests/fixture_writer.h"
+#include "platform/wab/testing/fixture_writer.h"
 
 #include <gtest/gtest.h>
 
+namespace kivo::wab {
 namespace {
 
 using fixture::Card;
@@ -167,3 +168,4 @@ TEST(VCard, RecognisedByItsFirstLineOnly) {
 }
 
 }  // namespace
+}  // namespace kivo::wab

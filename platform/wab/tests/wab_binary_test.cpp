@@ -1,11 +1,12 @@
 #include "platform/wab/wab_binary.h"
-#include "platform/wab/tests/fixture_writer.h"
+#include "platform/wab/testing/fixture_writer.h"
 #include "platform/wab/wab_binary_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
+namespace kivo::wab {
 namespace {
 
 using fixture::Contact;
@@ -208,3 +209,4 @@ TEST(WabBinary, PropertyLengthsPastTheRecordStopItsProperties) {
 }
 
 }  // namespace
+}  // namespace kivo::wab

@@ -1,6 +1,6 @@
 #include "platform/wab/mapi.h"
 #include "platform/wab/module.h"
-#include "platform/wab/tests/fixture_writer.h"
+#include "platform/wab/testing/fixture_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 extern "C" HRESULT WABOpen(IAddrBook** addrBook, IWABObject** wabObject, WAB_PARAM* params,
                            uint32_t reserved);
 
+namespace kivo::wab {
 namespace {
 
 namespace fs = std::filesystem;
@@ -328,3 +329,4 @@ TEST(WabModule, LoadsTheLibraryByItsPlatformNameBesideThePrograms) {
 }
 
 }  // namespace
+}  // namespace kivo::wab

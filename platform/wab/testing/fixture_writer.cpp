@@ -1,4 +1,4 @@
-#include "platform/wab/tests/fixture_writer.h"
+#include "platform/wab/testing/fixture_writer.h"
 
 #include "platform/wab/wab_binary_layout.h"
 
@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-namespace fixture {
+namespace kivo::wab::fixture {
 
 namespace {
 
@@ -245,4 +245,4 @@ std::string WriteVCard(const Card& card) {
     return lines.Take();
 }
 
-}  // namespace fixture
+}  // namespace kivo::wab::fixture

@@ -9,7 +9,7 @@
 
 // Test-only writers of both address-book formats, from their layouts, so that fixtures are made
 // rather than kept as opaque files.
-namespace fixture {
+namespace kivo::wab::fixture {
 
 // One record of the binary file. PT_UNICODE texts are given as UTF-8 and written as UTF-16LE.
 struct Record {
@@ -49,4 +49,4 @@ struct Card {
 
 std::string WriteVCard(const Card& card);
 
-}  // namespace fixture
+}  // namespace kivo::wab::fixture
