@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace kivo::converter {
+
 // An open driver handle, closed once.
 class AcmDriverHandle {
 public:
@@ -44,3 +46,5 @@ public:
 private:
     HACMSTREAM handle_ = nullptr;
 };
+
+}  // namespace kivo::converter

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+namespace kivo::converter {
+
 void CArchive::WriteU16(uint16_t value) {
     const uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
     WriteBytes(bytes);
@@ -64,3 +66,5 @@ std::unique_ptr<CObject> CArchive::ReadObject(const CRuntimeClass& expected) {
         return nullptr;
     return object;
 }
+
+}  // namespace kivo::converter

@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+namespace kivo::converter {
+
 // A byte archive, storing into or loading from a buffer. Numbers are little-endian. An object
 // is stored as its class name (u16 length, bytes), its schema (u16) and then its own part.
 // Loading past the end, an unknown class, another schema or another class than expected
@@ -39,3 +41,5 @@ private:
     size_t position_ = 0;
     bool failed_ = false;
 };
+
+}  // namespace kivo::converter

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+namespace kivo::converter {
+
 namespace {
 
 struct FormatSearch {
@@ -89,3 +91,5 @@ std::optional<WaveFormat> FirstFormatOfTag(HACMDRIVERID id, uint16_t tag) {
 void DispatchPendingMessages() {
     PumpMessages(10);
 }
+
+}  // namespace kivo::converter

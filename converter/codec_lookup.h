@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace kivo::converter {
+
 // The first codec driver that lists a format of `tag`, or none.
 std::optional<HACMDRIVERID> FindDriverForTag(uint16_t tag);
 
@@ -13,3 +15,5 @@ std::optional<WaveFormat> FirstFormatOfTag(HACMDRIVERID driver, uint16_t tag);
 
 // Lets the calling thread run at most 10 waiting window messages.
 void DispatchPendingMessages();
+
+}  // namespace kivo::converter

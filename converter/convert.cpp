@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+namespace kivo::converter {
+
 namespace {
 
 // Room for what a codec may leave untaken beyond one input block; a codec that keeps
@@ -148,3 +150,5 @@ int CWave::Convert(ConvertProgressCallback callback, int32_t toPcm, uint32_t use
     m_pFormat.assign(target->bytes().begin(), target->bytes().end());
     return 1;
 }
+
+}  // namespace kivo::converter

@@ -2,6 +2,8 @@
 
 #include "converter/wave.h"
 
+namespace kivo::converter {
+
 int32_t ConvertVoiceFile(const char* source, const char* destination,
                          ConvertProgressCallback callback, uint32_t user) {
     CWave wave(0);
@@ -17,3 +19,5 @@ int32_t ConvertVoiceFile(const char* source, const char* destination,
         return kConvertNotWritten;
     return kConvertDone;
 }
+
+}  // namespace kivo::converter

@@ -2,6 +2,10 @@
 
 #include "platform/win/msgbox.h"
 
+namespace kivo::converter {
+
 void ShowFileError(const char* text) {
     MessageBoxA(nullptr, text, kMessageTitle, MB_OK | MB_ICONWARNING);
 }
+
+}  // namespace kivo::converter

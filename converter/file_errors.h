@@ -1,5 +1,7 @@
 #pragma once
 
+namespace kivo::converter {
+
 // The converter's file messages: an OK box with the exclamation icon, titled with the
 // library's name, without owner.
 inline constexpr const char* kFailedToOpen = "Failed to open file";
@@ -9,3 +11,5 @@ inline constexpr const char* kFailedToSave = "Failed to save file";
 inline constexpr const char* kMessageTitle = "sonoform";
 
 void ShowFileError(const char* text);
+
+}  // namespace kivo::converter

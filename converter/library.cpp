@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace kivo::converter;
+
 // Made at load: the wave classes become known by name; the idle device objects make no window
 // until one is used.
 struct Application {

@@ -3,6 +3,8 @@
 #include <map>
 #include <string>
 
+namespace kivo::converter {
+
 namespace {
 
 std::map<std::string, const CRuntimeClass*, std::less<>>& Classes() {
@@ -20,3 +22,5 @@ const CRuntimeClass* FindRuntimeClass(std::string_view name) {
     auto it = Classes().find(name);
     return it == Classes().end() ? nullptr : it->second;
 }
+
+}  // namespace kivo::converter

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string_view>
 
+namespace kivo::converter {
+
 class CArchive;
 class CObject;
 
@@ -24,3 +26,5 @@ public:
 // Class records by name; registering a name again keeps the first record.
 void RegisterRuntimeClass(const CRuntimeClass* record);
 const CRuntimeClass* FindRuntimeClass(std::string_view name);
+
+}  // namespace kivo::converter

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace kivo::converter {
+
 namespace {
 
 std::unique_ptr<CObject> CreateWave() {
@@ -130,3 +132,5 @@ void CWave::Serialize(CArchive& archive) {
     m_pFormat = std::move(record);
     m_blocks.Serialize(archive);
 }
+
+}  // namespace kivo::converter

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace kivo::converter {
+
 class CWaveInWnd;
 class CWaveOutWnd;
 class IWaveSink;
@@ -72,3 +74,5 @@ public:
 
 // Makes the wave classes known to archives by name.
 void RegisterWaveClasses();
+
+}  // namespace kivo::converter

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace kivo::converter {
+
 namespace {
 
 std::unique_ptr<CObject> CreateBlock() {
@@ -68,3 +70,5 @@ void CWaveBlockList::RemoveAllBlocks() {
     while (!blocks_.empty())
         RemoveHead();
 }
+
+}  // namespace kivo::converter

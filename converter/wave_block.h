@@ -6,6 +6,8 @@
 #include <deque>
 #include <memory>
 
+namespace kivo::converter {
+
 // A stretch of audio, encoded or plain; it owns its bytes.
 class CWaveBlock : public CObject {
 public:
@@ -48,3 +50,5 @@ public:
 private:
     std::deque<std::unique_ptr<CWaveBlock>> blocks_;
 };
+
+}  // namespace kivo::converter

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <string>
 
+namespace kivo::converter {
+
 namespace {
 
 using kivo::win::UniqueFd;
@@ -199,3 +201,5 @@ int CWave::WriteRiff(HMMIO file) {
         return 0;
     return mmioAscend(file, &riff, 0) == MMSYSERR_NOERROR ? 1 : 0;
 }
+
+}  // namespace kivo::converter

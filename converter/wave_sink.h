@@ -1,5 +1,7 @@
 #pragma once
 
+namespace kivo::converter {
+
 class CWave;
 class CWaveBlock;
 
@@ -11,3 +13,5 @@ public:
     virtual void OnPlayDone(CWave* wave) = 0;
     virtual void OnRecordDone() = 0;
 };
+
+}  // namespace kivo::converter

@@ -3,6 +3,8 @@
 #include "converter/wave.h"
 #include "converter/wave_sink.h"
 
+namespace kivo::converter {
+
 namespace {
 
 CWave* WaveOf(LPARAM lParam) {
@@ -136,3 +138,5 @@ void CWaveOutWnd::Reset() {
     if (m_hWaveOut != nullptr)
         waveOutReset(m_hWaveOut);
 }
+
+}  // namespace kivo::converter

@@ -6,6 +6,8 @@
 #include <map>
 #include <memory>
 
+namespace kivo::converter {
+
 class CWave;
 class CWaveBlock;
 
@@ -81,3 +83,5 @@ private:
     std::unique_ptr<NotifyWindow<CWaveOutWnd>> window_;
     std::map<const WAVEHDR*, std::unique_ptr<WaveBuffer>> buffers_;
 };
+
+}  // namespace kivo::converter

@@ -23,6 +23,8 @@
 
 namespace {
 
+using namespace kivo::converter;
+
 using kivo::win::UniqueFd;
 
 constexpr int kPortions = 250;

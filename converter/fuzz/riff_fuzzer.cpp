@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace kivo::converter;
+
 using kivo::win::UniqueFd;
 
 HMMIO OpenOn(int fd, uint32_t flags) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+namespace kivo::converter {
 namespace {
 
 using namespace testing_support;
@@ -244,7 +245,9 @@ TEST_F(ConvertTest, PcmDriverResamplesThroughTheManager) {
 }
 
 }  // namespace
+}  // namespace kivo::converter
 
+namespace kivo::converter {
 namespace {
 
 using namespace testing_support;
@@ -288,3 +291,4 @@ TEST_F(DispatchTest, CancelFromAWindowStopsThePassAtTheNextBlock) {
 }
 
 }  // namespace
+}  // namespace kivo::converter

@@ -23,6 +23,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+namespace kivo::converter {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -235,3 +236,4 @@ INSTANTIATE_TEST_SUITE_P(Recordings, EndToEnd, ::testing::ValuesIn(kRecorders),
                          });
 
 }  // namespace
+}  // namespace kivo::converter

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+namespace kivo::converter {
 namespace {
 
 using namespace testing_support;
@@ -186,3 +187,4 @@ TEST_F(EntryTest, LibraryExportsTheEntryByName) {
 }
 
 }  // namespace
+}  // namespace kivo::converter

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+namespace kivo::converter {
 namespace {
 
 using namespace testing_support;
@@ -214,3 +215,4 @@ TEST_F(RiffTest, WaveWithoutFormatIsNotSaved) {
 }
 
 }  // namespace
+}  // namespace kivo::converter

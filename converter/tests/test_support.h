@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace testing_support {
+namespace kivo::converter::testing_support {
 
 inline std::string Le16(uint16_t v) {
     return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
@@ -161,4 +161,4 @@ inline void SetFormat(CWave& wave, const WaveFormat& format) {
     wave.m_pFormat.assign(format.bytes().begin(), format.bytes().end());
 }
 
-}  // namespace testing_support
+}  // namespace kivo::converter::testing_support

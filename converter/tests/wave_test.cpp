@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+namespace kivo::converter {
 namespace {
 
 using namespace testing_support;
@@ -133,3 +134,4 @@ TEST_F(WaveTest, DamagedArchivesFailWithoutMakingBlocks) {
 }
 
 }  // namespace
+}  // namespace kivo::converter

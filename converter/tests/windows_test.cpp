@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+namespace kivo::converter {
 namespace {
 
 using namespace testing_support;
@@ -111,7 +112,9 @@ TEST_F(WindowsTest, DestroyingAWaveWithPendingPlaybackResetsTheDevices) {
 }
 
 }  // namespace
+}  // namespace kivo::converter
 
+namespace kivo::converter {
 namespace {
 
 struct DoneCounter : IWaveSink {
@@ -142,3 +145,4 @@ TEST(SelfDeletingWave, OwnedWaveOutlivesItsReferences) {
 }
 
 }  // namespace
+}  // namespace kivo::converter

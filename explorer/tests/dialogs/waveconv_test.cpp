@@ -154,7 +154,7 @@ TEST_F(Conversion, ARecordingBecomesATrueSpeechFileTheConverterReads) {
     EXPECT_EQ(boxes_.shown()[0].text, "T10129");
     EXPECT_EQ(boxes_.shown()[0].flags, MB_OK | MB_ICONINFORMATION);
 
-    CWave wave;
+    kivo::converter::CWave wave;
     ASSERT_EQ(wave.Load(target.c_str()), 1);
     EXPECT_EQ(wave.FormatHeader().wFormatTag, 0x0022);
     EXPECT_GT(wave.GetSampleCount(), 0);
