@@ -130,10 +130,11 @@ void BM_VoiceConversion(benchmark::State& state) {
         std::filesystem::remove_all(dir);
         return;
     }
-    const sc4::StreamFormat format{8000, 1};
+    const kivo::sc4::StreamFormat format{8000, 1};
     std::vector<uint8_t> data = {0x01, 0x1B, 0x1D};  // the sync pattern of 8000 Hz mono
-    std::vector<uint8_t> blocks((pcm.size() / sc4::kCodesPerBlock + 1) * sc4::kBlockBytes);
-    blocks.resize(sc4::Encoder::Create(format)->Encode(pcm, blocks, true).bytes);
+    std::vector<uint8_t> blocks((pcm.size() / kivo::sc4::kCodesPerBlock + 1) *
+                                kivo::sc4::kBlockBytes);
+    blocks.resize(kivo::sc4::Encoder::Create(format)->Encode(pcm, blocks, true).bytes);
     data.insert(data.end(), blocks.begin(), blocks.end());
     const auto header = BuildSC4WaveHeader(static_cast<uint32_t>(data.size()), 1);
     const std::string source = (dir / "VOICE001.WAV").string();

@@ -14,7 +14,7 @@ namespace {
 constexpr double kSeconds = 10.0;
 
 // A voiced-speech stand-in: a 120 Hz harmonic series under a syllable-rate envelope, plus noise.
-std::vector<int16_t> SpeechLike(const sc4::StreamFormat& f, double seconds = kSeconds) {
+std::vector<int16_t> SpeechLike(const kivo::sc4::StreamFormat& f, double seconds = kSeconds) {
     const size_t frames = static_cast<size_t>(seconds * f.samplesPerSec);
     std::vector<int16_t> pcm(frames * f.channels);
     std::mt19937 rng(1);
@@ -31,23 +31,23 @@ std::vector<int16_t> SpeechLike(const sc4::StreamFormat& f, double seconds = kSe
     return pcm;
 }
 
-sc4::StreamFormat FormatOf(const benchmark::State& state) {
+kivo::sc4::StreamFormat FormatOf(const benchmark::State& state) {
     return {static_cast<uint32_t>(state.range(0)), static_cast<unsigned>(state.range(1))};
 }
 
-std::vector<uint8_t> Encode(const sc4::StreamFormat& f, const std::vector<int16_t>& pcm) {
-    auto encoder = sc4::Encoder::Create(f);
-    std::vector<uint8_t> out((pcm.size() / sc4::kCodesPerBlock + 1) * sc4::kBlockBytes);
+std::vector<uint8_t> Encode(const kivo::sc4::StreamFormat& f, const std::vector<int16_t>& pcm) {
+    auto encoder = kivo::sc4::Encoder::Create(f);
+    std::vector<uint8_t> out((pcm.size() / kivo::sc4::kCodesPerBlock + 1) * kivo::sc4::kBlockBytes);
     out.resize(encoder->Encode(pcm, out, true).bytes);
     return out;
 }
 
 void BM_Sc4Decode(benchmark::State& state) {
-    const sc4::StreamFormat f = FormatOf(state);
+    const kivo::sc4::StreamFormat f = FormatOf(state);
     const std::vector<uint8_t> bytes = Encode(f, SpeechLike(f));
     std::vector<int16_t> out(2 * bytes.size());
     for (auto _ : state) {
-        auto decoder = sc4::Decoder::Create(f);
+        auto decoder = kivo::sc4::Decoder::Create(f);
         benchmark::DoNotOptimize(decoder->Decode(bytes, out, true));
         benchmark::ClobberMemory();
     }
@@ -56,11 +56,11 @@ void BM_Sc4Decode(benchmark::State& state) {
 }
 
 void BM_Sc4Encode(benchmark::State& state) {
-    const sc4::StreamFormat f = FormatOf(state);
+    const kivo::sc4::StreamFormat f = FormatOf(state);
     const std::vector<int16_t> pcm = SpeechLike(f);
-    std::vector<uint8_t> out((pcm.size() / sc4::kCodesPerBlock + 1) * sc4::kBlockBytes);
+    std::vector<uint8_t> out((pcm.size() / kivo::sc4::kCodesPerBlock + 1) * kivo::sc4::kBlockBytes);
     for (auto _ : state) {
-        auto encoder = sc4::Encoder::Create(f);
+        auto encoder = kivo::sc4::Encoder::Create(f);
         benchmark::DoNotOptimize(encoder->Encode(pcm, out, true));
         benchmark::ClobberMemory();
     }
@@ -72,15 +72,15 @@ void BM_Sc4Encode(benchmark::State& state) {
 // 16380-byte pieces, the untaken rest carried in front of the next one.
 void BM_Sc4DriverDecodeRecording(benchmark::State& state) {
     constexpr double kRecordingSeconds = 60.0;
-    const sc4::StreamFormat f{8000, 1};
+    const kivo::sc4::StreamFormat f{8000, 1};
     std::vector<uint8_t> recording = {0x01, 0x1B, 0x1D};
     const std::vector<uint8_t> blocks = Encode(f, SpeechLike(f, kRecordingSeconds));
     recording.insert(recording.end(), blocks.begin(), blocks.end());
-    const auto driver = sc4::CreateSc4Driver();
+    const auto driver = kivo::sc4::CreateSc4Driver();
     std::vector<uint8_t> destination(546 * 58 * 2 * 3 / 2);
     for (auto _ : state) {
         std::unique_ptr<AcmStream> stream;
-        driver->OpenStream(sc4::Sc4Format(f), sc4::Sc4PcmFormat(f), 0, stream);
+        driver->OpenStream(kivo::sc4::Sc4Format(f), kivo::sc4::Sc4PcmFormat(f), 0, stream);
         std::vector<uint8_t> pending;
         for (size_t at = 0; at < recording.size(); at += 16380) {
             pending.insert(pending.end(), recording.begin() + at,

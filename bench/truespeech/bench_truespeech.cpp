@@ -13,7 +13,7 @@
 
 namespace {
 
-using namespace truespeech;
+using namespace kivo::truespeech;
 
 constexpr int kSeconds = 10;
 constexpr int kSamples = kSeconds * 8000;

@@ -21,7 +21,7 @@ MMRESULT acmDriverEnum(ACMDRIVERENUMCB callback, uintptr_t instance, uint32_t fl
     if (flags != 0)
         return MMSYSERR_INVALFLAG;
     // A step may register or remove drivers; it sees the list as it was when the walk began.
-    for (acm::DriverId* id : acm::DriverList::Instance().Snapshot()) {
+    for (kivo::acm::DriverId* id : kivo::acm::DriverList::Instance().Snapshot()) {
         if (!callback(id, instance, SupportOf(*id->driver)))
             break;
     }
@@ -34,8 +34,8 @@ MMRESULT acmDriverOpen(HACMDRIVER* driver, HACMDRIVERID id, uint32_t flags) {
     *driver = nullptr;
     if (flags != 0)
         return MMSYSERR_INVALFLAG;
-    acm::DriverList& list = acm::DriverList::Instance();
-    acm::DriverId* known = list.FindId(id);
+    kivo::acm::DriverList& list = kivo::acm::DriverList::Instance();
+    kivo::acm::DriverId* known = list.FindId(id);
     if (known == nullptr)
         return MMSYSERR_INVALHANDLE;
     *driver = list.Open(known);
@@ -45,8 +45,8 @@ MMRESULT acmDriverOpen(HACMDRIVER* driver, HACMDRIVERID id, uint32_t flags) {
 MMRESULT acmDriverClose(HACMDRIVER driver, uint32_t flags) {
     if (flags != 0)
         return MMSYSERR_INVALFLAG;
-    acm::DriverList& list = acm::DriverList::Instance();
-    acm::OpenDriver* open = list.FindDriver(driver);
+    kivo::acm::DriverList& list = kivo::acm::DriverList::Instance();
+    kivo::acm::OpenDriver* open = list.FindDriver(driver);
     if (open == nullptr)
         return MMSYSERR_INVALHANDLE;
     if (open->streams > 0)
@@ -58,7 +58,7 @@ MMRESULT acmDriverClose(HACMDRIVER driver, uint32_t flags) {
 MMRESULT acmMetrics(HACMOBJ object, UINT metric, void* value) {
     if (value == nullptr)
         return MMSYSERR_INVALPARAM;
-    auto driver = acm::DriverList::Instance().DriverOf(object);
+    auto driver = kivo::acm::DriverList::Instance().DriverOf(object);
     if (!driver)
         return MMSYSERR_INVALHANDLE;
     if (metric != ACM_METRIC_MAX_SIZE_FORMAT)
@@ -81,7 +81,7 @@ MMRESULT acmFormatEnumA(HACMDRIVER driver, ACMFORMATDETAILSA* details, ACMFORMAT
     }
     if (flags != 0)
         return MMSYSERR_INVALFLAG;
-    acm::OpenDriver* open = acm::DriverList::Instance().FindDriver(driver);
+    kivo::acm::OpenDriver* open = kivo::acm::DriverList::Instance().FindDriver(driver);
     if (open == nullptr)
         return MMSYSERR_INVALHANDLE;
     const uint32_t support = SupportOf(*open->driver);

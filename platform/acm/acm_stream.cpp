@@ -25,8 +25,8 @@ MMRESULT acmStreamOpen(HACMSTREAM* stream, HACMDRIVER driver, const WAVEFORMATEX
     if (filter != nullptr || callback != 0 || (flags & ACM_STREAMOPENF_ASYNC) != 0) {
         return MMSYSERR_NOTSUPPORTED;
     }
-    acm::DriverList& list = acm::DriverList::Instance();
-    acm::OpenDriver* open = list.FindDriver(driver);
+    kivo::acm::DriverList& list = kivo::acm::DriverList::Instance();
+    kivo::acm::OpenDriver* open = list.FindDriver(driver);
     if (open == nullptr)
         return MMSYSERR_INVALHANDLE;
 
@@ -44,8 +44,8 @@ MMRESULT acmStreamOpen(HACMSTREAM* stream, HACMDRIVER driver, const WAVEFORMATEX
 MMRESULT acmStreamClose(HACMSTREAM stream, uint32_t flags) {
     if (flags != 0)
         return MMSYSERR_INVALFLAG;
-    acm::DriverList& list = acm::DriverList::Instance();
-    acm::OpenStream* open = list.FindStream(stream);
+    kivo::acm::DriverList& list = kivo::acm::DriverList::Instance();
+    kivo::acm::OpenStream* open = list.FindStream(stream);
     if (open == nullptr)
         return MMSYSERR_INVALHANDLE;
     list.CloseStream(open);
@@ -59,7 +59,7 @@ MMRESULT acmStreamPrepareHeader(HACMSTREAM stream, ACMSTREAMHEADER* header, uint
     }
     if (flags != 0)
         return MMSYSERR_INVALFLAG;
-    acm::OpenStream* open = acm::DriverList::Instance().FindStream(stream);
+    kivo::acm::OpenStream* open = kivo::acm::DriverList::Instance().FindStream(stream);
     if (open == nullptr)
         return MMSYSERR_INVALHANDLE;
     open->prepared[header] = {header->pbSrc, header->cbSrcLength, header->pbDst,
@@ -73,14 +73,14 @@ MMRESULT acmStreamUnprepareHeader(HACMSTREAM stream, ACMSTREAMHEADER* header, ui
         return MMSYSERR_INVALPARAM;
     if (flags != 0)
         return MMSYSERR_INVALFLAG;
-    acm::OpenStream* open = acm::DriverList::Instance().FindStream(stream);
+    kivo::acm::OpenStream* open = kivo::acm::DriverList::Instance().FindStream(stream);
     if (open == nullptr)
         return MMSYSERR_INVALHANDLE;
     auto it = open->prepared.find(header);
     if (it == open->prepared.end() || (header->fdwStatus & ACMSTREAMHEADER_STATUSF_PREPARED) == 0) {
         return ACMERR_UNPREPARED;
     }
-    const acm::PreparedBuffers& buffers = it->second;
+    const kivo::acm::PreparedBuffers& buffers = it->second;
     if (header->pbSrc != buffers.source || header->cbSrcLength != buffers.sourceLength ||
         header->pbDst != buffers.destination || header->cbDstLength != buffers.destinationLength) {
         return MMSYSERR_INVALPARAM;
@@ -95,14 +95,14 @@ MMRESULT acmStreamConvert(HACMSTREAM stream, ACMSTREAMHEADER* header, uint32_t f
         return MMSYSERR_INVALPARAM;
     if ((flags & ~kConvertFlags) != 0)
         return MMSYSERR_INVALFLAG;
-    acm::OpenStream* open = acm::DriverList::Instance().FindStream(stream);
+    kivo::acm::OpenStream* open = kivo::acm::DriverList::Instance().FindStream(stream);
     if (open == nullptr)
         return MMSYSERR_INVALHANDLE;
     auto it = open->prepared.find(header);
     if (it == open->prepared.end() || (header->fdwStatus & ACMSTREAMHEADER_STATUSF_PREPARED) == 0) {
         return ACMERR_UNPREPARED;
     }
-    const acm::PreparedBuffers& buffers = it->second;
+    const kivo::acm::PreparedBuffers& buffers = it->second;
     if (header->pbSrc != buffers.source || header->cbSrcLength > buffers.sourceLength ||
         header->pbDst != buffers.destination || header->cbDstLength > buffers.destinationLength) {
         return MMSYSERR_INVALPARAM;

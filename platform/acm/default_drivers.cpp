@@ -5,7 +5,7 @@
 #include "platform/acm/sc4/sc4_driver.h"
 #include "platform/acm/truespeech/truespeech_driver.h"
 
-namespace acm {
+namespace kivo::acm {
 
 // The one place that decides which codec drivers a process has and in which order they are
 // enumerated: PCM first, then the codecs.
@@ -15,4 +15,4 @@ void RegisterDefaultDrivers(DriverList& list) {
     list.Add(truespeech::CreateTrueSpeechDriver(), AcmPlacement::Last);
 }
 
-}  // namespace acm
+}  // namespace kivo::acm

@@ -1,10 +1,10 @@
 #pragma once
 
-namespace acm {
+namespace kivo::acm {
 
 class DriverList;
 
 // Registers the drivers every process starts with, behind any already registered.
 void RegisterDefaultDrivers(DriverList& list);
 
-}  // namespace acm
+}  // namespace kivo::acm

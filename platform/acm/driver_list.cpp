@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace acm {
+namespace kivo::acm {
 
 DriverList& DriverList::Instance() {
     static DriverList instance;
@@ -110,22 +110,22 @@ void DriverList::CloseStream(OpenStream* stream) {
     streams_.erase(stream);
 }
 
-}  // namespace acm
+}  // namespace kivo::acm
 
 HACMDRIVERID RegisterAcmDriver(std::unique_ptr<AcmDriver> driver, AcmPlacement placement) {
-    return acm::DriverList::Instance().Add(std::move(driver), placement);
+    return kivo::acm::DriverList::Instance().Add(std::move(driver), placement);
 }
 
 bool UnregisterAcmDriver(HACMDRIVERID id) {
-    return acm::DriverList::Instance().Remove(id);
+    return kivo::acm::DriverList::Instance().Remove(id);
 }
 
 void ClearAcmDrivers() {
-    acm::DriverList::Instance().Clear();
+    kivo::acm::DriverList::Instance().Clear();
 }
 
 void ResetAcmDrivers() {
-    acm::DriverList& list = acm::DriverList::Instance();
+    kivo::acm::DriverList& list = kivo::acm::DriverList::Instance();
     list.Clear();
-    acm::RegisterDefaultDrivers(list);
+    kivo::acm::RegisterDefaultDrivers(list);
 }

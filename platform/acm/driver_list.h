@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-namespace acm {
+namespace kivo::acm {
 
 struct DriverId : HACMDRIVERID__ {
     std::shared_ptr<AcmDriver> driver;
@@ -64,4 +64,4 @@ private:
     std::map<HACMSTREAM, std::unique_ptr<OpenStream>> streams_;
 };
 
-}  // namespace acm
+}  // namespace kivo::acm

@@ -8,7 +8,7 @@
 #include <new>
 #include <vector>
 
-namespace acm {
+namespace kivo::acm {
 namespace {
 
 constexpr uint32_t kListedRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
@@ -163,4 +163,4 @@ std::unique_ptr<AcmDriver> MakePcmDriver() {
     return std::make_unique<PcmDriver>();
 }
 
-}  // namespace acm
+}  // namespace kivo::acm

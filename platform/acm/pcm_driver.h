@@ -4,7 +4,7 @@
 
 #include <memory>
 
-namespace acm {
+namespace kivo::acm {
 
 // Converts between PCM formats: any rate, mono or stereo, unsigned 8 or signed 16 bits; rates
 // change through a band-limited filter.
@@ -15,4 +15,4 @@ KIVO_ACM_API std::unique_ptr<AcmDriver> MakePcmDriver();
 // it gives an output frame, and so leaves untaken without ACM_STREAMCONVERTF_END.
 KIVO_ACM_API uint32_t PcmReadAhead(uint32_t fromRate, uint32_t toRate);
 
-}  // namespace acm
+}  // namespace kivo::acm

@@ -5,7 +5,7 @@
 #include <numbers>
 #include <numeric>
 
-namespace acm {
+namespace kivo::acm {
 namespace {
 
 constexpr double kPassShare = 0.94;  // cutoff as a share of the lower Nyquist frequency
@@ -85,4 +85,4 @@ bool Resampler::Within(uint64_t outputFrame, uint64_t sourceFrames) const {
     return outputFrame * down_ < sourceFrames * up_;
 }
 
-}  // namespace acm
+}  // namespace kivo::acm

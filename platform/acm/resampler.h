@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-namespace acm {
+namespace kivo::acm {
 
 // Band-limited rate change. Output frame k stands at source time k * from / to and weighs the
 // source frames around it with a Kaiser-windowed sinc whose cutoff lies just below the lower
@@ -35,4 +35,4 @@ private:
     std::vector<float> weights_;  // phases_ rows of taps_
 };
 
-}  // namespace acm
+}  // namespace kivo::acm

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace acm {
+namespace kivo::acm {
 namespace {
 
 class ScriptedStream : public AcmStream {
@@ -111,4 +111,4 @@ WaveFormat CodedFormat(uint16_t tag, uint16_t channels, uint32_t samplesPerSec, 
     return WaveFormat(h, extra);
 }
 
-}  // namespace acm
+}  // namespace kivo::acm

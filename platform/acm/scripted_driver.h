@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-namespace acm {
+namespace kivo::acm {
 
 struct ScriptedCall {
     uint32_t sourceSize;
@@ -52,4 +52,4 @@ std::unique_ptr<AcmDriver> MakeScriptedDriver(DriverScript script,
 WaveFormat CodedFormat(uint16_t tag, uint16_t channels, uint32_t samplesPerSec, uint16_t blockAlign,
                        uint16_t samplesPerBlock);
 
-}  // namespace acm
+}  // namespace kivo::acm

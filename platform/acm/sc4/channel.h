@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-namespace sc4 {
+namespace kivo::sc4 {
 
 // Backward-adaptive state of one channel; the zero state is the state at stream start.
 struct ChannelState {
@@ -70,4 +70,4 @@ inline int16_t DecodeCode(ChannelState& s, unsigned code) {
     return r.sample;
 }
 
-}  // namespace sc4
+}  // namespace kivo::sc4

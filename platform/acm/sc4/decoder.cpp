@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace sc4 {
+namespace kivo::sc4 {
 
 std::optional<Decoder> Decoder::Create(const StreamFormat& format) {
     if (!IsSupported(format))
@@ -111,4 +111,4 @@ DecodeResult Decoder::Decode(std::span<const uint8_t> in, std::span<int16_t> out
     return r;
 }
 
-}  // namespace sc4
+}  // namespace kivo::sc4

@@ -9,7 +9,7 @@
 #include <optional>
 #include <span>
 
-namespace sc4 {
+namespace kivo::sc4 {
 
 struct DecodeResult {
     size_t consumed = 0;   // input bytes used up; the rest must be offered again
@@ -55,4 +55,4 @@ private:
     std::array<ChannelState, 2> channels_{};
 };
 
-}  // namespace sc4
+}  // namespace kivo::sc4

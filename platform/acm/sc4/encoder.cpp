@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace sc4 {
+namespace kivo::sc4 {
 
 namespace {
 
@@ -90,4 +90,4 @@ EncodeResult Encoder::Encode(std::span<const int16_t> pcm, std::span<uint8_t> ou
     return r;
 }
 
-}  // namespace sc4
+}  // namespace kivo::sc4

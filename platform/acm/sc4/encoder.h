@@ -9,7 +9,7 @@
 #include <optional>
 #include <span>
 
-namespace sc4 {
+namespace kivo::sc4 {
 
 struct EncodeResult {
     size_t consumed = 0;  // 16-bit input values used up
@@ -47,4 +47,4 @@ private:
     std::array<ChannelState, 2> channels_{};
 };
 
-}  // namespace sc4
+}  // namespace kivo::sc4

@@ -1,6 +1,6 @@
 #include "platform/acm/sc4/format.h"
 
-namespace sc4 {
+namespace kivo::sc4 {
 
 uint16_t SyncMarker(uint32_t samplesPerSec) {
     switch (samplesPerSec) {
@@ -19,4 +19,4 @@ bool IsSupported(const StreamFormat& format) {
     return SyncMarker(format.samplesPerSec) != 0 && (format.channels == 1 || format.channels == 2);
 }
 
-}  // namespace sc4
+}  // namespace kivo::sc4

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace sc4 {
+namespace kivo::sc4 {
 
 inline constexpr uint16_t kFormatTag = 0x0350;
 inline constexpr size_t kBlockBytes = 30;
@@ -32,4 +32,4 @@ inline uint32_t AverageBytesPerSec(const StreamFormat& format) {
                                  SamplesPerBlock(format.channels));
 }
 
-}  // namespace sc4
+}  // namespace kivo::sc4

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-namespace sc4 {
+namespace kivo::sc4 {
 namespace {
 
 // The rates and channel counts the recorder writes, mono before stereo: a caller that takes the
@@ -252,4 +252,4 @@ std::unique_ptr<AcmDriver> CreateSc4Driver() {
     return std::make_unique<Sc4Driver>();
 }
 
-}  // namespace sc4
+}  // namespace kivo::sc4

@@ -9,7 +9,7 @@
 
 #include <memory>
 
-namespace sc4 {
+namespace kivo::sc4 {
 
 // The format of an SC4 recording wrapped as a WAV file: 30-byte blocks, 0 bits per sample,
 // and the samples per block as the one extra word.
@@ -22,4 +22,4 @@ WaveFormat Sc4PcmFormat(const StreamFormat& format);
 // recorder's usual recordings decode to, and what the TrueSpeech encoder takes.
 std::unique_ptr<AcmDriver> CreateSc4Driver();
 
-}  // namespace sc4
+}  // namespace kivo::sc4

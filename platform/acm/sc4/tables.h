@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-namespace sc4 {
+namespace kivo::sc4 {
 
 // Log-magnitude offset of each 4-bit code; 2048 forces a zero magnitude.
 inline constexpr std::array<uint32_t, 16> kDiff = {2048, 4,   135, 213, 273, 323, 373, 425,
@@ -13,4 +13,4 @@ inline constexpr std::array<uint32_t, 16> kDiff = {2048, 4,   135, 213, 273, 323
 inline constexpr std::array<uint32_t, 16> kStep = {4084, 18,  41,  64,  112, 198, 355, 1122,
                                                    1122, 355, 198, 112, 64,  41,  18,  4084};
 
-}  // namespace sc4
+}  // namespace kivo::sc4

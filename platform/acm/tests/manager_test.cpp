@@ -7,7 +7,7 @@
 
 namespace {
 
-using acm::DriverScript;
+using kivo::acm::DriverScript;
 
 class ManagerTest : public ::testing::Test {
 protected:
@@ -26,9 +26,9 @@ protected:
     }
 
     static HACMDRIVERID AddScripted(AcmPlacement placement, DriverScript script = {}) {
-        return RegisterAcmDriver(
-            acm::MakeScriptedDriver(std::move(script), std::make_shared<acm::ScriptedLog>()),
-            placement);
+        return RegisterAcmDriver(kivo::acm::MakeScriptedDriver(
+                                     std::move(script), std::make_shared<kivo::acm::ScriptedLog>()),
+                                 placement);
     }
 };
 
@@ -66,7 +66,7 @@ TEST_F(ManagerTest, EnumerationStopsWhenTheStepSaysSo) {
 TEST_F(ManagerTest, OpenDriverReportsLargestFormatAndEnumeratesIntoTheCallersBuffer) {
     DriverScript script;
     script.formats = {{WaveFormat::Pcm(1, 8000, 16), "pcm"},
-                      {acm::CodedFormat(WAVE_FORMAT_SC4, 1, 8000, 30, 58), "coded"}};
+                      {kivo::acm::CodedFormat(WAVE_FORMAT_SC4, 1, 8000, 30, 58), "coded"}};
     HACMDRIVERID id = AddScripted(AcmPlacement::First, script);
 
     HACMDRIVER driver = nullptr;
@@ -130,8 +130,8 @@ class StreamTest : public ManagerTest {
 protected:
     void SetUp() override {
         script_.formats = {{WaveFormat::Pcm(1, 8000, 16), "pcm"},
-                           {acm::CodedFormat(WAVE_FORMAT_SC4, 1, 8000, 30, 58), "coded"}};
-        id_ = RegisterAcmDriver(acm::MakeScriptedDriver(script_, log_), AcmPlacement::First);
+                           {kivo::acm::CodedFormat(WAVE_FORMAT_SC4, 1, 8000, 30, 58), "coded"}};
+        id_ = RegisterAcmDriver(kivo::acm::MakeScriptedDriver(script_, log_), AcmPlacement::First);
         ASSERT_EQ(acmDriverOpen(&driver_, id_, 0), MMSYSERR_NOERROR);
         ASSERT_EQ(acmStreamOpen(&stream_, driver_, script_.formats[1].format.record(),
                                 script_.formats[0].format.record(), nullptr, 0, 0,
@@ -150,7 +150,7 @@ protected:
     }
 
     DriverScript script_;
-    std::shared_ptr<acm::ScriptedLog> log_ = std::make_shared<acm::ScriptedLog>();
+    std::shared_ptr<kivo::acm::ScriptedLog> log_ = std::make_shared<kivo::acm::ScriptedLog>();
     HACMDRIVERID id_ = nullptr;
     HACMDRIVER driver_ = nullptr;
     HACMSTREAM stream_ = nullptr;
@@ -186,7 +186,7 @@ TEST_F(StreamTest, CodecErrorReachesTheCaller) {
     ASSERT_EQ(acmStreamClose(stream_, 0), MMSYSERR_NOERROR);
     script_.failCall = 1;
     HACMDRIVERID failing =
-        RegisterAcmDriver(acm::MakeScriptedDriver(script_, log_), AcmPlacement::First);
+        RegisterAcmDriver(kivo::acm::MakeScriptedDriver(script_, log_), AcmPlacement::First);
     HACMDRIVER driver = nullptr;
     ASSERT_EQ(acmDriverOpen(&driver, failing, 0), MMSYSERR_NOERROR);
     ASSERT_EQ(acmStreamOpen(&stream_, driver, script_.formats[1].format.record(),

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace truespeech {
+namespace kivo::truespeech {
 namespace {
 
 struct Window {
@@ -85,4 +85,4 @@ std::array<uint8_t, kOrder> AnalyseFrame(std::span<const int16_t, kFrameSamples>
     return index;
 }
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

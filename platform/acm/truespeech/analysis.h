@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-namespace truespeech {
+namespace kivo::truespeech {
 
 // LPC analysis of one frame: the codebook index of each reflection coefficient.
 std::array<uint8_t, kOrder> AnalyseFrame(std::span<const int16_t, kFrameSamples> frame);
@@ -14,4 +14,4 @@ std::array<uint8_t, kOrder> AnalyseFrame(std::span<const int16_t, kFrameSamples>
 // Index of the codebook entry nearest to a Q15 value.
 uint8_t NearestIndex(const Codebook& book, double value);
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

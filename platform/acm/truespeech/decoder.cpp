@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace truespeech {
+namespace kivo::truespeech {
 
 void Decoder::DecodeFrame(std::span<const uint8_t, kFrameBytes> frame,
                           std::span<int16_t, kFrameSamples> out) {
@@ -20,4 +20,4 @@ size_t Decoder::Decode(std::span<const uint8_t> bytes, std::span<int16_t> out) {
     return frames * kFrameSamples;
 }
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-namespace truespeech {
+namespace kivo::truespeech {
 
 // Our own decoder: the integer model frame after frame, state kept across calls.
 class Decoder {
@@ -19,4 +19,4 @@ private:
     DecoderState state_;
 };
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace truespeech {
+namespace kivo::truespeech {
 namespace {
 
 struct Trial {
@@ -125,4 +125,4 @@ std::array<uint8_t, kFrameBytes> Encoder::EncodeFrame(std::span<const int16_t, k
     return EncodeFrame(in, unused);
 }
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

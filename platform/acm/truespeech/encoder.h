@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-namespace truespeech {
+namespace kivo::truespeech {
 
 // Analysis by synthesis against the decoder model: after each frame the encoder's state is the
 // state any exact decoder reaches, and its reconstruction is what that decoder will output.
@@ -20,4 +20,4 @@ private:
     DecoderState state_;
 };
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -1,6 +1,6 @@
 #include "platform/acm/truespeech/frame.h"
 
-namespace truespeech {
+namespace kivo::truespeech {
 namespace {
 
 // Each word is stored little-endian; fields run from its top bit down.
@@ -96,4 +96,4 @@ std::array<uint8_t, kFrameBytes> PackFrame(const FrameFields& f) {
     return b;
 }
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-namespace truespeech {
+namespace kivo::truespeech {
 
 // The fields of one 32-byte frame.
 struct FrameFields {
@@ -25,4 +25,4 @@ struct FrameFields {
 FrameFields UnpackFrame(std::span<const uint8_t, kFrameBytes> bytes);
 std::array<uint8_t, kFrameBytes> PackFrame(const FrameFields& fields);
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace truespeech {
+namespace kivo::truespeech {
 namespace {
 
 int16_t Clamp(int32_t v) {
@@ -195,4 +195,4 @@ void RunFrame(DecoderState& state, const FrameFields& f, const FrameFilters& fil
     state.previous = filters.lpc;
 }
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <span>
 
-namespace truespeech {
+namespace kivo::truespeech {
 
 using Lpc = std::array<int16_t, kOrder>;  // direct-form coefficients, Q12
 using SubframeSamples = std::array<int16_t, kSubframeSamples>;
@@ -49,4 +49,4 @@ SubframeSamples RunSubframe(DecoderState& state, const Lpc& filter, int16_t k1,
 void RunFrame(DecoderState& state, const FrameFields& fields, const FrameFilters& filters,
               std::span<int16_t, kFrameSamples> out);
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -5,7 +5,7 @@
 #include <functional>
 #include <limits>
 
-namespace truespeech {
+namespace kivo::truespeech {
 namespace {
 
 constexpr int N = kSubframeSamples;
@@ -525,4 +525,4 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
     return choice;
 }
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

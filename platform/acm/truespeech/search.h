@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-namespace truespeech {
+namespace kivo::truespeech {
 
 using Signal = std::array<float, kSubframeSamples>;
 
@@ -54,4 +54,4 @@ PulseChoice SearchPulses(const Response& response, const Signal& target);
 // Rank of sorted distinct positions 0..29 in the bitstream's combination numbering.
 uint32_t PositionRank(std::span<const int> positions);
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

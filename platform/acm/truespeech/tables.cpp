@@ -1,6 +1,6 @@
 #include "platform/acm/truespeech/tables.h"
 
-namespace truespeech {
+namespace kivo::truespeech {
 namespace {
 
 constexpr int16_t kRc1[32] = {-32192, -31900, -31538, -31139, -30715, -30242, -29737, -29196,
@@ -68,4 +68,4 @@ int32_t Combination(int i, int k) {
     return kCombinations[k][i];
 }
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-namespace truespeech {
+namespace kivo::truespeech {
 
 inline constexpr int kFrameBytes = 32;
 inline constexpr int kFrameSamples = 240;
@@ -40,4 +40,4 @@ inline constexpr std::array<int, 4> kAmplitudeSign = {1, 3, -1, -3};
 // C(29 - i, k) for k = 0..3: the weights of the pulse-position ranks.
 int32_t Combination(int i, int k);
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

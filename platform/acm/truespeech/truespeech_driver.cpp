@@ -6,7 +6,7 @@
 #include <array>
 #include <new>
 
-namespace truespeech {
+namespace kivo::truespeech {
 namespace {
 
 constexpr uint32_t kSampleRate = 8000;
@@ -144,4 +144,4 @@ std::unique_ptr<AcmDriver> CreateTrueSpeechDriver() {
     return std::make_unique<TrueSpeechDriver>();
 }
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-namespace truespeech {
+namespace kivo::truespeech {
 
 // The format as recorded files carry it: 32-byte blocks of 240 samples and 32 bytes of extra data.
 WaveFormat TrueSpeechFormat();
@@ -16,4 +16,4 @@ WaveFormat TrueSpeechPcmFormat();
 
 std::unique_ptr<AcmDriver> CreateTrueSpeechDriver();
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t rate = kRates[data[0] & 3];
     const unsigned channels = (data[0] & 4) != 0 ? 2 : 1;
     const size_t chunk = 1 + data[1];
-    auto decoder = sc4::Decoder::Create({rate, channels});
+    auto decoder = kivo::sc4::Decoder::Create({rate, channels});
     if (!decoder)
         std::abort();
 
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         pos += take;
         const bool last = pos == size;
         out.assign(2 * pending.size(), 0);
-        const sc4::DecodeResult r = decoder->Decode(pending, out, last);
+        const kivo::sc4::DecodeResult r = decoder->Decode(pending, out, last);
         if (r.consumed > pending.size() || r.samples > out.size() || r.skipped > r.consumed)
             std::abort();
         pending.erase(pending.begin(), pending.begin() + static_cast<long>(r.consumed));

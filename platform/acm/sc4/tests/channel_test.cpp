@@ -6,7 +6,7 @@
 
 #include <vector>
 
-namespace sc4 {
+namespace kivo::sc4 {
 namespace {
 
 struct FirstCodeCase {
@@ -93,4 +93,4 @@ TEST(Sc4Channel, ZeroCodesStaySilentWhileTheStepDecays) {
 }
 
 }  // namespace
-}  // namespace sc4
+}  // namespace kivo::sc4

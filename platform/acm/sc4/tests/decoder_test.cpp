@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace sc4 {
+namespace kivo::sc4 {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -227,4 +227,4 @@ TEST(Sc4Decoder, ChunksOfAnySizeDecodeLikeOneStream) {
 }
 
 }  // namespace
-}  // namespace sc4
+}  // namespace kivo::sc4

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace sc4 {
+namespace kivo::sc4 {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -452,4 +452,4 @@ TEST(Sc4Driver, GivesTheConverterTheFormatsItLooksFor) {
 }
 
 }  // namespace
-}  // namespace sc4
+}  // namespace kivo::sc4

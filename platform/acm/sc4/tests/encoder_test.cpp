@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace sc4 {
+namespace kivo::sc4 {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -279,4 +279,4 @@ TEST(Sc4Encoder, RefusesUnsupportedFormats) {
 }
 
 }  // namespace
-}  // namespace sc4
+}  // namespace kivo::sc4

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-namespace sc4::testing {
+namespace kivo::sc4::testing {
 
 // Two blocks a greedy encoder made from a 440 Hz + 1230 Hz tone, as published with the codec.
 inline constexpr std::array<uint8_t, 30> kToneBlock0 = {
@@ -32,4 +32,4 @@ inline constexpr std::array<int16_t, 58> kToneStereo0 = {
     -779, -832, -291, -407,  -288,  -716,  -181, 66,  1295, 439,  1763, 205,  1032, -125, 998,
     -64,  537,  -672, -1662, -1213, -1515, -763, 368, -390, 644,  -390, 1658, 425};
 
-}  // namespace sc4::testing
+}  // namespace kivo::sc4::testing

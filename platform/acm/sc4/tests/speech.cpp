@@ -11,7 +11,7 @@
 #include <iterator>
 #include <map>
 
-namespace sc4::testing {
+namespace kivo::sc4::testing {
 
 namespace {
 
@@ -111,4 +111,4 @@ double SegmentalSnr(const std::vector<int16_t>& reference, const std::vector<int
     return segments == 0 ? 0 : sum / static_cast<double>(segments);
 }
 
-}  // namespace sc4::testing
+}  // namespace kivo::sc4::testing

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace sc4::testing {
+namespace kivo::sc4::testing {
 
 // Speech synthesised for the given text, resampled to `rate`, mono 16-bit.
 std::vector<int16_t> SynthesiseSpeech(const std::string& text, uint32_t rate);
@@ -23,4 +23,4 @@ std::vector<int16_t> Channel(const std::vector<int16_t>& pcm, unsigned channels,
 // value held within [-10, 35] dB.
 double SegmentalSnr(const std::vector<int16_t>& reference, const std::vector<int16_t>& decoded);
 
-}  // namespace sc4::testing
+}  // namespace kivo::sc4::testing

@@ -5,7 +5,7 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using namespace truespeech;
+    using namespace kivo::truespeech;
     const std::span<const uint8_t> bytes(data, size);
     std::vector<int16_t> out(size / kFrameBytes * kFrameSamples);
     Decoder decoder;

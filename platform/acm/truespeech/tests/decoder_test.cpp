@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-namespace truespeech {
+namespace kivo::truespeech {
 namespace {
 
 using Frame = std::array<uint8_t, kFrameBytes>;
@@ -150,4 +150,4 @@ TEST(TrueSpeechDecoder, ShortInputDecodesNothing) {
 }
 
 }  // namespace
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-namespace truespeech {
+namespace kivo::truespeech {
 namespace {
 
 std::vector<uint8_t> ToBytes(const std::vector<int16_t>& pcm) {
@@ -197,4 +197,4 @@ TEST(TrueSpeechDriver, TakesNothingWhenNoWholeFrameFits) {
 }
 
 }  // namespace
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-namespace truespeech {
+namespace kivo::truespeech {
 namespace {
 
 using testing::SegmentalSnr;
@@ -165,4 +165,4 @@ TEST(TrueSpeechEncoder, SilenceStaysNearlySilent) {
 }
 
 }  // namespace
-}  // namespace truespeech
+}  // namespace kivo::truespeech

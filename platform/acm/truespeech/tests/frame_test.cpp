@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-namespace truespeech {
+namespace kivo::truespeech {
 namespace {
 
 std::array<uint8_t, kFrameBytes> WorkedExample() {
@@ -79,4 +79,4 @@ TEST(TrueSpeechPulses, OutOfRangeRankLeavesItsAmplitudesToTheSecondHalf) {
 }
 
 }  // namespace
-}  // namespace truespeech
+}  // namespace kivo::truespeech

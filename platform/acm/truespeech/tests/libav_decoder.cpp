@@ -10,7 +10,7 @@ extern "C" {
 #include <cstring>
 #include <stdexcept>
 
-namespace truespeech {
+namespace kivo::truespeech {
 
 void LibavDecoder::ContextFree::operator()(AVCodecContext* c) const {
     avcodec_free_context(&c);
@@ -72,4 +72,4 @@ bool LibavDecoder::Decode(std::span<const uint8_t> bytes, std::vector<int16_t>& 
     }
 }
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

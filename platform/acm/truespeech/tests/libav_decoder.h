@@ -11,7 +11,7 @@ struct AVCodecContext;
 struct AVPacket;
 struct AVFrame;
 
-namespace truespeech {
+namespace kivo::truespeech {
 
 class LibavDecoder {
 public:
@@ -39,4 +39,4 @@ private:
     std::unique_ptr<AVFrame, FrameFree> frame_;
 };
 
-}  // namespace truespeech
+}  // namespace kivo::truespeech

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <numbers>
 
-namespace truespeech::testing {
+namespace kivo::truespeech::testing {
 namespace {
 
 class TempDir {
@@ -94,4 +94,4 @@ double SegmentalSnr(const std::vector<int16_t>& input, const std::vector<int16_t
     return segments == 0 ? 0 : total / segments;
 }
 
-}  // namespace truespeech::testing
+}  // namespace kivo::truespeech::testing

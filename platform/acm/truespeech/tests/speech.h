@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace truespeech::testing {
+namespace kivo::truespeech::testing {
 
 // Speech of the given text, 8000 Hz mono; empty when the tools are missing.
 std::vector<int16_t> SynthesiseSpeech(const std::string& text);
@@ -14,4 +14,4 @@ std::vector<int16_t> TwoTones(int samples);
 // Mean SNR over 160-sample segments whose input RMS is at least 100, each clamped to [-10, 35].
 double SegmentalSnr(const std::vector<int16_t>& input, const std::vector<int16_t>& output);
 
-}  // namespace truespeech::testing
+}  // namespace kivo::truespeech::testing
