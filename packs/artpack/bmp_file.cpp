@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace kivo::artpack {
+
 namespace {
 
 class Bytes {
@@ -142,3 +144,5 @@ bool WriteBmp(const QImage& picture, BmpKind kind, const QString& path) {
         return false;
     return file.write(out.data()) == out.data().size() && file.flush();
 }
+
+}  // namespace kivo::artpack

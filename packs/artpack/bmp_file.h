@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+namespace kivo::artpack {
+
 // The three kinds of BMP file the artpack holds.
 enum class BmpKind {
     // 24 bits per pixel, opaque.
@@ -18,3 +20,5 @@ enum class BmpKind {
 
 // Writes the picture as a bottom-up BMP file; false when the file cannot be written.
 bool WriteBmp(const QImage& picture, BmpKind kind, const QString& path);
+
+}  // namespace kivo::artpack

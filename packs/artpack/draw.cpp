@@ -19,6 +19,8 @@
 
 namespace {
 
+using namespace kivo::artpack;
+
 struct Picture {
     const char* name;
     BmpKind kind;

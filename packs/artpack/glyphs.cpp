@@ -3,6 +3,8 @@
 
 #include <QPainterPath>
 
+namespace kivo::artpack {
+
 namespace {
 
 // The small amber badge with a down arrow that marks the three copy commands.
@@ -208,3 +210,5 @@ QImage FileIcon(FileKind kind, int size) {
     }
     return image;
 }
+
+}  // namespace kivo::artpack

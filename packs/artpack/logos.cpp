@@ -7,6 +7,8 @@
 #include <QRadialGradient>
 #include <QTransform>
 
+namespace kivo::artpack {
+
 namespace {
 
 // Where the about box lays its web-address hot spot over the logo.
@@ -180,3 +182,5 @@ QImage AboutLogo(Language language) {
     DrawFooter(p);
     return image;
 }
+
+}  // namespace kivo::artpack

@@ -5,6 +5,8 @@
 
 #include <array>
 
+namespace kivo::artpack {
+
 // The suite's one palette. The window's own colours are the explorer's: the pale yellow of the
 // current list and the blue-grey of the other list and the window.
 namespace ink {
@@ -42,3 +44,5 @@ inline const std::array<QRgb, 16> kSixteen = {
     qRgb(0xFF, 0xFF, 0xFF), qRgb(0xE4, 0xE8, 0xEC), qRgb(0xAD, 0xB5, 0xBD), qRgb(0x5A, 0x64, 0x70),
     qRgb(0x2A, 0x2F, 0x36), qRgb(0xC0, 0xC0, 0xC0), qRgb(0x30, 0x45, 0x66), qRgb(0xD9, 0x48, 0x3B),
 };
+
+}  // namespace kivo::artpack

@@ -6,6 +6,8 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+namespace kivo::artpack {
+
 namespace {
 
 // The grid of balls in the download-status panel.
@@ -184,3 +186,5 @@ QImage StatusBackground() {
     DrawWordmark(p, QPointF(352, 92), 24, QColor(0xD3, 0xDB, 0xE4), QColor(0xF3, 0xD9, 0xA6));
     return image;
 }
+
+}  // namespace kivo::artpack

@@ -4,6 +4,8 @@
 
 #include <QImage>
 
+namespace kivo::artpack {
+
 // Every picture of the artpack, drawn at its exact size.
 
 // The title logo for the menu-bar row, 100 by 20: transparent in full colour; on the
@@ -43,3 +45,5 @@ QImage ToolGlyph(Tool tool);
 enum class FileKind { Music, SecuredMusic };
 // A file-list icon, 32 by 32 or 16 by 16, on a transparent background.
 QImage FileIcon(FileKind kind, int size);
+
+}  // namespace kivo::artpack

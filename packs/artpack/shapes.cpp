@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace kivo::artpack {
+
 QImage Canvas(int width, int height, QColor fill) {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(fill);
@@ -205,3 +207,5 @@ void DrawArrow(QPainter& p, QPointF from, QPointF to, qreal width, const QColor&
     p.drawPolygon(tip);
     p.restore();
 }
+
+}  // namespace kivo::artpack

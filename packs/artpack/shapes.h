@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QRectF>
 
+namespace kivo::artpack {
+
 // Whether a picture is drawn for the full-colour set or for the 16-colour set: the 16-colour
 // drawing uses flat fills and no smoothing, so that reducing it to the palette keeps its
 // shapes clean.
@@ -35,3 +37,5 @@ void DrawMonitor(QPainter& painter, const QRectF& box, const QColor& frame, cons
 void DrawNote(QPainter& painter, const QRectF& box, const QColor& colour);
 // A down arrow with a round-capped shaft and a filled head.
 void DrawArrow(QPainter& painter, QPointF from, QPointF to, qreal width, const QColor& colour);
+
+}  // namespace kivo::artpack

@@ -17,6 +17,9 @@
 
 namespace {
 
+using kivo::resources::ParsedPack;
+using kivo::resources::ParsePack;
+
 // Every identifier that kivodesk or dialbook reads from its language library.
 std::vector<UINT> ProgramIdentifiers() {
     std::vector<UINT> ids;

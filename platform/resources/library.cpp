@@ -118,7 +118,7 @@ HMODULE LoadResourceLibrary(std::string_view name) {
                 error = pack.string() + ": cannot be read";
                 return nullptr;
             }
-            ParsedPack parsed = ParsePack(text);
+            kivo::resources::ParsedPack parsed = kivo::resources::ParsePack(text);
             if (!parsed.error.empty()) {
                 // The translator's mistake must be found without a debugger.
                 error = pack.string() + ": " + parsed.error;

@@ -2,6 +2,8 @@
 
 #include "platform/win/escapes.h"
 
+namespace kivo::resources {
+
 namespace {
 
 // Whole UTF-8 sequences only: a translator's editor saving in another encoding shows here.
@@ -79,3 +81,5 @@ ParsedPack ParsePack(std::string_view text) {
     }
     return pack;
 }
+
+}  // namespace kivo::resources

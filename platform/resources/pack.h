@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace kivo::resources {
+
 // A text pack, the translator's file of a resource library: UTF-8 lines of
 //   identifier TAB text
 // where the identifier is a decimal number 0 to 65535 and the text may hold the escapes \r, \n,
@@ -17,3 +19,5 @@ struct ParsedPack {
 };
 
 ParsedPack ParsePack(std::string_view text);
+
+}  // namespace kivo::resources

@@ -7,7 +7,8 @@
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ParsedPack pack = ParsePack(std::string_view(reinterpret_cast<const char*>(data), size));
+    kivo::resources::ParsedPack pack =
+        kivo::resources::ParsePack(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!pack.error.empty() && !pack.strings.empty())
         std::abort();
     return 0;

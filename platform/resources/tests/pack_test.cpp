@@ -5,7 +5,7 @@
 #include <vector>
 
 TEST(Pack, ReadsIdentifiersTextsAndEscapes) {
-    ParsedPack pack = ParsePack(
+    kivo::resources::ParsedPack pack = kivo::resources::ParsePack(
         "\xEF\xBB\xBF# comment\r\n"
         "\r\n"
         "10000\t&File\r\n"
@@ -40,7 +40,7 @@ TEST(Pack, RefusesAFaultyLineWithItsNumberAndKeepsNothing) {
         {"1\t\xE4\xB8\n", "line 1: not UTF-8 text"},
     };
     for (const auto& c : cases) {
-        ParsedPack pack = ParsePack(c.text);
+        kivo::resources::ParsedPack pack = kivo::resources::ParsePack(c.text);
         EXPECT_EQ(pack.error, c.error) << c.text;
         EXPECT_TRUE(pack.strings.empty());
     }
