@@ -16,11 +16,11 @@ constexpr char kKey[] = "Software\\MERVOLDQUILL";
 constexpr char kSection[] = "kivo Explorer";
 
 std::optional<std::string> ReadValue(const char* name) {
-    return registry::Read(RegistryRoot::CurrentUser, kKey, kSection, name);
+    return kivo::win::registry::Read(RegistryRoot::CurrentUser, kKey, kSection, name);
 }
 
 void WriteValue(const char* name, const std::string& value) {
-    registry::Write(RegistryRoot::CurrentUser, kKey, kSection, name, value);
+    kivo::win::registry::Write(RegistryRoot::CurrentUser, kKey, kSection, name, value);
 }
 
 std::string ReadText(const char* name, const std::string& fallback) {
@@ -76,7 +76,7 @@ FontDefault DefaultFont() {
 
 void TMainFrm::LoadSettings() {
     FontDefault fontDefault = DefaultFont();
-    registry::CreateKey(RegistryRoot::CurrentUser, kKey, kSection);
+    kivo::win::registry::CreateKey(RegistryRoot::CurrentUser, kKey, kSection);
     OpenFolder = ReadText("OpenFolder", HomeFolder());
     SaveFolder = ReadText("SaveFolder", HomeFolder());
     // The ECP mode first: it goes to the link under the port kind in force before this reading.

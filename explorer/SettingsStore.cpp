@@ -8,7 +8,7 @@ namespace settings {
 namespace {
 
 std::optional<std::string> Read(std::string_view name) {
-    return registry::Read(RegistryRoot::CurrentUser, kKey, kSection, name);
+    return kivo::win::registry::Read(RegistryRoot::CurrentUser, kKey, kSection, name);
 }
 
 }  // namespace
@@ -30,7 +30,7 @@ bool ReadTruth(std::string_view name, bool fallback) {
 }
 
 bool WriteText(std::string_view name, std::string_view value) {
-    return registry::Write(RegistryRoot::CurrentUser, kKey, kSection, name, value);
+    return kivo::win::registry::Write(RegistryRoot::CurrentUser, kKey, kSection, name, value);
 }
 
 bool WriteNumber(std::string_view name, int64_t value) {

@@ -48,8 +48,8 @@ constexpr PlacementValue kPlacement[] = {
     {"LeftPos", 0}, {"TopPos", 0}, {"FormWidth", 538}, {"FormHeight", 504}};
 
 int ReadPlacementValue(const PlacementValue& value) {
-    auto text =
-        registry::Read(RegistryRoot::CurrentUser, kPlacementKey, kPlacementSection, value.name);
+    auto text = kivo::win::registry::Read(RegistryRoot::CurrentUser, kPlacementKey,
+                                          kPlacementSection, value.name);
     if (!text)
         return value.fallback;
     int number = 0;
@@ -261,7 +261,7 @@ void TAddressForm::showEvent(QShowEvent* event) {
 }
 
 void TAddressForm::LoadPlacement() {
-    registry::CreateKey(RegistryRoot::CurrentUser, kPlacementKey, kPlacementSection);
+    kivo::win::registry::CreateKey(RegistryRoot::CurrentUser, kPlacementKey, kPlacementSection);
     QRect outer(ReadPlacementValue(kPlacement[0]), ReadPlacementValue(kPlacement[1]),
                 ReadPlacementValue(kPlacement[2]), ReadPlacementValue(kPlacement[3]));
     std::vector<QRect> screens;
@@ -279,8 +279,8 @@ void TAddressForm::SavePlacement() {
     QRect outer = frameGeometry();
     const int values[] = {outer.left(), outer.top(), outer.width(), outer.height()};
     for (size_t i = 0; i < std::size(kPlacement); ++i)
-        registry::Write(RegistryRoot::CurrentUser, kPlacementKey, kPlacementSection,
-                        kPlacement[i].name, std::to_string(values[i]));
+        kivo::win::registry::Write(RegistryRoot::CurrentUser, kPlacementKey, kPlacementSection,
+                                   kPlacement[i].name, std::to_string(values[i]));
 }
 
 void TAddressForm::UpdateStatus() {

@@ -45,8 +45,8 @@ protected:
     }
 
     void SetLibraryPath(const std::string& path) {
-        ASSERT_TRUE(registry::Write(RegistryRoot::LocalMachine, "Software\\Microsoft\\WAB\\DLLPath",
-                                    "", "", path));
+        ASSERT_TRUE(kivo::win::registry::Write(RegistryRoot::LocalMachine,
+                                               "Software\\Microsoft\\WAB\\DLLPath", "", "", path));
     }
     std::string Write(const std::string& name, const std::string& bytes) {
         std::ofstream(dir_ / name, std::ios::binary) << bytes;

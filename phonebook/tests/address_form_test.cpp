@@ -23,12 +23,13 @@ std::string Record(std::string name, std::string home = "", std::string office =
 }
 
 std::optional<std::string> Placement(const char* name) {
-    return registry::Read(RegistryRoot::CurrentUser, "Software\\Corvanta", "Address Book", name);
+    return kivo::win::registry::Read(RegistryRoot::CurrentUser, "Software\\Corvanta",
+                                     "Address Book", name);
 }
 
 void StorePlacement(const char* name, const std::string& value) {
-    ASSERT_TRUE(registry::Write(RegistryRoot::CurrentUser, "Software\\Corvanta", "Address Book",
-                                name, value));
+    ASSERT_TRUE(kivo::win::registry::Write(RegistryRoot::CurrentUser, "Software\\Corvanta",
+                                           "Address Book", name, value));
 }
 
 using AddressForm = FormTest;
@@ -363,9 +364,9 @@ std::string AddressBook() {
 
 TEST_F(AddressForm, DefaultAddressBookReplacesTheListSortedAndSavesToTheCurrentFile) {
     ScopedEnv korean("KIVO_LANGID", "0412");
-    ASSERT_TRUE(registry::Write(RegistryRoot::CurrentUser,
-                                "Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", "",
-                                Write("user.wab", AddressBook())));
+    ASSERT_TRUE(kivo::win::registry::Write(RegistryRoot::CurrentUser,
+                                           "Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", "",
+                                           Write("user.wab", AddressBook())));
     Write("book.TEL", Record("Old"));
     dialogs_.AnswerOpen({Path("book.TEL")});
     Form().Open1Click();

@@ -19,9 +19,9 @@
 
 namespace fs = std::filesystem;
 using kivo::win::UniqueFd;
-using registry::store::FoldCase;
-using registry::store::KeyPath;
-using registry::store::Store;
+using kivo::win::registry::store::FoldCase;
+using kivo::win::registry::store::KeyPath;
+using kivo::win::registry::store::Store;
 
 namespace {
 
@@ -73,8 +73,9 @@ Loaded Load(RegistryRoot root) {
     if (!ReadAll(fd.get(), text)) {
         loaded.state = LoadState::Unreadable;
     } else {
-        loaded.state =
-            registry::store::Parse(text, loaded.store) ? LoadState::Parsed : LoadState::Unparsable;
+        loaded.state = kivo::win::registry::store::Parse(text, loaded.store)
+                           ? LoadState::Parsed
+                           : LoadState::Unparsable;
     }
     return loaded;
 }
@@ -121,7 +122,7 @@ bool Save(RegistryRoot root, const Loaded& loaded) {
     fs::create_directories(file.parent_path(), ec);
     if (loaded.state == LoadState::Unparsable && !MoveAside(file))
         return false;
-    return kivo::win::ReplaceFile(file, registry::store::Serialize(loaded.store), 0600);
+    return kivo::win::ReplaceFile(file, kivo::win::registry::store::Serialize(loaded.store), 0600);
 }
 
 bool KeyIn(const Store& store, const std::string& folded) {
@@ -135,7 +136,7 @@ bool KeyIn(const Store& store, const std::string& folded) {
 
 }  // namespace
 
-namespace registry {
+namespace kivo::win::registry {
 
 std::optional<std::string> Read(RegistryRoot root, std::string_view key, std::string_view section,
                                 std::string_view name) {
@@ -187,7 +188,7 @@ bool KeyExists(RegistryRoot root, std::string_view key, std::string_view section
     return KeyIn(Load(root).store, FoldCase(KeyPath(key, section)));
 }
 
-}  // namespace registry
+}  // namespace kivo::win::registry
 
 namespace {
 
@@ -231,7 +232,7 @@ long RegOpenKeyExA(HKEY root, const char* subKey, uint32_t, uint32_t, HKEY* resu
     if (!Resolve(root, parent))
         return ERROR_INVALID_HANDLE;
     std::string path = KeyPath(parent.path, subKey ? subKey : "");
-    if (!registry::KeyExists(parent.root, path, ""))
+    if (!kivo::win::registry::KeyExists(parent.root, path, ""))
         return ERROR_FILE_NOT_FOUND;
     HKEY h = reinterpret_cast<HKEY>(nextKey += 4);
     OpenKeys()[h] = {parent.root, path};
@@ -246,7 +247,7 @@ long RegQueryValueExA(HKEY key, const char* name, uint32_t*, uint32_t* type, uin
         return ERROR_INVALID_HANDLE;
     if (data != nullptr && size == nullptr)
         return ERROR_INVALID_PARAMETER;
-    auto value = registry::Read(open.root, open.path, "", name ? name : "");
+    auto value = kivo::win::registry::Read(open.root, open.path, "", name ? name : "");
     if (!value)
         return ERROR_FILE_NOT_FOUND;
     if (type)

@@ -15,7 +15,7 @@
 // never written over (the write fails).
 enum class RegistryRoot { CurrentUser, LocalMachine };
 
-namespace registry {
+namespace kivo::win::registry {
 
 KIVO_WIN_API std::optional<std::string> Read(RegistryRoot root, std::string_view key,
                                              std::string_view section, std::string_view name);
@@ -27,7 +27,7 @@ KIVO_WIN_API bool Remove(RegistryRoot root, std::string_view key, std::string_vi
 KIVO_WIN_API bool CreateKey(RegistryRoot root, std::string_view key, std::string_view section);
 KIVO_WIN_API bool KeyExists(RegistryRoot root, std::string_view key, std::string_view section);
 
-}  // namespace registry
+}  // namespace kivo::win::registry
 
 // The handle-style reading interface some callers use. The unnamed (default) value of a key is
 // the value with the empty name. A key exists when it was created or a key below it exists;

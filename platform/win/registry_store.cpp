@@ -4,7 +4,7 @@
 
 #include "platform/win/escapes.h"
 
-namespace registry::store {
+namespace kivo::win::registry::store {
 
 namespace {
 
@@ -113,4 +113,4 @@ std::string Serialize(const Store& store) {
     return out;
 }
 
-}  // namespace registry::store
+}  // namespace kivo::win::registry::store

@@ -7,7 +7,7 @@
 
 // The text form of one registry root: the parser and writer behind platform/win/registry.h,
 // kept apart from the file handling so that the parser can be fuzzed on its own.
-namespace registry::store {
+namespace kivo::win::registry::store {
 
 struct Key {
     std::string name;  // the path as first written
@@ -29,4 +29,4 @@ std::string KeyPath(std::string_view key, std::string_view section);
 bool Parse(std::string_view text, Store& store);
 std::string Serialize(const Store& store);
 
-}  // namespace registry::store
+}  // namespace kivo::win::registry::store

@@ -22,7 +22,8 @@ namespace {
 using namespace kivo::dialogs::testing;
 
 std::optional<std::string> Stored(const char* name) {
-    return registry::Read(RegistryRoot::CurrentUser, settings::kKey, settings::kSection, name);
+    return kivo::win::registry::Read(RegistryRoot::CurrentUser, settings::kKey, settings::kSection,
+                                     name);
 }
 
 void Store(const char* name, const char* value) {
@@ -205,8 +206,8 @@ TEST_F(Preferences, CancelEscAndTheCloseBoxWithoutApplyWriteNothing) {
                 form.close();
         }));
     }
-    EXPECT_FALSE(
-        registry::KeyExists(RegistryRoot::CurrentUser, settings::kKey, settings::kSection));
+    EXPECT_FALSE(kivo::win::registry::KeyExists(RegistryRoot::CurrentUser, settings::kKey,
+                                                settings::kSection));
 }
 
 TEST_F(Preferences, EnterIsOk) {

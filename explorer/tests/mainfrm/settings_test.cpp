@@ -12,11 +12,11 @@ constexpr char kKey[] = "Software\\MERVOLDQUILL";
 constexpr char kSection[] = "kivo Explorer";
 
 void Store(const char* name, const char* value) {
-    registry::Write(RegistryRoot::CurrentUser, kKey, kSection, name, value);
+    kivo::win::registry::Write(RegistryRoot::CurrentUser, kKey, kSection, name, value);
 }
 
 std::optional<std::string> Stored(const char* name) {
-    return registry::Read(RegistryRoot::CurrentUser, kKey, kSection, name);
+    return kivo::win::registry::Read(RegistryRoot::CurrentUser, kKey, kSection, name);
 }
 
 }  // namespace
@@ -35,7 +35,7 @@ TEST_F(MainFrmTest, EmptyRegistryGivesTheDefaults) {
     EXPECT_EQ(f.FontCharset, 0);
     EXPECT_EQ(f.font().pointSize(), 9);
     // Opening the settings creates the key; nothing else is written.
-    EXPECT_TRUE(registry::KeyExists(RegistryRoot::CurrentUser, kKey, kSection));
+    EXPECT_TRUE(kivo::win::registry::KeyExists(RegistryRoot::CurrentUser, kKey, kSection));
     EXPECT_FALSE(Stored("OpenFolder").has_value());
 }
 
@@ -102,11 +102,11 @@ TEST_F(MainFrmTest, StoredValuesApplyAndBadOnesReadAsDefaults) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + "=" + c.value);
-        registry::Remove(RegistryRoot::CurrentUser, kKey, kSection, c.name);
+        kivo::win::registry::Remove(RegistryRoot::CurrentUser, kKey, kSection, c.name);
         Store(c.name, c.value);
         c.check(Create());
         form.reset();
-        registry::Remove(RegistryRoot::CurrentUser, kKey, kSection, c.name);
+        kivo::win::registry::Remove(RegistryRoot::CurrentUser, kKey, kSection, c.name);
     }
 }
 

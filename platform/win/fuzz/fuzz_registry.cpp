@@ -7,7 +7,7 @@
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using namespace registry::store;
+    using namespace kivo::win::registry::store;
     std::string_view text(reinterpret_cast<const char*>(data), size);
     Store store;
     if (!Parse(text, store)) {

@@ -64,25 +64,27 @@ protected:
 }  // namespace
 
 TEST_F(Registry, MissingValuesGiveNothing) {
-    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "PORT"), std::nullopt);
-    EXPECT_FALSE(registry::KeyExists(kUser, kKey, kSection));
-    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "PORT", "1"));
-    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "LangID"), std::nullopt);
-    EXPECT_EQ(registry::Read(kUser, kKey, "other", "PORT"), std::nullopt);
-    EXPECT_EQ(registry::Read(RegistryRoot::LocalMachine, kKey, kSection, "PORT"), std::nullopt);
-    EXPECT_FALSE(registry::Remove(kUser, kKey, kSection, "LangID"));
+    EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, kSection, "PORT"), std::nullopt);
+    EXPECT_FALSE(kivo::win::registry::KeyExists(kUser, kKey, kSection));
+    ASSERT_TRUE(kivo::win::registry::Write(kUser, kKey, kSection, "PORT", "1"));
+    EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, kSection, "LangID"), std::nullopt);
+    EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, "other", "PORT"), std::nullopt);
+    EXPECT_EQ(kivo::win::registry::Read(RegistryRoot::LocalMachine, kKey, kSection, "PORT"),
+              std::nullopt);
+    EXPECT_FALSE(kivo::win::registry::Remove(kUser, kKey, kSection, "LangID"));
 }
 
 TEST_F(Registry, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
-    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "OpenFolder", "/home/a"));
-    EXPECT_EQ(registry::Read(kUser, "software\\mervoldquill", "KIVO EXPLORER", "openfolder"),
-              "/home/a");
-    ASSERT_TRUE(registry::Write(kUser, "SOFTWARE\\MervoldQuill\\", "kivo explorer", "OPENFOLDER",
-                                "/home/b"));
-    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "OpenFolder"), "/home/b");
+    ASSERT_TRUE(kivo::win::registry::Write(kUser, kKey, kSection, "OpenFolder", "/home/a"));
+    EXPECT_EQ(
+        kivo::win::registry::Read(kUser, "software\\mervoldquill", "KIVO EXPLORER", "openfolder"),
+        "/home/a");
+    ASSERT_TRUE(kivo::win::registry::Write(kUser, "SOFTWARE\\MervoldQuill\\", "kivo explorer",
+                                           "OPENFOLDER", "/home/b"));
+    EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, kSection, "OpenFolder"), "/home/b");
     // Values keep the case they were given.
-    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "FontName", "Arial"));
-    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "FontName"), "Arial");
+    ASSERT_TRUE(kivo::win::registry::Write(kUser, kKey, kSection, "FontName", "Arial"));
+    EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, kSection, "FontName"), "Arial");
     EXPECT_NE(StoreText().find("[Software\\\\MERVOLDQUILL\\\\kivo Explorer]"), std::string::npos);
 }
 
@@ -100,17 +102,17 @@ TEST_F(Registry, EveryByteOfNamesAndValuesSurvives) {
         {"nul", std::string("a\0b", 3)},
     };
     for (const auto& [name, value] : cases)
-        ASSERT_TRUE(registry::Write(kUser, kKey, "k]", name, value));
+        ASSERT_TRUE(kivo::win::registry::Write(kUser, kKey, "k]", name, value));
     for (const auto& [name, value] : cases)
-        EXPECT_EQ(registry::Read(kUser, kKey, "k]", name), value) << "value " << name;
+        EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, "k]", name), value) << "value " << name;
 }
 
 TEST_F(Registry, WritesReplaceTheStoreAtOnceAndLeaveNoTemporaryFile) {
-    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "PORT", "0"));
-    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "SC4ToWAV", "1"));
-    ASSERT_TRUE(registry::Remove(kUser, kKey, kSection, "PORT"));
-    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "PORT"), std::nullopt);
-    EXPECT_EQ(registry::Read(kUser, kKey, kSection, "SC4ToWAV"), "1");
+    ASSERT_TRUE(kivo::win::registry::Write(kUser, kKey, kSection, "PORT", "0"));
+    ASSERT_TRUE(kivo::win::registry::Write(kUser, kKey, kSection, "SC4ToWAV", "1"));
+    ASSERT_TRUE(kivo::win::registry::Remove(kUser, kKey, kSection, "PORT"));
+    EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, kSection, "PORT"), std::nullopt);
+    EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, kSection, "SC4ToWAV"), "1");
     EXPECT_TRUE(Leftovers().empty());
     EXPECT_TRUE(AsideContents().empty());
 }
@@ -123,7 +125,7 @@ TEST_F(Registry, WritesOfTwoProcessesAtOnceAreAllKept) {
     const char* who = child == 0 ? "child" : "parent";
     bool ok = true;
     for (int i = 0; i < kEach; ++i)
-        ok = registry::Write(kUser, kKey, who, std::to_string(i), who) && ok;
+        ok = kivo::win::registry::Write(kUser, kKey, who, std::to_string(i), who) && ok;
     if (child == 0)
         ::_exit(ok ? 0 : 1);
     int status = 0;
@@ -132,21 +134,22 @@ TEST_F(Registry, WritesOfTwoProcessesAtOnceAreAllKept) {
     EXPECT_TRUE(ok);
     for (const char* section : {"child", "parent"})
         for (int i = 0; i < kEach; ++i)
-            EXPECT_EQ(registry::Read(kUser, kKey, section, std::to_string(i)), section) << i;
+            EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, section, std::to_string(i)), section)
+                << i;
     EXPECT_TRUE(AsideContents().empty());
 }
 
 TEST_F(Registry, CreatedKeysAndTheirParentsExist) {
-    EXPECT_TRUE(registry::KeyExists(kUser, "", ""));
-    ASSERT_TRUE(registry::CreateKey(kUser, kKey, kSection));
-    EXPECT_TRUE(registry::KeyExists(kUser, kKey, kSection));
-    EXPECT_TRUE(registry::KeyExists(kUser, kKey, ""));
-    EXPECT_TRUE(registry::KeyExists(kUser, "software", ""));
-    EXPECT_FALSE(registry::KeyExists(kUser, "Soft", ""));
-    EXPECT_FALSE(registry::KeyExists(kUser, kKey, "kivo"));
+    EXPECT_TRUE(kivo::win::registry::KeyExists(kUser, "", ""));
+    ASSERT_TRUE(kivo::win::registry::CreateKey(kUser, kKey, kSection));
+    EXPECT_TRUE(kivo::win::registry::KeyExists(kUser, kKey, kSection));
+    EXPECT_TRUE(kivo::win::registry::KeyExists(kUser, kKey, ""));
+    EXPECT_TRUE(kivo::win::registry::KeyExists(kUser, "software", ""));
+    EXPECT_FALSE(kivo::win::registry::KeyExists(kUser, "Soft", ""));
+    EXPECT_FALSE(kivo::win::registry::KeyExists(kUser, kKey, "kivo"));
     // Creating it again changes nothing.
     std::string before = StoreText();
-    ASSERT_TRUE(registry::CreateKey(kUser, kKey, kSection));
+    ASSERT_TRUE(kivo::win::registry::CreateKey(kUser, kKey, kSection));
     EXPECT_EQ(StoreText(), before);
 }
 
@@ -165,46 +168,47 @@ TEST_F(Registry, TornOrUnparsableStoreReadsEmptyAndIsMovedAsideOnWrite) {
         fs::remove_all(dir_.path());
         fs::create_directories(dir_.path());
         WriteStore(text);
-        EXPECT_EQ(registry::Read(kUser, kKey, kSection, "PORT"), std::nullopt);
-        EXPECT_FALSE(registry::KeyExists(kUser, kKey, kSection));
+        EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, kSection, "PORT"), std::nullopt);
+        EXPECT_FALSE(kivo::win::registry::KeyExists(kUser, kKey, kSection));
         EXPECT_EQ(StoreText(), text);
-        ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "PORT", "0"));
-        EXPECT_EQ(registry::Read(kUser, kKey, kSection, "PORT"), "0");
+        ASSERT_TRUE(kivo::win::registry::Write(kUser, kKey, kSection, "PORT", "0"));
+        EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, kSection, "PORT"), "0");
         EXPECT_EQ(AsideContents(), std::vector<std::string>{text});
     }
 }
 
 TEST_F(Registry, AStoreMovedAsideIsNeverReplacedByTheNextOne) {
     WriteStore("first damaged store");
-    ASSERT_TRUE(registry::Write(kUser, kKey, kSection, "PORT", "0"));
+    ASSERT_TRUE(kivo::win::registry::Write(kUser, kKey, kSection, "PORT", "0"));
     WriteStore("second damaged store");
-    ASSERT_TRUE(registry::CreateKey(kUser, kKey, kSection));
+    ASSERT_TRUE(kivo::win::registry::CreateKey(kUser, kKey, kSection));
     auto aside = AsideContents();
     std::sort(aside.begin(), aside.end());
     EXPECT_EQ(aside, (std::vector<std::string>{"first damaged store", "second damaged store"}));
-    EXPECT_TRUE(registry::KeyExists(kUser, kKey, kSection));
+    EXPECT_TRUE(kivo::win::registry::KeyExists(kUser, kKey, kSection));
 }
 
 TEST_F(Registry, StoreWrittenWithLineEndsOfAnotherEditorStillReads) {
     WriteStore("; kivo registry 1\r\n[A\\\\B]\r\nname=va\\elue\r\n\r\n; end\r\n");
-    EXPECT_EQ(registry::Read(kUser, "a", "b", "NAME"), "va=lue");
+    EXPECT_EQ(kivo::win::registry::Read(kUser, "a", "b", "NAME"), "va=lue");
 }
 
 TEST_F(Registry, AStoreThatCannotBeReadIsNeverWrittenOver) {
     fs::create_directories(StoreFile());  // a folder where the file should be
-    EXPECT_FALSE(registry::Write(kUser, kKey, kSection, "PORT", "0"));
+    EXPECT_FALSE(kivo::win::registry::Write(kUser, kKey, kSection, "PORT", "0"));
     EXPECT_TRUE(fs::is_directory(StoreFile()));
     fs::remove(StoreFile());
     // A FIFO would hold every read until a writer came.
     ASSERT_EQ(::mkfifo(StoreFile().c_str(), 0600), 0);
-    EXPECT_FALSE(registry::Read(kUser, kKey, kSection, "PORT"));
-    EXPECT_FALSE(registry::Write(kUser, kKey, kSection, "PORT", "0"));
+    EXPECT_FALSE(kivo::win::registry::Read(kUser, kKey, kSection, "PORT"));
+    EXPECT_FALSE(kivo::win::registry::Write(kUser, kKey, kSection, "PORT", "0"));
     EXPECT_TRUE(fs::is_fifo(StoreFile()));
 }
 
 TEST_F(Registry, HandleInterfaceOpensExistingKeysAndReadsValues) {
-    ASSERT_TRUE(registry::Write(RegistryRoot::LocalMachine, "Software\\Microsoft\\WAB\\DLLPath", "",
-                                "", "/opt/wab/libwab32.so"));
+    ASSERT_TRUE(kivo::win::registry::Write(RegistryRoot::LocalMachine,
+                                           "Software\\Microsoft\\WAB\\DLLPath", "", "",
+                                           "/opt/wab/libwab32.so"));
     HKEY key = nullptr;
     ASSERT_EQ(
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\WAB\\DLLPath", 0, KEY_READ, &key),
