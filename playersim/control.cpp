@@ -15,6 +15,10 @@ ControlReply Done(std::string text = {}) {
     return {true, std::move(text)};
 }
 
+ControlReply Unsaved() {
+    return Refuse("the player's store cannot be written; nothing changed");
+}
+
 bool Number(std::istringstream& words, uint64_t& value, int base = 10) {
     std::string word;
     if (!(words >> word) || word.empty()) {
@@ -91,7 +95,9 @@ ControlReply Control(Device& device, const std::string& line) {
         return Fault(device, words);
     }
     if (key == "reset" && AtEnd(words)) {
-        player.Reset();
+        if (!player.Reset()) {
+            return Unsaved();
+        }
         device.faults = Faults{};
         device.listedAs.clear();
         device.transcript.Clear();
@@ -101,31 +107,30 @@ ControlReply Control(Device& device, const std::string& line) {
         std::istringstream copy(line.substr(4));
         std::string word;
         if ((copy >> word) && word == "none" && AtEnd(copy)) {
-            player.SetCard(false, 0, 0);
-            return Done();
+            return player.SetCard(false, 0, 0) ? Done() : Unsaved();
         }
         if (!Number(words, a, 16) || !Number(words, b, 16) || !AtEnd(words) || a > 255 || b > 255 ||
             !CardAccepted(static_cast<uint8_t>(a), static_cast<uint8_t>(b))) {
             return Refuse("card takes a maker and device code of the card table, or none");
         }
-        player.SetCard(true, static_cast<uint8_t>(a), static_cast<uint8_t>(b));
-        return Done();
+        return player.SetCard(true, static_cast<uint8_t>(a), static_cast<uint8_t>(b)) ? Done()
+                                                                                      : Unsaved();
     }
     if (key == "flash") {
         if (!Number(words, a) || !AtEnd(words) || a > 0xFFFF) {
             return Refuse("flash takes a number of units up to 65535");
         }
-        player.SetFlashUnits(static_cast<uint32_t>(a));
-        return Done();
+        return player.SetFlashUnits(static_cast<uint32_t>(a)) ? Done() : Unsaved();
     }
     if (key == "version") {
         if (!Number(words, a) || !Number(words, b) || !Number(words, c) || !Number(words, d) ||
             !AtEnd(words) || a > 255 || b > 255 || c > 255 || d > 255) {
             return Refuse("version takes four digits");
         }
-        player.SetVersion({static_cast<uint8_t>(a), static_cast<uint8_t>(b),
-                           static_cast<uint8_t>(c), static_cast<uint8_t>(d)});
-        return Done();
+        return player.SetVersion({static_cast<uint8_t>(a), static_cast<uint8_t>(b),
+                                  static_cast<uint8_t>(c), static_cast<uint8_t>(d)})
+                   ? Done()
+                   : Unsaved();
     }
     if (key == "speed") {
         std::istringstream copy(line.substr(5));

@@ -10,6 +10,11 @@ constexpr uint8_t kLastFlashIndex = 130;
 constexpr uint8_t kFirstCardIndex = 131;
 constexpr uint8_t kLastCardIndex = 254;
 
+void DropFiles(PlayerState& state, Memory memory) {
+    std::erase_if(state.files,
+                  [memory](const auto& entry) { return entry.second.memory == memory; });
+}
+
 }  // namespace
 
 Player::Player(std::unique_ptr<Store> store) : store_(std::move(store)) {
@@ -131,90 +136,80 @@ std::vector<uint8_t> Player::Content(uint8_t index) const {
     return content;
 }
 
-void Player::Remove(uint8_t index) {
-    if (state_.files.erase(index) == 0) {
-        return;
-    }
-    Save();
-    store_->RemoveContent(index);
+bool Player::Remove(uint8_t index) {
+    PlayerState next = state_;
+    return next.files.erase(index) == 0 || Change(std::move(next));
 }
 
-void Player::Clear(Memory memory) {
-    std::vector<uint8_t> gone;
-    std::erase_if(state_.files, [&](const auto& entry) {
-        if (entry.second.memory != memory) {
-            return false;
-        }
-        gone.push_back(entry.first);
-        return true;
-    });
-    Save();
-    for (uint8_t index : gone) {
-        store_->RemoveContent(index);
-    }
+bool Player::Clear(Memory memory) {
+    PlayerState next = state_;
+    DropFiles(next, memory);
+    return Change(std::move(next));
 }
 
-void Player::Reset() {
+bool Player::Reset() {
+    return Change(PlayerState{});
+}
+
+bool Player::SetVersion(std::array<uint8_t, 4> version) {
+    PlayerState next = state_;
+    next.version = version;
+    return Change(std::move(next));
+}
+
+bool Player::SetFlashUnits(uint32_t units) {
+    PlayerState next = state_;
+    next.flashUnits = units;
+    return Change(std::move(next));
+}
+
+bool Player::SetCard(bool present, uint8_t maker, uint8_t device) {
+    PlayerState next = state_;
+    DropFiles(next, Memory::kCard);
+    next.cardPresent = present;
+    next.maker = present ? maker : 0;
+    next.device = present ? device : 0;
+    next.cardFormatted = present && CardLayoutOf(maker, device).has_value();
+    return Change(std::move(next));
+}
+
+bool Player::EraseCard() {
+    PlayerState next = state_;
+    DropFiles(next, Memory::kCard);
+    next.cardFormatted = false;
+    return Change(std::move(next));
+}
+
+bool Player::FormatCard() {
+    PlayerState next = state_;
+    DropFiles(next, Memory::kCard);
+    next.cardFormatted = true;
+    return Change(std::move(next));
+}
+
+bool Player::SetCodePage(uint8_t command) {
+    PlayerState next = state_;
+    next.codePage = command;
+    return Change(std::move(next));
+}
+
+bool Player::Change(PlayerState next) {
+    if (!store_->Save(next)) {
+        return false;
+    }
     std::vector<uint8_t> gone;
     for (const auto& [index, file] : state_.files) {
-        gone.push_back(index);
-    }
-    state_ = PlayerState{};
-    Save();
-    for (uint8_t index : gone) {
-        store_->RemoveContent(index);
-    }
-}
-
-void Player::SetVersion(std::array<uint8_t, 4> version) {
-    state_.version = version;
-    Save();
-}
-
-void Player::SetFlashUnits(uint32_t units) {
-    state_.flashUnits = units;
-    Save();
-}
-
-void Player::SetCard(bool present, uint8_t maker, uint8_t device) {
-    std::vector<uint8_t> gone;
-    for (const auto& [index, file] : state_.files) {
-        if (file.memory == Memory::kCard) {
+        if (!next.files.contains(index)) {
             gone.push_back(index);
         }
     }
-    for (uint8_t index : gone) {
-        state_.files.erase(index);
-    }
-    state_.cardPresent = present;
-    state_.maker = present ? maker : 0;
-    state_.device = present ? device : 0;
-    state_.cardFormatted = present && CardLayoutOf(maker, device).has_value();
-    Save();
+    state_ = std::move(next);
+    // Only after the saved state no longer names them, so a failure leaves no state that
+    // names a missing file.
     for (uint8_t index : gone) {
         store_->RemoveContent(index);
     }
-}
-
-void Player::EraseCard() {
-    Clear(Memory::kCard);
-    state_.cardFormatted = false;
-    Save();
-}
-
-void Player::FormatCard() {
-    Clear(Memory::kCard);
-    state_.cardFormatted = true;
-    Save();
-}
-
-void Player::SetCodePage(uint8_t command) {
-    state_.codePage = command;
-    Save();
-}
-
-void Player::Save() {
-    store_->Save(state_);
+    return true;
 }
 
 uint8_t Mp3BitRateCode(std::span<const uint8_t> content) {

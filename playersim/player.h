@@ -55,25 +55,30 @@ public:
                        std::span<const uint8_t> content);
     const FileInfo* Find(uint8_t index) const;
     std::vector<uint8_t> Content(uint8_t index) const;
-    void Remove(uint8_t index);
-    void Clear(Memory memory);
+
+    // Each change below is saved before it takes effect: false when the store cannot be
+    // written, and then nothing changed, no file included. Removing a file that is not there
+    // changes nothing and succeeds.
+    bool Remove(uint8_t index);
+    bool Clear(Memory memory);
+    // Back to a new player: default settings, no files.
+    bool Reset();
+    bool SetVersion(std::array<uint8_t, 4> version);
+    bool SetFlashUnits(uint32_t units);
+    // Inserts a fresh card (formatted when its layout is known), or removes it.
+    bool SetCard(bool present, uint8_t maker, uint8_t device);
+    bool EraseCard();
+    bool FormatCard();
+    bool SetCodePage(uint8_t command);
 
     uint32_t TotalUnits(Memory memory) const;
     uint32_t FreeUnits(Memory memory) const;
 
-    // Back to a new player: default settings, no files.
-    void Reset();
-    void SetVersion(std::array<uint8_t, 4> version);
-    void SetFlashUnits(uint32_t units);
-    // Inserts a fresh card (formatted when its layout is known), or removes it.
-    void SetCard(bool present, uint8_t maker, uint8_t device);
-    void EraseCard();
-    void FormatCard();
-    void SetCodePage(uint8_t command);
-
 private:
     bool Fits(Memory memory, uint32_t size, uint8_t replacing) const;
-    void Save();
+    // Saves `next`, then makes it the state and removes the content of the files it no longer
+    // names; false, with nothing changed, when it cannot be saved.
+    bool Change(PlayerState next);
 
     std::unique_ptr<Store> store_;
     PlayerState state_;

@@ -118,16 +118,15 @@ Task Session::Run() {
             case kMemoryFigures:
                 co_await SendFigures();
                 break;
-            case kDelete:
-                player.Remove((co_await In(1, "delete.index"))[0]);
-                Send({0}, "delete.ack");
+            case kDelete: {
+                const bool removed = player.Remove((co_await In(1, "delete.index"))[0]);
+                Send({removed ? uint8_t{0} : kRefused}, "delete.ack");
                 break;
+            }
             case kInitialize: {
                 const uint8_t memory = (co_await In(1, "init.memory"))[0];
-                if (memory <= 1) {
-                    player.Clear(static_cast<Memory>(memory));
-                }
-                Send({0}, "init.ack");
+                const bool cleared = memory > 1 || player.Clear(static_cast<Memory>(memory));
+                Send({cleared ? uint8_t{0} : kRefused}, "init.ack");
                 break;
             }
             case kVersion:
@@ -148,10 +147,10 @@ Task Session::Run() {
                 break;
             }
             case kCardErase:
-                if (device_.faults.refuseErase || !player.State().cardPresent) {
+                if (device_.faults.refuseErase || !player.State().cardPresent ||
+                    !player.EraseCard()) {
                     Send({kRefused}, "erase.ack");
                 } else {
-                    player.EraseCard();
                     Send({0}, "erase.ack");
                 }
                 break;
@@ -311,8 +310,10 @@ Task Session::ReceiveImage() {
     if (problem.empty() && device_.faults.refuseImage) {
         problem = "refused";
     }
+    if (problem.empty() && !device_.player.FormatCard()) {
+        problem = "the store cannot be written";
+    }
     if (problem.empty()) {
-        device_.player.FormatCard();
         Note("card formatted");
         Send({0}, "image.ack");
     } else {

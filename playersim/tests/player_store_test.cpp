@@ -1,9 +1,18 @@
-// The player against a store that can refuse to save its state.
+// The player against a store that can refuse to save its state: a full disk, a read-only folder.
 
+#include "platform/px/tests/client.h"
+#include "platform/win/clock.h"
+#include "platform/win/file_size_limit.h"
+#include "playersim/device.h"
 #include "playersim/player.h"
+#include "playersim/session.h"
+#include "testing/other_user.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdlib>
 #include <map>
 
 namespace kivo::playersim {
@@ -47,6 +56,127 @@ TEST(playersim_PlayerStore, SystemFileThatCannotBeSavedKeepsTheOldOne) {
     EXPECT_FALSE(player.PutSystemFile(3, 4, name, std::vector<uint8_t>(50, 0x33)));
     EXPECT_EQ(player.Find(3), nullptr);
     EXPECT_FALSE(store.Holds(3));
+}
+
+TEST(playersim_PlayerStore, ChangesThatCannotBeSavedRemoveNothing) {
+    struct Case {
+        const char* change;
+        bool (*make)(Player&);
+    };
+    const Case cases[] = {
+        {"remove", [](Player& p) { return p.Remove(6); }},
+        {"clear flash", [](Player& p) { return p.Clear(Memory::kFlash); }},
+        {"clear card", [](Player& p) { return p.Clear(Memory::kCard); }},
+        {"erase card", [](Player& p) { return p.EraseCard(); }},
+        {"format card", [](Player& p) { return p.FormatCard(); }},
+        {"no card", [](Player& p) { return p.SetCard(false, 0, 0); }},
+        {"reset", [](Player& p) { return p.Reset(); }},
+        {"flash size", [](Player& p) { return p.SetFlashUnits(100); }},
+    };
+    for (const Case& c : cases) {
+        bool refuse = false;
+        auto owned = std::make_unique<RefusingStore>(refuse);
+        RefusingStore& store = *owned;
+        Player player(std::move(owned));
+        const std::vector<uint8_t> name{'a'};
+        ASSERT_EQ(player.AddFile(Memory::kFlash, 1, name, std::vector<uint8_t>(10, 1)), 6);
+        ASSERT_EQ(player.AddFile(Memory::kCard, 1, name, std::vector<uint8_t>(20, 2)), 131);
+        const std::string before = FormatState(player.State());
+        refuse = true;
+        EXPECT_FALSE(c.make(player)) << c.change;
+        EXPECT_EQ(FormatState(player.State()), before) << c.change;
+        EXPECT_TRUE(store.Holds(6) && store.Holds(131)) << c.change;
+        refuse = false;
+        EXPECT_TRUE(c.make(player)) << c.change;
+        EXPECT_NE(FormatState(player.State()), before) << c.change;
+    }
+}
+
+// The answers of the player's side to `bytes`, one after the other.
+std::vector<uint8_t> Answers(Device& device, std::span<const uint8_t> bytes) {
+    Session session(device, Dialect::kParallel);
+    session.Feed(bytes);
+    std::vector<uint8_t> answer;
+    for (const OutChunk& chunk : session.Output()) {
+        answer.insert(answer.end(), chunk.bytes.begin(), chunk.bytes.end());
+    }
+    return answer;
+}
+
+// A folder store on a full disk: the delete and the initialise are refused on the wire, and
+// the store still loads whole afterwards.
+TEST(playersim_PlayerStore, DeleteOnAFullDiskIsRefusedAndKeepsTheStore) {
+    const test::TempDir folder;
+    Device device(MakeFolderStore(folder.path()));
+    const std::vector<uint8_t> name{'k', 'e', 'p', 't'};
+    ASSERT_EQ(device.player.AddFile(Memory::kFlash, 1, name, std::vector<uint8_t>(1000, 7)), 6);
+    std::vector<uint8_t> answer;
+    {
+        FileSizeLimit full(16);
+        const uint8_t commands[] = {kDelete, 6, kInitialize, 0};
+        answer = Answers(device, commands);
+    }
+    EXPECT_EQ(answer, (std::vector<uint8_t>{kRefused, kRefused}));
+    ASSERT_NE(device.player.Find(6), nullptr);
+    Player reloaded(MakeFolderStore(folder.path()));
+    EXPECT_TRUE(reloaded.StoreProblem().empty()) << reloaded.StoreProblem();
+    EXPECT_EQ(reloaded.Content(6), std::vector<uint8_t>(1000, 7));
+
+    const uint8_t deleted[] = {kDelete, 6};
+    EXPECT_EQ(Answers(device, deleted), std::vector<uint8_t>{0}) << "room again";
+    EXPECT_EQ(device.player.Find(6), nullptr);
+}
+
+// A store this user cannot write: every change is refused and the files stay listed, in the
+// same process and in the next.
+TEST(playersim_PlayerStore, ReadOnlyStoreRefusesChangesAndKeepsListing) {
+    using namespace px::testing;
+    const test::TempDir folder;
+    const std::filesystem::path store = folder / "store";
+    {
+        Player player(MakeFolderStore(store));
+        ASSERT_EQ(player.AddFile(Memory::kFlash, 1, std::vector<uint8_t>{'f'},
+                                 std::vector<uint8_t>(100, 1)),
+                  6);
+        ASSERT_EQ(player.AddFile(Memory::kCard, 1, std::vector<uint8_t>{'c'},
+                                 std::vector<uint8_t>(200, 2)),
+                  131);
+    }
+    test::OpenToEveryone(folder.path());
+    for (const auto& entry : std::filesystem::directory_iterator(store)) {
+        ::chmod(entry.path().c_str(), 0444);
+    }
+    ::chmod(store.c_str(), 0555);
+    ScopedVirtualClock clock;
+    for (const Which which : {Which::kPxdll, Which::kPxapi}) {
+        const std::string outcome = test::AsAnotherUser([&] {
+            setenv("KIVO_PLAYER", ("sim:" + store.string()).c_str(), 1);
+            const DriverApi& api = Driver(which);
+            api.TestReset();
+            Client client(api);
+            uint8_t index = 99;
+            uint8_t deleted = 99;
+            uint8_t cleared = 99;
+            std::vector<ListedFile> files;
+            std::string text = "upload " + std::to_string(client.Upload(
+                                               0, 1, "new", std::vector<uint8_t>(5), index));
+            text += " index " + std::to_string(index);
+            text += " delete " + std::to_string(client.Simple(5, 131, deleted));
+            text += " ack " + std::to_string(deleted);
+            text += " init " + std::to_string(client.Simple(6, 0, cleared));
+            text += " ack " + std::to_string(cleared);
+            text += " list " + std::to_string(client.List(files)) + ":";
+            for (const ListedFile& file : files) {
+                text += " " + std::to_string(file.index) + " " + file.name;
+            }
+            return text;
+        });
+        EXPECT_EQ(outcome, "upload 0 index 0 delete 0 ack 24 init 0 ack 24 list 0: 6 f 131 c");
+    }
+    ::chmod(store.c_str(), 0755);
+    Player reloaded(MakeFolderStore(store));
+    EXPECT_TRUE(reloaded.StoreProblem().empty()) << reloaded.StoreProblem();
+    EXPECT_EQ(reloaded.State().files.size(), 2u);
 }
 
 }  // namespace
