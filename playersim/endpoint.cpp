@@ -88,7 +88,8 @@ uint8_t PutDeviceFile(Device& device, uint8_t memory, uint8_t type, std::span<co
     if (memory > 1 || name.size() > kNameBytes) {
         return 0;
     }
-    return device.player.AddFile(static_cast<Memory>(memory), type, name, content);
+    return device.player.AddFile(static_cast<Memory>(memory), type, name,
+                                 {content.begin(), content.end()});
 }
 
 std::unique_ptr<Endpoint> MakeDeviceEndpoint(std::unique_ptr<Device> device,

@@ -62,7 +62,7 @@ bool Player::Fits(Memory memory, uint32_t size, uint8_t replacing) const {
 }
 
 uint8_t Player::AddFile(Memory memory, uint8_t type, std::span<const uint8_t> name,
-                        std::span<const uint8_t> content) {
+                        std::vector<uint8_t> content) {
     if (memory != Memory::kFlash && memory != Memory::kCard) {
         return 0;
     }
@@ -77,12 +77,12 @@ uint8_t Player::AddFile(Memory memory, uint8_t type, std::span<const uint8_t> na
         if (state_.files.contains(index)) {
             continue;
         }
-        if (!store_->WriteContent(index, {content.begin(), content.end()})) {
+        const uint8_t rate = type == 1 ? Mp3BitRateCode(content) : 0;
+        const auto size = static_cast<uint32_t>(content.size());
+        if (!store_->WriteContent(index, std::move(content))) {
             return 0;
         }
-        const uint8_t rate = type == 1 ? Mp3BitRateCode(content) : 0;
-        state_.files[index] = FileInfo{
-            memory, type, {name.begin(), name.end()}, static_cast<uint32_t>(content.size()), rate};
+        state_.files[index] = FileInfo{memory, type, {name.begin(), name.end()}, size, rate};
         if (!store_->Save(state_)) {
             state_.files.erase(index);
             store_->RemoveContent(index);
@@ -94,7 +94,7 @@ uint8_t Player::AddFile(Memory memory, uint8_t type, std::span<const uint8_t> na
 }
 
 bool Player::PutSystemFile(uint8_t index, uint8_t type, std::span<const uint8_t> name,
-                           std::span<const uint8_t> content) {
+                           std::vector<uint8_t> content) {
     if (!Fits(Memory::kFlash, static_cast<uint32_t>(content.size()), index)) {
         return false;
     }
@@ -102,17 +102,16 @@ bool Player::PutSystemFile(uint8_t index, uint8_t type, std::span<const uint8_t>
     // The new content replaces the old one before the state names it: keep the old bytes to
     // put back when the state cannot be saved, so the old file stays whole.
     const bool existed = Find(index) != nullptr;
-    const std::vector<uint8_t> oldContent =
-        existed ? store_->ReadContent(index) : std::vector<uint8_t>{};
-    if (!store_->WriteContent(index, {content.begin(), content.end()})) {
+    std::vector<uint8_t> oldContent = existed ? store_->ReadContent(index) : std::vector<uint8_t>{};
+    const auto size = static_cast<uint32_t>(content.size());
+    if (!store_->WriteContent(index, std::move(content))) {
         return false;
     }
-    state_.files[index] = FileInfo{
-        Memory::kFlash, type, {name.begin(), name.end()}, static_cast<uint32_t>(content.size()), 0};
+    state_.files[index] = FileInfo{Memory::kFlash, type, {name.begin(), name.end()}, size, 0};
     if (!store_->Save(state_)) {
         state_.files = before;
         if (existed) {
-            store_->WriteContent(index, oldContent);
+            store_->WriteContent(index, std::move(oldContent));
         } else {
             store_->RemoveContent(index);
         }

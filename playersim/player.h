@@ -46,13 +46,15 @@ public:
     const std::string& StoreProblem() const { return store_->Problem(); }
 
     // Stores a new file under the lowest free index of its memory; 0 when there is no index
-    // or no room (nothing stored then).
+    // or no room (nothing stored then). The content is handed on to the store, never copied.
     uint8_t AddFile(Memory memory, uint8_t type, std::span<const uint8_t> name,
-                    std::span<const uint8_t> content);
+                    std::vector<uint8_t> content);
     // Stores a system file under its fixed index, replacing the old one; false when the Flash
     // has no room.
     bool PutSystemFile(uint8_t index, uint8_t type, std::span<const uint8_t> name,
-                       std::span<const uint8_t> content);
+                       std::vector<uint8_t> content);
+    // Whether `size` bytes fit into `memory`, counting the room of the file at `replacing`.
+    bool Fits(Memory memory, uint32_t size, uint8_t replacing) const;
     const FileInfo* Find(uint8_t index) const;
     std::vector<uint8_t> Content(uint8_t index) const;
 
@@ -75,7 +77,6 @@ public:
     uint32_t FreeUnits(Memory memory) const;
 
 private:
-    bool Fits(Memory memory, uint32_t size, uint8_t replacing) const;
     // Saves `next`, then makes it the state and removes the content of the files it no longer
     // names; false, with nothing changed, when it cannot be saved.
     bool Change(PlayerState next);

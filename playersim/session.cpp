@@ -176,7 +176,15 @@ Task Session::ReceiveFile(uint8_t command) {
     if (!consistent) {
         Note(Format("size {} does not match {} blocks", size, blocks));
     }
+    // Room for the whole file at once when the player can take it, so that an upload is held
+    // once and then handed to the store.
+    const bool system = command != kUpload;
+    const Memory target = system ? Memory::kFlash : static_cast<Memory>(memory);
     std::vector<uint8_t> content;
+    if (consistent && (system || memory <= 1) &&
+        device_.player.Fits(target, size, system ? SystemFileIndex(command) : 0)) {
+        content.reserve(size);
+    }
     bool cancelled = false;
     for (uint32_t b = 0; b < blocks && !cancelled; ++b) {
         const std::vector<uint8_t> data = co_await In(BlockBytes(b), "upload.data");
@@ -190,11 +198,11 @@ Task Session::ReceiveFile(uint8_t command) {
     uint8_t index = 0;
     if (cancelled) {
         Note("upload stopped by the PC");
-    } else if (consistent && command == kUpload) {
-        index = device_.player.AddFile(static_cast<Memory>(memory), type, name, content);
+    } else if (consistent && !system) {
+        index = device_.player.AddFile(target, type, name, std::move(content));
     } else if (consistent) {
         index = SystemFileIndex(command);
-        if (!device_.player.PutSystemFile(index, type, name, content)) {
+        if (!device_.player.PutSystemFile(index, type, name, std::move(content))) {
             index = 0;
         }
     }

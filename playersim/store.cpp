@@ -51,8 +51,8 @@ public:
     bool Changed() override { return false; }
     bool Save(const PlayerState&) override { return true; }
     std::vector<uint8_t> ReadContent(uint8_t index) override { return contents_[index]; }
-    bool WriteContent(uint8_t index, const std::vector<uint8_t>& content) override {
-        contents_[index] = content;
+    bool WriteContent(uint8_t index, std::vector<uint8_t>&& content) override {
+        contents_[index] = std::move(content);
         return true;
     }
     void RemoveContent(uint8_t index) override { contents_.erase(index); }
@@ -108,7 +108,7 @@ public:
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    bool WriteContent(uint8_t index, const std::vector<uint8_t>& content) override {
+    bool WriteContent(uint8_t index, std::vector<uint8_t>&& content) override {
         return win::ReplaceFile(ContentPath(index),
                                 {reinterpret_cast<const char*>(content.data()), content.size()});
     }

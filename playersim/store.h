@@ -23,7 +23,8 @@ public:
     // False when the state could not be written; the old one is kept then.
     virtual bool Save(const PlayerState& state) = 0;
     virtual std::vector<uint8_t> ReadContent(uint8_t index) = 0;
-    virtual bool WriteContent(uint8_t index, const std::vector<uint8_t>& content) = 0;
+    // Takes the content over, so that it is never held twice.
+    virtual bool WriteContent(uint8_t index, std::vector<uint8_t>&& content) = 0;
     virtual void RemoveContent(uint8_t index) = 0;
     const std::string& Problem() const { return problem_; }
 

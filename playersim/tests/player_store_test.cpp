@@ -26,16 +26,21 @@ public:
     bool Changed() override { return false; }
     bool Save(const PlayerState&) override { return !refuse_; }
     std::vector<uint8_t> ReadContent(uint8_t index) override { return contents_[index]; }
-    bool WriteContent(uint8_t index, const std::vector<uint8_t>& content) override {
-        contents_[index] = content;
+    bool WriteContent(uint8_t index, std::vector<uint8_t>&& content) override {
+        capacity_ = content.capacity();
+        contents_[index] = std::move(content);
         return true;
     }
     void RemoveContent(uint8_t index) override { contents_.erase(index); }
     bool Holds(uint8_t index) const { return contents_.contains(index); }
+    const uint8_t* DataOf(uint8_t index) const { return contents_.at(index).data(); }
+    // The capacity of the buffer last handed over.
+    size_t Capacity() const { return capacity_; }
 
 private:
     bool& refuse_;
     std::map<uint8_t, std::vector<uint8_t>> contents_;
+    size_t capacity_ = 0;
 };
 
 TEST(playersim_PlayerStore, SystemFileThatCannotBeSavedKeepsTheOldOne) {
@@ -177,6 +182,38 @@ TEST(playersim_PlayerStore, ReadOnlyStoreRefusesChangesAndKeepsListing) {
     Player reloaded(MakeFolderStore(store));
     EXPECT_TRUE(reloaded.StoreProblem().empty()) << reloaded.StoreProblem();
     EXPECT_EQ(reloaded.State().files.size(), 2u);
+}
+
+// An upload is held once: received into one buffer of the file's size, which the store takes
+// over without a copy.
+TEST(playersim_PlayerStore, UploadIsHeldOnce) {
+    bool refuse = false;
+    auto owned = std::make_unique<RefusingStore>(refuse);
+    RefusingStore& store = *owned;
+    Device device(std::move(owned));
+    std::vector<uint8_t> content(1000, 5);
+    const uint8_t* data = content.data();
+    ASSERT_EQ(
+        device.player.AddFile(Memory::kFlash, 1, std::vector<uint8_t>{'a'}, std::move(content)), 6);
+    EXPECT_EQ(store.DataOf(6), data);
+
+    for (const uint32_t size : {1u, 16368u, 16369u, 100000u}) {
+        std::vector<uint8_t> wire{kUpload, 0, 1};
+        for (int i = 0; i < 4; ++i) {
+            wire.push_back(static_cast<uint8_t>(size >> (8 * i)));
+        }
+        wire.push_back(static_cast<uint8_t>(BlockCount(size)));
+        wire.push_back(0);
+        wire.resize(wire.size() + kNameBytes, 0);
+        for (uint32_t b = 0; b < BlockCount(size); ++b) {
+            wire.resize(wire.size() + BlockBytes(b), 0x42);
+            wire.push_back(0);  // go on
+        }
+        const std::vector<uint8_t> answer = Answers(device, wire);
+        ASSERT_EQ(answer.size(), 1u) << size;
+        ASSERT_NE(device.player.Find(answer[0]), nullptr) << size;
+        EXPECT_EQ(store.Capacity(), size);
+    }
 }
 
 }  // namespace
