@@ -10,8 +10,7 @@ namespace {
 
 class DeviceEndpoint : public Endpoint {
 public:
-    DeviceEndpoint(std::unique_ptr<Device> device, std::string lockFolder)
-        : device_(std::move(device)), lockFolder_(std::move(lockFolder)) {
+    explicit DeviceEndpoint(std::unique_ptr<Device> device) : device_(std::move(device)) {
         if (!device_->player.StoreProblem().empty()) {
             std::cerr << "kivo: " << device_->player.StoreProblem() << '\n';
         }
@@ -43,12 +42,11 @@ public:
         }
         return device_->player.Content(index);
     }
-    std::string LockFolder() const override { return lockFolder_; }
+    std::string LockFolder() const override { return device_->player.LockFolder(); }
 
 private:
     std::unique_ptr<Device> device_;
     std::unique_ptr<Channel> channel_;
-    std::string lockFolder_;
 };
 
 class NoPlayer : public Endpoint {
@@ -77,8 +75,7 @@ std::filesystem::path DefaultStore() {
 }
 
 std::unique_ptr<Endpoint> StoreEndpoint(const std::filesystem::path& folder) {
-    auto device = std::make_unique<Device>(MakeFolderStore(folder));
-    return MakeDeviceEndpoint(std::move(device), folder.string());
+    return MakeDeviceEndpoint(std::make_unique<Device>(MakeFolderStore(folder)));
 }
 
 }  // namespace
@@ -92,9 +89,8 @@ uint8_t PutDeviceFile(Device& device, uint8_t memory, uint8_t type, std::span<co
                                  {content.begin(), content.end()});
 }
 
-std::unique_ptr<Endpoint> MakeDeviceEndpoint(std::unique_ptr<Device> device,
-                                             std::string lockFolder) {
-    return std::make_unique<DeviceEndpoint>(std::move(device), std::move(lockFolder));
+std::unique_ptr<Endpoint> MakeDeviceEndpoint(std::unique_ptr<Device> device) {
+    return std::make_unique<DeviceEndpoint>(std::move(device));
 }
 
 std::unique_ptr<Endpoint> MakeEndpoint(const char* setting) {
@@ -108,7 +104,7 @@ std::unique_ptr<Endpoint> MakeEndpoint(const char* setting) {
     if (value == "mem") {
         auto device = std::make_unique<Device>(MakeMemoryStore());
         device->bytesPerSecond = 0;
-        return MakeDeviceEndpoint(std::move(device), {});
+        return MakeDeviceEndpoint(std::move(device));
     }
     if (value.starts_with("unix:") && value.size() > 5) {
         return MakeSocketEndpoint(std::string(value.substr(5)));

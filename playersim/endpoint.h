@@ -32,8 +32,7 @@ public:
 // From KIVO_PLAYER: unset or "sim", "sim:DIR", "mem", "unix:PATH", "none".
 std::unique_ptr<Endpoint> MakeEndpoint(const char* setting);
 
-std::unique_ptr<Endpoint> MakeDeviceEndpoint(std::unique_ptr<Device> device,
-                                             std::string lockFolder);
+std::unique_ptr<Endpoint> MakeDeviceEndpoint(std::unique_ptr<Device> device);
 std::unique_ptr<Endpoint> MakeSocketEndpoint(std::string path);
 
 // Stores a file the way the tests seed a player: the lowest free index of its memory.

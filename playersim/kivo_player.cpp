@@ -2,6 +2,7 @@
 
 #include "playersim/control.h"
 #include "playersim/server.h"
+#include "playersim/store_lock.h"
 
 #include <atomic>
 #include <csignal>
@@ -100,6 +101,14 @@ int main(int argc, char** argv) {
     if (!device->player.StoreProblem().empty()) {
         std::fprintf(stderr, "kivo-player: %s\n", device->player.StoreProblem().c_str());
     }
+    // Options change the store: only while no other player uses it, and on its latest state.
+    kivo::playersim::StoreLock lock(device->player.LockFolder());
+    if (!controls.empty() && !lock.Take()) {
+        std::fprintf(stderr, "kivo-player: another player holds the store %s; try again later\n",
+                     storeDir.c_str());
+        return 1;
+    }
+    device->player.Refresh();
     for (const std::string& line : controls) {
         const kivo::playersim::ControlReply reply = kivo::playersim::Control(*device, line);
         if (!reply.ok) {
@@ -107,6 +116,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    lock.Give();
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGPIPE, SIG_IGN);

@@ -44,6 +44,7 @@ public:
     const PlayerState& State() const { return state_; }
     // Where a store that could not be read was moved, with the reason; empty when none.
     const std::string& StoreProblem() const { return store_->Problem(); }
+    std::string LockFolder() const { return store_->LockFolder(); }
 
     // Stores a new file under the lowest free index of its memory; 0 when there is no index
     // or no room (nothing stored then). The content is handed on to the store, never copied.

@@ -5,6 +5,7 @@
 #include "playersim/control.h"
 #include "playersim/endpoint.h"
 #include "playersim/rpc.h"
+#include "playersim/store_lock.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -23,9 +24,17 @@ namespace kivo::playersim {
 using win::UniqueFd;
 namespace {
 
-// Answers one request; none when the client is to be dropped.
-std::optional<rpc::Response> Answer(Device& device, std::unique_ptr<Channel>& channel,
-                                    rpc::Request request) {
+// The answer while another process or player holds the store.
+rpc::Response Held() {
+    const std::string why = "another player holds the store";
+    return {0, static_cast<uint32_t>(Error::kBusy), 0, 0, {why.begin(), why.end()}};
+}
+
+// Answers one request; none when the client is to be dropped. The store stays locked while a
+// channel is open and for each request outside one, and the state is read again under the
+// lock, so that no other process or player on the store saves over this one's changes.
+std::optional<rpc::Response> Answer(Device& device, StoreLock& lock,
+                                    std::unique_ptr<Channel>& channel, rpc::Request request) {
     rpc::Response r;
     const auto io = [&r](const IoResult& result) {
         r.ok = result.ok ? 1 : 0;
@@ -37,6 +46,9 @@ std::optional<rpc::Response> Answer(Device& device, std::unique_ptr<Channel>& ch
         case rpc::Op::kOpen:
             if (request.a > 1) {
                 return std::nullopt;
+            }
+            if (!lock.Take()) {
+                return Held();
             }
             channel = std::make_unique<Channel>(device, static_cast<Dialect>(request.a));
             r.ok = 1;
@@ -61,6 +73,9 @@ std::optional<rpc::Response> Answer(Device& device, std::unique_ptr<Channel>& ch
             r.ok = 1;
             return r;
         case rpc::Op::kControl: {
+            if (!lock.Take()) {
+                return Held();
+            }
             device.player.Refresh();
             const ControlReply reply =
                 Control(device, std::string(request.payload.begin(), request.payload.end()));
@@ -73,6 +88,10 @@ std::optional<rpc::Response> Answer(Device& device, std::unique_ptr<Channel>& ch
             if (end == request.payload.end() || request.a > 255 || request.b > 255) {
                 return std::nullopt;
             }
+            if (!lock.Take()) {
+                return Held();
+            }
+            device.player.Refresh();
             const std::span<const uint8_t> all(request.payload);
             const auto nameLength = static_cast<size_t>(end - request.payload.begin());
             r.done = PutDeviceFile(device, static_cast<uint8_t>(request.a),
@@ -82,6 +101,10 @@ std::optional<rpc::Response> Answer(Device& device, std::unique_ptr<Channel>& ch
             return r;
         }
         case rpc::Op::kGet:
+            if (!lock.Take()) {
+                return Held();
+            }
+            device.player.Refresh();
             if (request.b > 255 || device.player.Find(static_cast<uint8_t>(request.b)) == nullptr) {
                 return r;
             }
@@ -145,6 +168,7 @@ bool Serve(Device& device, const std::string& path, const std::atomic<bool>& sto
     if (onListening != nullptr) {
         onListening(path);
     }
+    StoreLock lock(device.player.LockFolder());
     UniqueFd client;
     std::unique_ptr<Channel> channel;
     while (!stop) {
@@ -167,13 +191,17 @@ bool Serve(Device& device, const std::string& path, const std::atomic<bool>& sto
             std::optional<rpc::Request> request = rpc::ReceiveRequest(client.get());
             std::optional<rpc::Response> response;
             if (request) {
-                response = Answer(device, channel, std::move(*request));
+                response = Answer(device, lock, channel, std::move(*request));
             }
             // A connection lives as long as its channel, so the next client finds the player
-            // free as soon as this one has its answer.
+            // and its store free as soon as this one has its answer.
+            if (!channel) {
+                lock.Give();
+            }
             if (!response || !rpc::Send(client.get(), *response) || !channel) {
                 client.Reset();
                 channel.reset();
+                lock.Give();
             }
         }
     }

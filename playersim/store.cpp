@@ -113,6 +113,8 @@ public:
                                 {reinterpret_cast<const char*>(content.data()), content.size()});
     }
 
+    std::string LockFolder() const override { return folder_.string(); }
+
     void RemoveContent(uint8_t index) override {
         std::error_code ignored;
         std::filesystem::remove(ContentPath(index), ignored);

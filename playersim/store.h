@@ -26,6 +26,8 @@ public:
     // Takes the content over, so that it is never held twice.
     virtual bool WriteContent(uint8_t index, std::vector<uint8_t>&& content) = 0;
     virtual void RemoveContent(uint8_t index) = 0;
+    // The folder whose lock keeps one player per store (see StoreLock); empty for none.
+    virtual std::string LockFolder() const { return {}; }
     const std::string& Problem() const { return problem_; }
 
 protected:

@@ -1,6 +1,5 @@
 #include "platform/px/driver.h"
 
-#include "platform/px/port_lock.h"
 #include "platform/win/clock.h"
 
 #include <algorithm>
@@ -44,7 +43,7 @@ Driver::~Driver() = default;
 Endpoint& Driver::Player() {
     if (!endpoint_) {
         endpoint_ = playersim::MakeEndpoint(std::getenv("KIVO_PLAYER"));
-        portLock_ = std::make_unique<PortLock>(endpoint_->LockFolder());
+        portLock_ = std::make_unique<playersim::StoreLock>(endpoint_->LockFolder());
     }
     return *endpoint_;
 }

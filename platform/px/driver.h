@@ -2,6 +2,7 @@
 
 #include "platform/px/types.h"
 #include "playersim/endpoint.h"
+#include "playersim/store_lock.h"
 
 #include <cstdint>
 #include <memory>
@@ -12,7 +13,6 @@
 // The body of both player drivers: one per library, each with its own state.
 namespace kivo::px {
 
-class PortLock;
 using playersim::Dialect;
 
 class Driver {
@@ -64,7 +64,7 @@ private:
 
     Dialect dialect_;
     std::unique_ptr<playersim::Endpoint> endpoint_;
-    std::unique_ptr<PortLock> portLock_;
+    std::unique_ptr<playersim::StoreLock> portLock_;
     bool claimed_ = false;
     PxHandle open_ = kPxInvalidHandle;
     PxHandle nextHandle_ = 0x100;

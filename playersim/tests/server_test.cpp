@@ -7,6 +7,7 @@
 #include "playersim/player.h"
 #include "playersim/rpc.h"
 #include "playersim/store.h"
+#include "playersim/tests/worker_content.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -21,7 +22,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
+#include <set>
+#include <sstream>
 #include <string>
 
 extern char** environ;
@@ -140,6 +144,151 @@ TEST(playersim_Server, StateSurvivesARestart) {
     EXPECT_EQ(version[5], 2);
     EXPECT_EQ(dll.Control("files"), "131 card 1 33257 kept.mp3\n");
     server.Stop();
+    fs::remove_all(folder);
+}
+
+// A store worker running with KIVO_PLAYER set to `player`; Output() waits for it to end.
+class WorkerProcess {
+public:
+    WorkerProcess(const std::string& player, const std::string& driver, const std::string& prefix,
+                  int count) {
+        int out[2];
+        if (::pipe(out) != 0) {
+            return;
+        }
+        std::vector<std::string> args = {(ProgramFolder() / "kivo-store-worker").string(), driver,
+                                         prefix, std::to_string(count)};
+        std::vector<std::string> env = {"KIVO_PLAYER=" + player};
+        for (char** e = environ; *e != nullptr; ++e) {
+            if (!std::string_view(*e).starts_with("KIVO_PLAYER=")) {
+                env.emplace_back(*e);
+            }
+        }
+        std::vector<char*> argv, envp;
+        for (std::string& a : args) {
+            argv.push_back(a.data());
+        }
+        for (std::string& e : env) {
+            envp.push_back(e.data());
+        }
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        output_ = win::UniqueFd(out[0]);
+    }
+    // What the worker printed; empty with a note when it did not end well.
+    std::string Output() {
+        std::string text;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(output_.get(), buffer, sizeof buffer)) > 0;) {
+            text.append(buffer, static_cast<size_t>(n));
+        }
+        int status = -1;
+        if (pid_ > 0) {
+            ::waitpid(pid_, &status, 0);
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "\n" << text;
+        return text;
+    }
+
+private:
+    pid_t pid_ = -1;
+    win::UniqueFd output_;
+};
+
+TEST(playersim_Server, HoldsTheStoreWhileAnotherProcessUsesIt) {
+    const fs::path folder = TempFolder("held-store");
+    const fs::path store = folder / "store";
+    const fs::path socket = folder / "player.sock";
+    ServerProcess server(socket, store);
+    ASSERT_TRUE(server.Listening());
+    const DriverApi& dll = Driver(Which::kPxdll);
+    const DriverApi& usb = Driver(Which::kPxapi);
+    setenv("KIVO_PLAYER", ("sim:" + store.string()).c_str(), 1);
+    dll.TestReset();
+    setenv("KIVO_PLAYER", ("unix:" + socket.string()).c_str(), 1);
+    usb.TestReset();
+    ScopedVirtualClock clock;
+
+    ASSERT_EQ(dll.AcquirePort(1), 0);
+    EXPECT_EQ(usb.CreateFile("LPT1", 0xC0000000, 0, nullptr, 3, 0, nullptr), kPxInvalidHandle);
+    EXPECT_EQ(usb.GetLastError(), kPxErrorPortBusy);
+    const Download held = Client(usb).Get(6);
+    EXPECT_EQ(held.status, kPxErrorPortBusy);
+    dll.ReleasePort(1);
+
+    // Each sees what the other stored, as one player.
+    uint8_t first = 0;
+    uint8_t second = 0;
+    ASSERT_EQ(Client(usb).Upload(0, 1, "by-server", std::vector<uint8_t>(10, 1), first), 0u);
+    ASSERT_EQ(Client(dll).Upload(0, 1, "in-process", std::vector<uint8_t>(20, 2), second), 0u);
+    EXPECT_EQ(first, 6);
+    EXPECT_EQ(second, 7);
+    EXPECT_EQ(usb.Control("files"), "6 flash 1 10 by-server\n7 flash 1 20 in-process\n");
+    dll.TestReset();
+    usb.TestReset();
+    server.Stop();
+    fs::remove_all(folder);
+}
+
+// Processes through two kivo-players and in-process players on one store, each uploading and
+// deleting as fast as it gets the player: every upload that answered 0 and was not deleted
+// is there afterwards, under its index, whole.
+TEST(playersim_Server, ProcessesSharingAStoreLoseNoUpload) {
+    const fs::path folder = TempFolder("shared-store");
+    const fs::path store = folder / "store";
+    ServerProcess one(folder / "one.sock", store);
+    ServerProcess two(folder / "two.sock", store);
+    ASSERT_TRUE(one.Listening());
+    ASSERT_TRUE(two.Listening());
+    const std::string inProcess = "sim:" + store.string();
+    const std::string viaOne = "unix:" + (folder / "one.sock").string();
+    const std::string viaTwo = "unix:" + (folder / "two.sock").string();
+    constexpr int kEach = 10;
+    std::vector<std::unique_ptr<WorkerProcess>> workers;
+    workers.push_back(std::make_unique<WorkerProcess>(inProcess, "pxdll", "a", kEach));
+    workers.push_back(std::make_unique<WorkerProcess>(inProcess, "pxapi", "b", kEach));
+    workers.push_back(std::make_unique<WorkerProcess>(viaOne, "pxdll", "c", kEach));
+    workers.push_back(std::make_unique<WorkerProcess>(viaOne, "pxapi", "d", kEach));
+    workers.push_back(std::make_unique<WorkerProcess>(viaTwo, "pxapi", "e", kEach));
+    std::map<std::string, int> kept;
+    size_t uploads = 0;
+    for (const auto& worker : workers) {
+        std::istringstream lines(worker->Output());
+        std::string what, name;
+        int index = 0;
+        while (lines >> what) {
+            ASSERT_TRUE(what == "uploaded" || what == "deleted") << what;
+            lines >> index >> name;
+            if (what == "uploaded") {
+                ++uploads;
+                kept[name] = index;
+            } else {
+                kept.erase(name);
+            }
+        }
+    }
+    EXPECT_EQ(uploads, workers.size() * kEach);
+    one.Stop();
+    two.Stop();
+    Player player(MakeFolderStore(store));
+    EXPECT_TRUE(player.StoreProblem().empty()) << player.StoreProblem();
+    std::map<std::string, int> listed;
+    for (const auto& [index, file] : player.State().files) {
+        listed[std::string(file.name.begin(), file.name.end())] = index;
+    }
+    EXPECT_EQ(listed, kept);
+    for (const auto& [name, index] : kept) {
+        EXPECT_EQ(player.Content(static_cast<uint8_t>(index)), WorkerContent(name)) << name;
+    }
     fs::remove_all(folder);
 }
 

@@ -1,4 +1,4 @@
-#include "platform/px/port_lock.h"
+#include "playersim/store_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
-namespace kivo::px {
+namespace kivo::playersim {
 
-PortLock::PortLock(const std::string& folder) {
+StoreLock::StoreLock(const std::string& folder) {
     if (folder.empty()) {
         return;
     }
@@ -18,13 +18,13 @@ PortLock::PortLock(const std::string& folder) {
                  O_RDWR | O_CREAT | O_CLOEXEC, 0600);
 }
 
-PortLock::~PortLock() {
+StoreLock::~StoreLock() {
     if (fd_ >= 0) {
         ::close(fd_);
     }
 }
 
-bool PortLock::Take() {
+bool StoreLock::Take() {
     if (fd_ < 0 || held_) {
         return true;
     }
@@ -32,11 +32,11 @@ bool PortLock::Take() {
     return held_;
 }
 
-void PortLock::Give() {
+void StoreLock::Give() {
     if (fd_ >= 0 && held_) {
         ::flock(fd_, LOCK_UN);
     }
     held_ = false;
 }
 
-}  // namespace kivo::px
+}  // namespace kivo::playersim
