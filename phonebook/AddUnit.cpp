@@ -83,18 +83,9 @@ std::string FileNameOf(const std::string& path) {
 }  // namespace
 
 std::string ReadWabFileNameFromRegistry() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kWabFileNameKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return {};
-    char buffer[260] = {};
-    uint32_t size = sizeof buffer;
-    long result =
-        RegQueryValueExA(key, "", nullptr, nullptr, reinterpret_cast<uint8_t*>(buffer), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
-        return {};
-    buffer[sizeof buffer - 1] = '\0';
-    return buffer;
+    // The key's default value, read whole: a path is not cut to any fixed buffer.
+    return kivo::win::registry::Read(RegistryRoot::CurrentUser, kWabFileNameKey, "", "")
+        .value_or("");
 }
 
 TAddressForm::TAddressForm(QWidget* parent) : ui::FormWindow(parent) {
@@ -205,8 +196,10 @@ void TAddressForm::CreateComponents() {
     Edit1 = menuBar()->addMenu(QString());
     Edit1->setObjectName("Edit1");
     Add1 = action(Edit1, "Add1", QKeySequence(Qt::CTRL | Qt::Key_A), &TAddressForm::AddButtonClick);
-    Modify1 = action(Edit1, "Modify1", QKeySequence(Qt::ALT | Qt::Key_Return),
-                     &TAddressForm::PhoneListViewDblClick);
+    Modify1 = action(Edit1, "Modify1", {}, &TAddressForm::PhoneListViewDblClick);
+    // Enter of either block of keys.
+    Modify1->setShortcuts(
+        {QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
     Delete1 =
         action(Edit1, "Delete1", QKeySequence(Qt::Key_Delete), &TAddressForm::DeleteButtonClick);
 }
@@ -240,6 +233,8 @@ void TAddressForm::ApplyCaptions() {
         {Modify1, 10911},      {Delete1, 10912}};
     for (auto [item, id] : actions)
         item->setText(ui::FromText(Text(id)));
+    // The menu names the key as its cap reads; Qt would call it "Return".
+    Modify1->setText(Modify1->text() + "\tAlt+Enter");
     const std::pair<QToolButton*, UINT> buttons[] = {{AddButton, 10913},
                                                      {ModifyButton, 10914},
                                                      {DeleteButton, 10915},

@@ -164,6 +164,34 @@ TEST_F(AddressForm, DeleteRemovesTheSelectionAndNothingWithoutOne) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"B"}));
 }
 
+// The menu's shortcuts reach their commands from the focused list, each exactly once.
+TEST_F(AddressForm, ShortcutsInTheListRunTheirCommandOnce) {
+    Add("Ahn", "1");
+    Add("Baek", "2");
+    Add("Cho", "3");
+    Form().show();
+    QWidget* list = Form().PhoneListView->currentView();
+    // The offscreen platform gives the window back no focus when a dialog closes.
+    auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QApplication::setActiveWindow(&Form());
+        list->setFocus();
+        QTest::keyClick(list, key, modifiers);
+    };
+    Select({0});
+    press(Qt::Key_Delete, Qt::NoModifier);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Baek", "Cho"}));
+
+    Select({1});
+    ScriptInfoForm([](TInfoForm& f) { f.NameEdit->setText("Dan"); });
+    press(Qt::Key_Return, Qt::AltModifier);
+    EXPECT_EQ(shownInfoForm_, (Entry{"Cho", "3", ""}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Baek", "Dan"}));
+
+    ScriptInfoForm([](TInfoForm& f) { f.NameEdit->setText("Ann"); });
+    press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann", "Baek", "Dan"}));
+}
+
 TEST_F(AddressForm, StatusLineShowsTheFirstSelectedPositionAndTheCount) {
     std::string book;
     for (int i = 0; i < 12; ++i)
@@ -382,6 +410,18 @@ TEST_F(AddressForm, DefaultAddressBookReplacesTheListSortedAndSavesToTheCurrentF
     EXPECT_EQ(Slurp(Path("book.TEL")),
               Record("Ahn", "031-9") + Record("Park Ji", "010-1") +
                   Record(ToCodePage(949, "\xea\xb9\x80 \xec\x98\x81"), "", "02-555-0101"));
+}
+
+TEST_F(AddressForm, DefaultAddressBookAtALongPathIsRead) {
+    std::filesystem::path folder = dir_.path() / std::string(200, 'd') / std::string(200, 'e');
+    std::filesystem::create_directories(folder);
+    std::string path = (folder / "user.wab").string();
+    std::ofstream(path, std::ios::binary) << AddressBook();
+    ASSERT_TRUE(kivo::win::registry::Write(
+        RegistryRoot::CurrentUser, "Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", "", path));
+    EXPECT_EQ(ReadWabFileNameFromRegistry(), path);
+    Form().FromMSAddressBook1Click();
+    EXPECT_EQ(Form().Entries().size(), 3u);
 }
 
 TEST_F(AddressForm, NoDefaultAddressBookChangesNothingButTheOrder) {
