@@ -3,13 +3,19 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/form_window.h"
 #include "platform/win/application.h"
+#include "platform/win/lang.h"
 #include "platform/win/msgbox.h"
 #include "platform/win/window.h"
 
 #include <QCursor>
 #include <QEventLoop>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
+
+#include <memory>
 
 namespace kivo::ui {
 
@@ -18,6 +24,21 @@ namespace {
 AppMessageHook& appHook() {
     static AppMessageHook hook;
     return hook;
+}
+
+// The locale of a language identifier, for the languages the suite is made for.
+QLocale LocaleOf(uint16_t langId) {
+    switch (langId & 0x3FF) {
+        case 0x12:
+            return QLocale(QLocale::Korean, QLocale::SouthKorea);
+        case 0x11:
+            return QLocale(QLocale::Japanese, QLocale::Japan);
+        case 0x04:
+            return (langId >> 10) == 2 ? QLocale(QLocale::Chinese, QLocale::China)
+                                       : QLocale(QLocale::Chinese, QLocale::Taiwan);
+        default:
+            return QLocale(QLocale::English, QLocale::UnitedStates);
+    }
 }
 
 bool& waitCursor() {
@@ -71,6 +92,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     InstallEventPump();
     InstallQtMessageBoxes();
     InstallQtDialogs();
+    InstallSystemTranslations();
 }
 
 Application::~Application() {
@@ -113,6 +135,18 @@ void InstallFontSubstitutes() {
     const QStringList sans = {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
     QFont::insertSubstitutions(QStringLiteral("Arial"), sans);
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), sans);
+}
+
+void InstallSystemTranslations() {
+    static std::unique_ptr<QTranslator> installed;
+    if (installed)
+        QCoreApplication::removeTranslator(installed.get());
+    installed.reset();
+    auto translator = std::make_unique<QTranslator>();
+    if (translator->load(LocaleOf(GetSystemDefaultLangID()), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator.get()))
+        installed = std::move(translator);
 }
 
 void InstallEventPump() {

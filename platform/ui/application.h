@@ -63,6 +63,10 @@ private:
 void InstallEventPump();
 void InstallFontSubstitutes();
 void InstallQtMessageBoxes();
+// Qt's own texts (the buttons of message boxes, the file dialogs) in the system's language,
+// as the system's own dialogs speak it; English where Qt has no translation. Calling it again
+// replaces the earlier translation.
+void InstallSystemTranslations();
 
 // The program-wide hourglass (true) or the arrow (false); repeated calls do not stack.
 void SetWaitCursor(bool wait);

@@ -3,6 +3,7 @@
 #include "platform/win/application.h"
 #include "platform/win/msgbox.h"
 #include "platform/win/window.h"
+#include "testing/scoped_env.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -122,6 +123,31 @@ TEST(QtMessageBoxes, ShowTitleTextIconAndAnswerAsThePlatformDoes) {
         EXPECT_EQ(text, "Line one\nline two");
         EXPECT_EQ(buttons.testFlag(QMessageBox::Yes), (c.flags & 0xF) == MB_YESNO);
     }
+    SetMessageBoxHook(nullptr);
+}
+
+// The system's own buttons speak the system's language.
+TEST(QtMessageBoxes, ButtonsSpeakTheSystemLanguage) {
+    kivo::ui::InstallQtMessageBoxes();
+    const std::pair<const char*, const char*> cases[] = {
+        {"0412", "\xec\x98\x88(&Y)"},  // Korean
+        {"0409", "&Yes"},
+    };
+    for (auto [langId, yes] : cases) {
+        SCOPED_TRACE(langId);
+        kivo::test::ScopedEnv lang("KIVO_LANGID", langId);
+        kivo::ui::InstallSystemTranslations();
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            shown = box->button(QMessageBox::Yes)->text();
+            box->button(QMessageBox::No)->click();
+        });
+        MessageBoxA(nullptr, "Save?", "Telephone Book", MB_YESNO | MB_ICONQUESTION);
+        EXPECT_EQ(shown.toStdString(), yes);
+    }
+    kivo::ui::InstallSystemTranslations();
     SetMessageBoxHook(nullptr);
 }
 
