@@ -1,9 +1,12 @@
 // Both windows in both languages with the real packs: every text fits its place. With
 // KIVO_RENDER_DIR set, the pictures are written there for people to look at.
 #include "phonebook/tests/form_fixture.h"
+#include "platform/ui/application.h"
 
+#include <QAbstractButton>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QTreeView>
 
 #include <cstdlib>
@@ -88,6 +91,28 @@ TEST_P(Rendering, EntryDialogShowsEveryTextWhole) {
         },
         false);
     Form().AddButtonClick();
+}
+
+TEST_P(Rendering, QuestionBeforeChangesGoSpeaksTheLanguage) {
+    ui::InstallSystemTranslations();
+    ui::InstallQtMessageBoxes();  // the real box, not the fixture's script
+    Add("Kim");
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* b : box->buttons())
+            buttons << b->text();
+        Save(*box, "dialbook-question");
+        box->button(QMessageBox::No)->click();
+    });
+    Form().New1Click();
+    EXPECT_TRUE(Form().Entries().empty());
+    EXPECT_EQ(buttons.size(), 2);
+    EXPECT_EQ(buttons.contains("&Yes"), std::string(GetParam()) == "0409")
+        << buttons.join(",").toStdString();
+    ScopedEnv english("KIVO_LANGID", "0409");
+    ui::InstallSystemTranslations();
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, Rendering, ::testing::Values("0409", "0412"));
