@@ -136,63 +136,57 @@ std::vector<uint8_t> Player::Content(uint8_t index) const {
 }
 
 bool Player::Remove(uint8_t index) {
-    PlayerState next = state_;
-    return next.files.erase(index) == 0 || Change(std::move(next));
+    return !state_.files.contains(index) ||
+           Change([index](PlayerState& next) { next.files.erase(index); });
 }
 
 bool Player::Clear(Memory memory) {
-    PlayerState next = state_;
-    DropFiles(next, memory);
-    return Change(std::move(next));
+    return Change([memory](PlayerState& next) { DropFiles(next, memory); });
 }
 
 bool Player::Reset() {
-    return Change(PlayerState{});
+    return Change([](PlayerState& next) { next = PlayerState{}; });
 }
 
 bool Player::SetVersion(std::array<uint8_t, 4> version) {
-    PlayerState next = state_;
-    next.version = version;
-    return Change(std::move(next));
+    return Change([version](PlayerState& next) { next.version = version; });
 }
 
 bool Player::SetFlashUnits(uint32_t units) {
-    PlayerState next = state_;
-    next.flashUnits = units;
-    return Change(std::move(next));
+    return Change([units](PlayerState& next) { next.flashUnits = units; });
 }
 
 bool Player::SetCard(bool present, uint8_t maker, uint8_t device) {
-    PlayerState next = state_;
-    DropFiles(next, Memory::kCard);
-    next.cardPresent = present;
-    next.maker = present ? maker : 0;
-    next.device = present ? device : 0;
-    next.cardFormatted = present && CardLayoutOf(maker, device).has_value();
-    return Change(std::move(next));
+    return Change([=](PlayerState& next) {
+        DropFiles(next, Memory::kCard);
+        next.cardPresent = present;
+        next.maker = present ? maker : 0;
+        next.device = present ? device : 0;
+        next.cardFormatted = present && CardLayoutOf(maker, device).has_value();
+    });
 }
 
 bool Player::EraseCard() {
-    PlayerState next = state_;
-    DropFiles(next, Memory::kCard);
-    next.cardFormatted = false;
-    return Change(std::move(next));
+    return Change([](PlayerState& next) {
+        DropFiles(next, Memory::kCard);
+        next.cardFormatted = false;
+    });
 }
 
 bool Player::FormatCard() {
-    PlayerState next = state_;
-    DropFiles(next, Memory::kCard);
-    next.cardFormatted = true;
-    return Change(std::move(next));
+    return Change([](PlayerState& next) {
+        DropFiles(next, Memory::kCard);
+        next.cardFormatted = true;
+    });
 }
 
 bool Player::SetCodePage(uint8_t command) {
-    PlayerState next = state_;
-    next.codePage = command;
-    return Change(std::move(next));
+    return Change([command](PlayerState& next) { next.codePage = command; });
 }
 
-bool Player::Change(PlayerState next) {
+bool Player::Change(const std::function<void(PlayerState&)>& edit) {
+    PlayerState next = state_;
+    edit(next);
     if (!store_->Save(next)) {
         return false;
     }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -78,9 +79,9 @@ public:
     uint32_t FreeUnits(Memory memory) const;
 
 private:
-    // Saves `next`, then makes it the state and removes the content of the files it no longer
-    // names; false, with nothing changed, when it cannot be saved.
-    bool Change(PlayerState next);
+    // Saves the state as `edit` leaves it, then makes it the state and removes the content of
+    // the files it no longer names; false, with nothing changed, when it cannot be saved.
+    bool Change(const std::function<void(PlayerState&)>& edit);
 
     std::unique_ptr<Store> store_;
     PlayerState state_;
