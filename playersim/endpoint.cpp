@@ -15,7 +15,7 @@ public:
             std::cerr << "kivo: " << device_->player.StoreProblem() << '\n';
         }
     }
-    Error Open(Dialect dialect) override {
+    Error Open(Dialect dialect, uint32_t) override {
         channel_ = std::make_unique<Channel>(*device_, dialect);
         return Error::kNone;
     }
@@ -51,7 +51,7 @@ private:
 
 class NoPlayer : public Endpoint {
 public:
-    Error Open(Dialect) override { return Error::kNoPlayer; }
+    Error Open(Dialect, uint32_t) override { return Error::kNoPlayer; }
     IoResult Write(std::span<const uint8_t>, uint32_t) override {
         return {false, 0, Error::kNoPlayer, 0};
     }

@@ -16,8 +16,9 @@ namespace kivo::playersim {
 class Endpoint {
 public:
     virtual ~Endpoint() = default;
-    // kNone when the channel is open.
-    virtual Error Open(Dialect dialect) = 0;
+    // kNone when the channel is open; a player that does not answer within `timeoutMs` gives
+    // kTimeout.
+    virtual Error Open(Dialect dialect, uint32_t timeoutMs) = 0;
     virtual IoResult Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) = 0;
     virtual IoResult Read(std::span<uint8_t> bytes, uint32_t timeoutMs) = 0;
     virtual void Close() = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,11 +31,27 @@ struct Response {
     std::vector<uint8_t> payload;
 };
 
-bool SendAll(int fd, const void* data, size_t size);
-bool ReceiveAll(int fd, void* data, size_t size);
-bool Send(int fd, const Request& request);
-bool Send(int fd, const Response& response);
-std::optional<Request> ReceiveRequest(int fd);
-std::optional<Response> ReceiveResponse(int fd);
+using Deadline = std::chrono::steady_clock::time_point;
+inline constexpr Deadline kNoDeadline = Deadline::max();
+// `ms` milliseconds from now.
+Deadline After(uint32_t ms);
+
+// How a transfer ended: every byte moved, the deadline passed first, or the connection failed.
+enum class Outcome { kDone, kLate, kLost };
+
+Outcome SendAll(int fd, const void* data, size_t size, Deadline deadline);
+Outcome ReceiveAll(int fd, void* data, size_t size, Deadline deadline);
+Outcome Send(int fd, const Request& request, Deadline deadline);
+Outcome Send(int fd, const Response& response, Deadline deadline);
+Outcome Receive(int fd, Request& request, Deadline deadline);
+Outcome Receive(int fd, Response& response, Deadline deadline);
+
+std::vector<uint8_t> Encode(const Response& response);
+inline constexpr size_t kRequestHeadBytes = 13;
+// The whole length of the request that `head` (kRequestHeadBytes) begins; none when its
+// payload is over the bound.
+std::optional<size_t> RequestBytes(const uint8_t* head);
+// The request at the front of `bytes`, taken off; none while it is not whole.
+std::optional<Request> TakeRequest(std::vector<uint8_t>& bytes);
 
 }  // namespace kivo::playersim::rpc

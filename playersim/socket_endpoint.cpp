@@ -6,6 +6,7 @@
 #include <sys/un.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace kivo::playersim {
@@ -13,45 +14,68 @@ namespace kivo::playersim {
 using win::UniqueFd;
 namespace {
 
+// The socket adds no wire time of its own: each call gets its timeout and this allowance
+// for the player process to be scheduled on a busy machine.
+constexpr uint32_t kSchedulingMs = 250;
+// Bound on the test hooks' requests, which carry whole files.
+constexpr uint32_t kHookMs = 60000;
+
+rpc::Deadline CallDeadline(uint32_t timeoutMs) {
+    return rpc::After(timeoutMs + kSchedulingMs);
+}
+
+// What a call that did not get its answer tells the driver.
+Error ErrorOf(rpc::Outcome outcome) {
+    return outcome == rpc::Outcome::kLate ? Error::kTimeout : Error::kConnectionLost;
+}
+
 class SocketEndpoint : public Endpoint {
 public:
     explicit SocketEndpoint(std::string path) : path_(std::move(path)) {}
 
-    Error Open(Dialect dialect) override {
-        const Error error = Connect(channel_);
+    Error Open(Dialect dialect, uint32_t timeoutMs) override {
+        const rpc::Deadline deadline = CallDeadline(timeoutMs);
+        const Error error = Connect(channel_, deadline);
         if (error != Error::kNone) {
             return error;
         }
-        const auto answer = Ask(channel_, {rpc::Op::kOpen, static_cast<uint32_t>(dialect), 0, {}});
-        if (!answer || !answer->ok) {
+        rpc::Response answer;
+        const rpc::Outcome outcome = Ask(
+            channel_, {rpc::Op::kOpen, static_cast<uint32_t>(dialect), 0, {}}, answer, deadline);
+        if (outcome != rpc::Outcome::kDone || !answer.ok) {
             channel_.Reset();
-            return answer ? static_cast<Error>(answer->error) : Error::kConnectionLost;
+            return outcome == rpc::Outcome::kDone ? static_cast<Error>(answer.error)
+                                                  : ErrorOf(outcome);
         }
         return Error::kNone;
     }
 
     IoResult Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) override {
+        rpc::Response answer;
         IoResult result =
-            Io(Ask(channel_, {rpc::Op::kWrite, timeoutMs, 0, {bytes.begin(), bytes.end()}}));
+            Io(Ask(channel_, {rpc::Op::kWrite, timeoutMs, 0, {bytes.begin(), bytes.end()}}, answer,
+                   CallDeadline(timeoutMs)),
+               answer);
         result.done = std::min<uint32_t>(result.done, static_cast<uint32_t>(bytes.size()));
         return result;
     }
 
     IoResult Read(std::span<uint8_t> bytes, uint32_t timeoutMs) override {
-        const auto answer =
-            Ask(channel_, {rpc::Op::kRead, timeoutMs, static_cast<uint32_t>(bytes.size()), {}});
-        IoResult result = Io(answer);
-        if (answer) {
-            const size_t n = std::min(bytes.size(), answer->payload.size());
-            std::copy_n(answer->payload.begin(), n, bytes.begin());
-            result.done = std::min<uint32_t>(result.done, static_cast<uint32_t>(n));
-        }
+        rpc::Response answer;
+        IoResult result =
+            Io(Ask(channel_, {rpc::Op::kRead, timeoutMs, static_cast<uint32_t>(bytes.size()), {}},
+                   answer, CallDeadline(timeoutMs)),
+               answer);
+        const size_t n = std::min(bytes.size(), answer.payload.size());
+        std::copy_n(answer.payload.begin(), n, bytes.begin());
+        result.done = std::min<uint32_t>(result.done, static_cast<uint32_t>(n));
         return result;
     }
 
     void Close() override {
         if (channel_) {
-            Ask(channel_, {rpc::Op::kClose, 0, 0, {}});
+            rpc::Response answer;
+            Ask(channel_, {rpc::Op::kClose, 0, 0, {}}, answer, rpc::After(kSchedulingMs));
         }
         channel_.Reset();
     }
@@ -82,21 +106,23 @@ public:
     }
 
 private:
-    Error Connect(UniqueFd& connection) const {
+    Error Connect(UniqueFd& connection, rpc::Deadline deadline) const {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         if (path_.size() >= sizeof address.sun_path) {
             return Error::kNoPlayer;
         }
         std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
-        UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
         if (!socket || ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address),
                                  sizeof address) != 0) {
-            return Error::kNoPlayer;
+            // A full backlog: a player is there but takes nobody.
+            return socket && errno == EAGAIN ? Error::kTimeout : Error::kNoPlayer;
         }
         uint8_t greeting = rpc::kBusy;
-        if (!rpc::ReceiveAll(socket.get(), &greeting, 1)) {
-            return Error::kNoPlayer;
+        if (const rpc::Outcome got = rpc::ReceiveAll(socket.get(), &greeting, 1, deadline);
+            got != rpc::Outcome::kDone) {
+            return got == rpc::Outcome::kLate ? Error::kTimeout : Error::kNoPlayer;
         }
         if (greeting != rpc::kServed) {
             return Error::kBusy;
@@ -105,33 +131,39 @@ private:
         return Error::kNone;
     }
 
-    static std::optional<rpc::Response> Ask(UniqueFd& connection, const rpc::Request& request) {
-        if (!connection || !rpc::Send(connection.get(), request)) {
-            return std::nullopt;
+    static rpc::Outcome Ask(UniqueFd& connection, const rpc::Request& request,
+                            rpc::Response& answer, rpc::Deadline deadline) {
+        if (!connection) {
+            return rpc::Outcome::kLost;
         }
-        return rpc::ReceiveResponse(connection.get());
+        const rpc::Outcome sent = rpc::Send(connection.get(), request, deadline);
+        return sent == rpc::Outcome::kDone ? rpc::Receive(connection.get(), answer, deadline)
+                                           : sent;
     }
 
     // Uses the open channel's connection, else one of its own for this request.
     std::optional<rpc::Response> OneOff(const rpc::Request& request) {
-        if (channel_) {
-            return Ask(channel_, request);
-        }
-        UniqueFd connection;
-        if (Connect(connection) != Error::kNone) {
+        const rpc::Deadline deadline = rpc::After(kHookMs);
+        UniqueFd own;
+        if (!channel_ && Connect(own, deadline) != Error::kNone) {
             return std::nullopt;
         }
-        return Ask(connection, request);
+        rpc::Response answer;
+        if (Ask(channel_ ? channel_ : own, request, answer, deadline) != rpc::Outcome::kDone) {
+            return std::nullopt;
+        }
+        return answer;
     }
 
     // The caller clamps the count to the bytes that really crossed, so a bad answer cannot
-    // claim more than the caller's buffer holds.
-    IoResult Io(const std::optional<rpc::Response>& answer) {
-        if (!answer) {
+    // claim more than the caller's buffer holds. An answer that did not come in time may still
+    // come: the connection goes, and with it the channel.
+    IoResult Io(rpc::Outcome outcome, const rpc::Response& answer) {
+        if (outcome != rpc::Outcome::kDone) {
             channel_.Reset();
-            return {false, 0, Error::kConnectionLost, 0};
+            return {false, 0, ErrorOf(outcome), 0};
         }
-        return {answer->ok != 0, answer->done, static_cast<Error>(answer->error), answer->waited};
+        return {answer.ok != 0, answer.done, static_cast<Error>(answer.error), answer.waited};
     }
 
     std::string path_;

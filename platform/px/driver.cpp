@@ -141,7 +141,7 @@ PxHandle Driver::CreateFile(const char* function, const char* name, uint32_t acc
         Fail(kPxErrorPortBusy, 0);
     } else if (!parallel && !portLock_->Take()) {
         Fail(kPxErrorPortBusy, 0);
-    } else if (const playersim::Error error = player.Open(dialect_);
+    } else if (const playersim::Error error = player.Open(dialect_, timeoutMs_);
                error != playersim::Error::kNone) {
         if (!parallel) {
             portLock_->Give();

@@ -83,6 +83,7 @@ public:
     }
     ~ServerProcess() { Stop(); }
     bool Listening() const { return listening_; }
+    void Signal(int signal) const { ::kill(pid_, signal); }
     // What the player wrote first: that it listens, or why it cannot.
     const std::string& Output() const { return output_; }
     int Stop() {
@@ -305,6 +306,87 @@ std::optional<uint8_t> Greeting(const fs::path& socket) {
         return std::nullopt;
     }
     return greeting;
+}
+
+// Connects, takes the greeting and sends the first bytes of a request, then stalls.
+win::UniqueFd HalfRequest(const fs::path& socket) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+    win::UniqueFd connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    uint8_t greeting = rpc::kBusy;
+    const uint8_t half[5] = {static_cast<uint8_t>(rpc::Op::kOpen), 0, 0, 0, 0};
+    if (::connect(connection.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
+            0 ||
+        ::recv(connection.get(), &greeting, 1, 0) != 1 || greeting != rpc::kServed ||
+        ::send(connection.get(), half, sizeof half, MSG_NOSIGNAL) != sizeof half) {
+        return win::UniqueFd();
+    }
+    return connection;
+}
+
+// kivo-player serving a store in a fresh folder, and a driver set to reach it.
+struct ServedPlayer {
+    ServedPlayer(const std::string& name, const DriverApi& api)
+        : driver(api),
+          folder(TempFolder(name)),
+          socket(folder / "player.sock"),
+          server(socket, folder / "store") {
+        setenv("KIVO_PLAYER", ("unix:" + socket.string()).c_str(), 1);
+        driver.TestReset();
+    }
+    ~ServedPlayer() {
+        driver.TestReset();
+        server.Stop();
+        fs::remove_all(folder);
+    }
+    const DriverApi& driver;
+    const fs::path folder;
+    const fs::path socket;
+    ServerProcess server;
+    ScopedVirtualClock clock;
+};
+
+// A peer that stalls in the middle of a request keeps the player, but never the server: the
+// others are told at once that the player is held, and are served once the peer goes.
+TEST(playersim_Server, AStalledPeerBlocksNoOtherClient) {
+    ServedPlayer player("stalled-peer", Driver(Which::kPxapi));
+    ASSERT_TRUE(player.server.Listening());
+    const DriverApi& usb = player.driver;
+    win::UniqueFd stalled = HalfRequest(player.socket);
+    ASSERT_TRUE(stalled);
+    EXPECT_EQ(Greeting(player.socket), rpc::kBusy);
+    uint8_t answer = 0xFF;
+    EXPECT_EQ(Client(usb).Status10(answer), kPxErrorPortBusy);
+    stalled.Reset();
+    EXPECT_EQ(Client(usb).Status10(answer), 0u);
+    EXPECT_EQ(answer, 0);
+}
+
+// A stopped kivo-player: every call of the driver ends at its timeout with the timeout's last
+// error, the channel is lost after it, and a new one is refused at its own timeout.
+TEST(playersim_Server, AStoppedPlayerEndsEachCallAtItsTimeout) {
+    ServedPlayer player("stopped-player", Driver(Which::kPxdll));
+    ASSERT_TRUE(player.server.Listening());
+    const DriverApi& dll = player.driver;
+    ASSERT_EQ(dll.AcquirePort(1), 0);
+    const PxHandle h = dll.CreateFile("LPT1", 0xC0000000, 0, nullptr, 3, 0, nullptr);
+    ASSERT_NE(h, kPxInvalidHandle);
+    dll.SetTimeOut(20);
+    player.server.Signal(SIGSTOP);
+    const uint8_t command = 10;
+    uint32_t done = 99;
+    EXPECT_EQ(dll.WriteFile(h, &command, 1, &done, nullptr), 0);
+    EXPECT_EQ(dll.GetLastError(), kPxErrorTimeout);
+    EXPECT_EQ(done, 0u);
+    uint8_t answer = 0;
+    EXPECT_EQ(dll.ReadFile(h, &answer, 1, &done, nullptr), 0);
+    EXPECT_EQ(dll.GetLastError(), kPxErrorConnectionLost);
+    dll.CloseHandle(h);
+    EXPECT_EQ(dll.CreateFile("LPT1", 0xC0000000, 0, nullptr, 3, 0, nullptr), kPxInvalidHandle);
+    EXPECT_EQ(dll.GetLastError(), kPxErrorTimeout);
+    dll.ReleasePort(1);
+    player.server.Signal(SIGCONT);
 }
 
 TEST(playersim_Server, ASecondPlayerLeavesALiveSocketAlone) {

@@ -1,4 +1,4 @@
-// The socket endpoint against a server that answers with counts larger than the request.
+// The socket endpoint against servers that overstate their counts or do not answer.
 
 #include "playersim/endpoint.h"
 #include "playersim/rpc.h"
@@ -24,38 +24,67 @@ constexpr uint32_t kClaimed = 5000;
 void ServeOverstatingClient(int listener) {
     const int client = ::accept(listener, nullptr, nullptr);
     ASSERT_GE(client, 0);
-    rpc::SendAll(client, &rpc::kServed, 1);
-    while (const std::optional<rpc::Request> request = rpc::ReceiveRequest(client)) {
+    rpc::SendAll(client, &rpc::kServed, 1, rpc::kNoDeadline);
+    rpc::Request request;
+    while (rpc::Receive(client, request, rpc::kNoDeadline) == rpc::Outcome::kDone) {
         rpc::Response response;
         response.ok = 1;
-        if (request->op == rpc::Op::kRead || request->op == rpc::Op::kWrite) {
+        if (request.op == rpc::Op::kRead || request.op == rpc::Op::kWrite) {
             response.done = kClaimed;
             response.payload = {7, 8, 9};
         }
-        rpc::Send(client, response);
-        if (request->op == rpc::Op::kClose) {
+        rpc::Send(client, response, rpc::kNoDeadline);
+        if (request.op == rpc::Op::kClose) {
             break;
         }
     }
     ::close(client);
 }
 
-TEST(playersim_SocketEndpoint, CountsNeverExceedTheCallersBytes) {
-    const std::filesystem::path path =
-        std::filesystem::path(::testing::TempDir()) / "overstating.sock";
+// Serves one client: opens its channel, then takes its next request and never answers, until
+// the client goes.
+void ServeThenStall(int listener) {
+    const int client = ::accept(listener, nullptr, nullptr);
+    ASSERT_GE(client, 0);
+    rpc::SendAll(client, &rpc::kServed, 1, rpc::kNoDeadline);
+    rpc::Request request;
+    if (rpc::Receive(client, request, rpc::kNoDeadline) == rpc::Outcome::kDone) {
+        rpc::Response opened;
+        opened.ok = 1;
+        rpc::Send(client, opened, rpc::kNoDeadline);
+        while (rpc::Receive(client, request, rpc::kNoDeadline) == rpc::Outcome::kDone) {
+        }
+    }
+    ::close(client);
+}
+
+// A listening socket at a fresh path in the test's folder.
+int Listen(const std::string& name, std::filesystem::path& path) {
+    path = std::filesystem::path(::testing::TempDir()) / name;
     std::filesystem::remove(path);
     const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    ASSERT_LT(path.string().size(), sizeof address.sun_path);
+    if (listener < 0 || path.string().size() >= sizeof address.sun_path) {
+        return -1;
+    }
     std::strcpy(address.sun_path, path.c_str());
-    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 1), 0);
+    if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 1) != 0) {
+        ::close(listener);
+        return -1;
+    }
+    return listener;
+}
+
+TEST(playersim_SocketEndpoint, CountsNeverExceedTheCallersBytes) {
+    std::filesystem::path path;
+    const int listener = Listen("overstating.sock", path);
+    ASSERT_GE(listener, 0);
     std::thread server(ServeOverstatingClient, listener);
 
     const std::unique_ptr<Endpoint> endpoint = MakeSocketEndpoint(path.string());
-    ASSERT_EQ(endpoint->Open(Dialect::kUsb), Error::kNone);
+    ASSERT_EQ(endpoint->Open(Dialect::kUsb, 100), Error::kNone);
     std::array<uint8_t, 8> buffer{};
     const IoResult read = endpoint->Read(buffer, 100);
     EXPECT_TRUE(read.ok);
@@ -67,6 +96,37 @@ TEST(playersim_SocketEndpoint, CountsNeverExceedTheCallersBytes) {
     EXPECT_EQ(endpoint->Write(bytes, 100).done, 2u);
     endpoint->Close();
 
+    server.join();
+    ::close(listener);
+    std::filesystem::remove(path);
+}
+
+// A player that takes the connection but never greets (stopped before it accepted), and one
+// that stops answering in the middle of a channel: each call gives up after its own timeout,
+// and the channel is gone afterwards.
+TEST(playersim_SocketEndpoint, CallsEndAtTheirTimeoutWhenThePlayerStopsAnswering) {
+    std::filesystem::path path;
+    const int silent = Listen("silent.sock", path);
+    ASSERT_GE(silent, 0);
+    const std::unique_ptr<Endpoint> greetless = MakeSocketEndpoint(path.string());
+    EXPECT_EQ(greetless->Open(Dialect::kUsb, 20), Error::kTimeout);
+    ::close(silent);
+
+    const int listener = Listen("stalling.sock", path);
+    ASSERT_GE(listener, 0);
+    std::thread server(ServeThenStall, listener);
+    const std::unique_ptr<Endpoint> endpoint = MakeSocketEndpoint(path.string());
+    ASSERT_EQ(endpoint->Open(Dialect::kParallel, 20), Error::kNone);
+    const std::array<uint8_t, 2> bytes{1, 2};
+    const IoResult write = endpoint->Write(bytes, 20);
+    EXPECT_FALSE(write.ok);
+    EXPECT_EQ(write.error, Error::kTimeout);
+    EXPECT_EQ(write.done, 0u);
+    std::array<uint8_t, 4> buffer{};
+    const IoResult read = endpoint->Read(buffer, 20);
+    EXPECT_FALSE(read.ok);
+    EXPECT_EQ(read.error, Error::kConnectionLost);
+    endpoint->Close();
     server.join();
     ::close(listener);
     std::filesystem::remove(path);
