@@ -2,6 +2,7 @@
 #include "explorer/MainRtn.h"
 
 #include "explorer/UtilUnit.h"
+#include "explorer/WaveConv.h"
 #include "platform/ui/application.h"
 #include "platform/win/clock.h"
 #include "platform/win/window.h"
@@ -87,8 +88,7 @@ LRESULT TMainFrm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             PumpAllMessages();
             return 0;
         case kConvertProgressMessage:
-            if (ConvertProgress && (lParam == 1 || lParam == 2))
-                ConvertProgress(static_cast<int>(lParam), static_cast<int>(wParam));
+            ShowConvertProgress(wParam, lParam);
             PumpAllMessages();
             return 0;
         default:

@@ -3,8 +3,9 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 
 add_library(kivomainfrm STATIC
   MainRtn.cpp MainLayout.cpp MainSkin.cpp MainStrings.cpp MainFeedback.cpp MainSettings.cpp
-  MainLists.cpp MainCopy.cpp)
-target_link_libraries(kivomainfrm PUBLIC kivoui kivoutil lptctrl kivoresources)
+  MainLists.cpp MainCopy.cpp MainDialogs.cpp ProgramStart.cpp)
+target_link_libraries(kivomainfrm PUBLIC kivoui kivoutil lptctrl kivoresources
+  kivocfgunit kivolistunit kivowaveconv kivoaboutrtn)
 
 add_executable(kivodesk main.cpp)
 target_link_libraries(kivodesk PRIVATE kivomainfrm)
@@ -14,9 +15,10 @@ add_dependencies(kivodesk parlink buslink)
 kivo_add_qt_test(mainfrm_tests
   SOURCES tests/mainfrm/fixture.cpp tests/mainfrm/startup_test.cpp
           tests/mainfrm/feedback_test.cpp tests/mainfrm/settings_test.cpp
-          tests/mainfrm/lists_test.cpp
-  LIBS kivomainfrm kivomainfrm_testpacks)
-add_dependencies(mainfrm_tests parlink buslink)
+          tests/mainfrm/lists_test.cpp tests/mainfrm/dialogs_test.cpp
+  LIBS kivomainfrm kivomainfrm_testpacks kivo_dialog_test_support pxdll kivoacm sonoform_core
+       kivosc4)
+add_dependencies(mainfrm_tests parlink buslink sonoform)
 
 # Test packs written at run time, shared by the window tests and the benchmark.
 add_library(kivomainfrm_testpacks STATIC tests/mainfrm/test_packs.cpp)

@@ -1,5 +1,6 @@
 #include "explorer/MainRtn.h"
 
+#include "explorer/AboutRtn.h"
 #include "explorer/UtilUnit.h"
 #include "platform/resources/library.h"
 #include "platform/ui/application.h"
@@ -114,6 +115,10 @@ void TMainFrm::BindHandlers() {
     bindButton(sbListIcon, &TMainFrm::sbListIconClick);
     bindButton(sbReportIcon, &TMainFrm::sbReportIconClick);
     bind(TelephoneBook1, &TMainFrm::TelephoneBook1Click);
+    bind(Option1, &TMainFrm::Option1Click);
+    bind(PlayOrder, &TMainFrm::PlayOrderClick);
+    bind(SC4TrueSpeechTM1, &TMainFrm::SC4TrueSpeechTM1Click);
+    bind(About1, &TMainFrm::About1Click);
     for (QAction* link : WebLinks) {
         connect(link, &QAction::triggered, this, [this, link] { HomePageClick(link); });
         bound_.insert(link);
@@ -238,8 +243,8 @@ void TMainFrm::showEvent(QShowEvent* event) {
         QRect area = screen->availableGeometry();
         move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
     }
-    if (splash_ != nullptr)
-        splash_->hide();
+    if (about_ != nullptr)
+        about_->hide();
 }
 
 void TMainFrm::closeEvent(QCloseEvent* event) {

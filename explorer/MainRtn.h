@@ -9,7 +9,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -22,13 +21,14 @@ class QMenu;
 class QStackedWidget;
 class QToolBar;
 class QToolButton;
+class TAboutFrm;
 
 // The explorer's main window: the Flash memory's files on the left, the memory card's on the
 // right, the file and memory figures and the transfer progress below. Its handle is the window
 // that the link reports progress to. Units: MainRtn (creation, lists' events, drops, web links),
 // MainLayout (components), MainSkin (pictures and colours), MainStrings (texts), MainFeedback
 // (busy state, status bar, progress, messages), MainSettings (settings and font), MainLists
-// (file lists and the refresh).
+// (file lists and the refresh), MainDialogs (the dialogs beside it).
 class TMainFrm : public kivo::ui::FormWindow {
 public:
     // Creates the window as FormCreate does. `screenDepth` stands in for the screen's colour
@@ -60,17 +60,15 @@ public:
     // The font's character set as the settings store it (the window's font holds the rest).
     int FontCharset = 0;
 
-    // The conversion dialog moves its bars through this while it exists: pass 1 or 2, percent.
-    std::function<void(int pass, int percent)> ConvertProgress;
-
     // ---- Start-up and frame ----
     static HMODULE LoadStringLibrary();
     void LoadSkin(int16_t depth);
     void SetActiveMemory(uint8_t memory);
     void SetViewStyle(kivo::ui::ViewStyle style);
     void ApplyUIStrings();
-    // The about box shown as the splash: hidden when this window first shows.
-    void SetSplash(QWidget* splash) { splash_ = splash; }
+    // The about box, created once at start: shown as the splash until this window first shows,
+    // and by the Help menu's About.
+    void SetAboutBox(TAboutFrm* about) { about_ = about; }
     bool AppMessageHook(UINT message, HWND window, WPARAM wParam);
     void AppExceptionHandler(const std::string& what);
     std::string Text(UINT id) const;
@@ -121,6 +119,10 @@ public:
     void listSmartMediaMouseDown(Qt::MouseButton button, QPoint globalPosition);
     void HomePageClick(QAction* item);
     void TelephoneBook1Click();
+    void Option1Click();
+    void PlayOrderClick();
+    void SC4TrueSpeechTM1Click();
+    void About1Click();
 
     // ---- Components ----
     QMenu* File1 = nullptr;
@@ -226,7 +228,7 @@ private:
     // over their pictures.
     std::array<QLabel*, 4> headerPages_{};
     std::array<QLabel*, 4> headerCaptions_{};
-    QWidget* splash_ = nullptr;
+    TAboutFrm* about_ = nullptr;
     bool shown_ = false;
     QActionGroup* viewStyles_ = nullptr;
     // What Busy turns off: every command but Stop. A command without a handler yet stays off.

@@ -1,7 +1,9 @@
+#include "explorer/WaveConv.h"
 #include "explorer/tests/mainfrm/fixture.h"
 #include "platform/win/clock.h"
 
 #include <QLabel>
+#include <QProgressBar>
 
 namespace {
 
@@ -127,14 +129,14 @@ TEST_F(MainFrmTest, SizesInMessagesAreSigned32BitNumbers) {
 
 TEST_F(MainFrmTest, ConversionProgressMovesTheDialogsBarsOnly) {
     TMainFrm& f = Create();
-    std::vector<std::pair<int, int>> moved;
     EXPECT_EQ(SendMessageA(f.handle(), kConvertProgressMessage, 50, 1), 0);  // no dialog yet
-    f.ConvertProgress = [&](int pass, int percent) { moved.emplace_back(pass, percent); };
+    TWaveConvForm dialog(&f, f.StringLib);
     SendMessageA(f.handle(), kConvertProgressMessage, 50, 1);
     SendMessageA(f.handle(), kConvertProgressMessage, 75, 2);
     SendMessageA(f.handle(), kConvertProgressMessage, 20, 0);
     SendMessageA(f.handle(), kConvertProgressMessage, 20, 3);
-    EXPECT_EQ(moved, (std::vector<std::pair<int, int>>{{1, 50}, {2, 75}}));
+    EXPECT_EQ(dialog.LoadProgressBar->value(), 50);
+    EXPECT_EQ(dialog.ConvertProgressBar->value(), 75);
 }
 
 TEST_F(MainFrmTest, ShowErrorCodeGivesEachStatusItsMessageAndIcon) {

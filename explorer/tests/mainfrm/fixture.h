@@ -27,11 +27,15 @@ protected:
         lptctrl::Selector().SetPortKind(0);
     }
 
+    // Writes the packs on a system of the given language.
+    void Prepare(const std::string& langId = "0409") {
+        packs.WriteTo(packDir.path());
+        lang.emplace("KIVO_LANGID", langId);
+    }
     // Writes the packs and creates the window on a system of the given language.
     TMainFrm& Create(const std::string& langId = "0409",
                      std::optional<int16_t> depth = std::nullopt) {
-        packs.WriteTo(packDir.path());
-        lang.emplace("KIVO_LANGID", langId);
+        Prepare(langId);
         form = std::make_unique<TMainFrm>(depth);
         return *form;
     }

@@ -1,3 +1,4 @@
+#include "explorer/AboutRtn.h"
 #include "explorer/tests/mainfrm/fixture.h"
 #include "platform/ui/application.h"
 #include "platform/win/application.h"
@@ -254,9 +255,9 @@ TEST_F(MainFrmTest, AnExceptionIsShownAsAnErrorWithTheApplicationTitle) {
 
 TEST_F(MainFrmTest, TheSplashHidesWhenTheWindowFirstShows) {
     TMainFrm& f = Create();
-    QWidget splash;
-    splash.show();
-    f.SetSplash(&splash);
+    TAboutFrm splash;
+    splash.ShowSplash();
+    f.SetAboutBox(&splash);
     f.show();
     EXPECT_FALSE(splash.isVisible());
 }

@@ -50,7 +50,7 @@ const std::map<std::string, QSize>& TestPacks::Bitmaps() {
         {"BTNTRASH", {20, 20}},     {"BTNSTOP", {20, 20}},     {"BTNLARGEICON", {20, 20}},
         {"BTNSMALLICON", {20, 20}}, {"BTNLISTICON", {20, 20}}, {"BTNREPORTICON", {20, 20}},
         {"FILE0LARGE", {32, 32}},   {"FILE0SMALL", {16, 16}},  {"FILE3LARGE", {32, 32}},
-        {"FILE3SMALL", {16, 16}},
+        {"FILE3SMALL", {16, 16}},   {"ENLOGO", {429, 299}},    {"KRLOGO", {429, 299}},
     };
     return bitmaps;
 }

@@ -19,7 +19,7 @@ struct TestPacks {
 
     void WriteTo(const std::filesystem::path& folder) const;
 
-    // Every bitmap the main window loads, with its size.
+    // Every bitmap the main window and the about box load, with its size.
     static const std::map<std::string, QSize>& Bitmaps();
     // The colour a bitmap of that name is filled with.
     static QColor ColourOf(const std::string& name);
