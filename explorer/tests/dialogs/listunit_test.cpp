@@ -4,6 +4,7 @@
 #include "explorer/LPTCtrl.h"
 #include "explorer/UtilUnit.h"
 #include "explorer/tests/dialogs/dialog_test_support.h"
+#include "explorer/tests/dialogs/player_config.h"
 #include "platform/px/test_hooks.h"
 #include "platform/win/listview.h"
 
@@ -233,15 +234,6 @@ protected:
             });
         ++refreshes_;
     }
-    // The player's "config.dat"; empty while the player has none.
-    std::vector<uint8_t> ConfigDat() {
-        std::vector<uint8_t> bytes(260);
-        uint32_t size = 0;
-        if (PX_TestGetFile(2, bytes.data(), 260, &size) != 1)
-            size = 0;
-        bytes.resize(size);
-        return bytes;
-    }
     std::vector<std::string> FlashNamesInOrder() {
         std::vector<std::string> names;
         for (int row = 0; row < flash_.RowCount(); ++row)
@@ -288,7 +280,7 @@ TEST_F(PlayOrderOnThePlayer, OkWritesTheTableThePlayerKeepsAndTheListsShowIt) {
     expected[3] = flashIndexes_[0];
     expected[4] = cardIndexes_[1];
     expected[5] = cardIndexes_[0];
-    const std::vector<uint8_t> config = ConfigDat();
+    const std::vector<uint8_t> config = PlayerConfigDat();
     ASSERT_EQ(config.size(), 260u);
     EXPECT_EQ(std::vector<uint8_t>(config.begin(), config.begin() + 250),
               std::vector<uint8_t>(expected.begin(), expected.begin() + 250));
@@ -297,7 +289,7 @@ TEST_F(PlayOrderOnThePlayer, OkWritesTheTableThePlayerKeepsAndTheListsShowIt) {
 }
 
 TEST_F(PlayOrderOnThePlayer, CancelEnterAndEscWriteNothing) {
-    const std::vector<uint8_t> before = ConfigDat();
+    const std::vector<uint8_t> before = PlayerConfigDat();
     refreshes_ = 0;
     for (int way = 0; way < 3; ++way) {
         Run([way](TPlayListForm& form) {
@@ -311,16 +303,16 @@ TEST_F(PlayOrderOnThePlayer, CancelEnterAndEscWriteNothing) {
             QApplication::sendEvent(&form, &key);
         });
     }
-    EXPECT_EQ(ConfigDat(), before);
+    EXPECT_EQ(PlayerConfigDat(), before);
     EXPECT_EQ(refreshes_, 0);
 }
 
 TEST_F(PlayOrderOnThePlayer, NoListingHeldWritesNothing) {
-    const std::vector<uint8_t> before = ConfigDat();
+    const std::vector<uint8_t> before = PlayerConfigDat();
     temp_.Clear();
     refreshes_ = 0;
     Run([](TPlayListForm& form) { form.OKButton->click(); });
-    EXPECT_EQ(ConfigDat(), before);
+    EXPECT_EQ(PlayerConfigDat(), before);
     EXPECT_EQ(refreshes_, 0);
 }
 
@@ -332,7 +324,7 @@ TEST_F(PlayOrderOnThePlayer, NoPositionsAtAllWritesZerosAndRefreshes) {
         EXPECT_EQ(form.IntListBox->count() + form.ExtListBox->count(), 0);
         form.OKButton->click();
     });
-    const std::vector<uint8_t> config = ConfigDat();
+    const std::vector<uint8_t> config = PlayerConfigDat();
     ASSERT_GE(config.size(), 250u);
     EXPECT_EQ(std::vector<uint8_t>(config.begin(), config.begin() + 250),
               std::vector<uint8_t>(250, 0));

@@ -7,6 +7,7 @@
 #include "explorer/ProgramStart.h"
 #include "explorer/WaveConv.h"
 #include "explorer/tests/dialogs/dialog_test_support.h"
+#include "explorer/tests/dialogs/player_config.h"
 #include "explorer/tests/mainfrm/fixture.h"
 #include "link/tests/sc4_recording.h"
 #include "platform/px/test_hooks.h"
@@ -21,6 +22,7 @@
 #include <fstream>
 #include <functional>
 
+using kivo::dialogs::testing::PlayerConfigDat;
 using kivo::dialogs::testing::WhenModal;
 
 namespace {
@@ -52,16 +54,6 @@ uint8_t PutSong(uint8_t memory, const char* name) {
         PX_TestPutFile(memory, 1, name, song.data(), static_cast<uint32_t>(song.size()));
     EXPECT_NE(index, 0u) << name;
     return static_cast<uint8_t>(index);
-}
-
-// The player's "config.dat", the play order it keeps.
-std::vector<uint8_t> ConfigDat() {
-    std::vector<uint8_t> bytes(260);
-    uint32_t size = 0;
-    if (PX_TestGetFile(2, bytes.data(), 260, &size) != 1)
-        size = 0;
-    bytes.resize(size);
-    return bytes;
 }
 
 std::vector<std::string> Names(const ListViewControl& list) {
@@ -160,7 +152,7 @@ TEST_F(MainFrmTest, PlayOrderOkWritesTheTableAndTheListsShowTheNewOrder) {
     expected[1] = b;
     expected[2] = a;
     expected[3] = x;
-    const std::vector<uint8_t> config = ConfigDat();
+    const std::vector<uint8_t> config = PlayerConfigDat();
     ASSERT_GE(config.size(), 250u);
     EXPECT_EQ(std::vector<uint8_t>(config.begin(), config.begin() + 250), expected);
     // The lists were read again and stand in the new order.
