@@ -28,7 +28,7 @@ add_test(NAME kivodesk.smoke
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/smoke/kivodesk_smoke.sh $<TARGET_FILE:kivodesk>)
 set_tests_properties(kivodesk.smoke PROPERTIES ENVIRONMENT "${KIVO_TEST_ENV}" TIMEOUT 60)
 
-# Renders the window for review (scripts/render); not part of the suite.
+# Renders the windows and dialogs for review (scripts/render); not part of the suite.
 add_executable(kivodesk_render tools/render_windows.cpp)
 target_link_libraries(kivodesk_render PRIVATE kivomainfrm ${CMAKE_DL_LIBS})
 add_dependencies(kivodesk_render parlink buslink)

@@ -1,9 +1,15 @@
-// Renders the explorer's main window to PNG files for people to look at: English and Korean,
-// both colour depths, empty and filled lists, a transfer half done, and the menus. Runs on the
-// offscreen platform against a simulated player in memory; not a test.
+// Renders the explorer's windows to PNG files for people to look at: the main window in English
+// and Korean, both colour depths, empty and filled lists, a transfer half done, the menus, and
+// the dialogs as its commands open them (preferences, play order, conversion choosing and
+// running, splash, about box). Runs on the offscreen platform against a simulated player in
+// memory; not a test.
+#include "explorer/AboutRtn.h"
+#include "explorer/CfgUnit.h"
 #include "explorer/LPTCtrl.h"
+#include "explorer/ListUnit.h"
 #include "explorer/MainRtn.h"
 #include "explorer/UtilUnit.h"
+#include "explorer/WaveConv.h"
 #include "platform/ui/application.h"
 #include "platform/win/application.h"
 #include "platform/win/clock.h"
@@ -11,15 +17,22 @@
 #include "platform/win/msgbox.h"
 #include "platform/win/process.h"
 
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
 
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -96,6 +109,63 @@ void SaveMenus(TMainFrm& form, const fs::path& folder, const std::string& lang) 
     form.Copyto->hide();
 }
 
+// Saves the dialog that a command of the main window opens, once `dress` has set it up for the
+// picture, and closes it without a result.
+template <class Form>
+void SaveDialog(const std::function<void()>& open, std::function<void(Form&)> dress,
+                const fs::path& file) {
+    QTimer::singleShot(0, [dress = std::move(dress), file] {
+        auto* form = qobject_cast<Form*>(QApplication::activeModalWidget());
+        if (form == nullptr) {
+            std::fprintf(stderr, "no dialog for %s\n", file.c_str());
+            return;
+        }
+        dress(*form);
+        Save(*form, file);
+        form->done(QDialog::Rejected);
+    });
+    open();
+}
+
+void SaveDialogs(TMainFrm& form, const fs::path& folder, const std::string& lang) {
+    auto file = [&](const char* name) {
+        return folder / (std::string(name) + "-" + lang + ".png");
+    };
+    SaveDialog<TConfigForm>([&] { form.Option1Click(); }, [](TConfigForm&) {}, file("preferences"));
+    SaveDialog<TPlayListForm>([&] { form.PlayOrderClick(); },
+                              [](TPlayListForm& dialog) { dialog.IntListBox->setCurrentRow(1); },
+                              file("playorder"));
+    const QString source = QStringLiteral("/home/user/recordings/memo1.wav");
+    SaveDialog<TWaveConvForm>([&] { form.SC4TrueSpeechTM1Click(); },
+                              [source](TWaveConvForm& dialog) {
+                                  dialog.Edit1->setText(source);
+                                  dialog.Edit2->setText(TWaveConvForm::TargetPathFor(source));
+                              },
+                              file("waveconv-choosing"));
+    // The running page as a conversion shows it halfway through its second pass.
+    SaveDialog<TWaveConvForm>([&] { form.SC4TrueSpeechTM1Click(); },
+                              [source](TWaveConvForm& dialog) {
+                                  dialog.OKButton->setVisible(false);
+                                  dialog.Label5->setText(source);
+                                  dialog.Label6->setText(TWaveConvForm::TargetPathFor(source));
+                                  dialog.GroupBox1->setVisible(false);
+                                  dialog.GroupBox2->setVisible(true);
+                                  dialog.SetLoadProgress(100);
+                                  dialog.SetConvertProgress(45);
+                              },
+                              file("waveconv-running"));
+    TAboutFrm about;
+    form.SetAboutBox(&about);
+    about.ShowSplash();
+    Save(about, file("splash"));
+    about.hide();
+    SaveDialog<TAboutFrm>([&] { form.About1Click(); }, [](TAboutFrm&) {}, file("about"));
+    SaveDialog<TAboutFrm>([&] { form.About1Click(); },
+                          [](TAboutFrm& shown) { shown.labelKivoURLMouseMove(); },
+                          file("about-hover"));
+    form.SetAboutBox(nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -155,8 +225,9 @@ int main(int argc, char** argv) {
                     form.sbListIconClick();
                     Save(form, out / ("main-" + tag + "-list.png"));
                     SaveMenus(form, out, lang);
+                    SaveDialogs(form, out, lang);
                 }
-            } catch (const ResourceError& e) {
+            } catch (const std::runtime_error& e) {  // a picture of the packs is missing
                 std::fprintf(stderr, "%s\n", e.what());
                 return 1;
             }
