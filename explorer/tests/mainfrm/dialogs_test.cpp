@@ -9,7 +9,7 @@
 #include "explorer/tests/dialogs/dialog_test_support.h"
 #include "explorer/tests/dialogs/player_config.h"
 #include "explorer/tests/mainfrm/fixture.h"
-#include "link/tests/sc4_recording.h"
+#include "link/testing/sc4_recording.h"
 #include "platform/px/test_hooks.h"
 #include "platform/win/registry.h"
 
