@@ -1,50 +1,16 @@
 // The explorer's settings in the registry, the link's port and ECP mode, and the font.
 #include "explorer/LPTCtrl.h"
 #include "explorer/MainRtn.h"
+#include "explorer/SettingsStore.h"
 #include "explorer/UtilUnit.h"
 #include "platform/ui/dialogs.h"
 #include "platform/win/lang.h"
 #include "platform/win/registry.h"
 
-#include <charconv>
+#include <cstdint>
 #include <cstdlib>
-#include <limits>
 
 namespace {
-
-constexpr char kKey[] = "Software\\MERVOLDQUILL";
-constexpr char kSection[] = "kivo Explorer";
-
-std::optional<std::string> ReadValue(const char* name) {
-    return kivo::win::registry::Read(RegistryRoot::CurrentUser, kKey, kSection, name);
-}
-
-void WriteValue(const char* name, const std::string& value) {
-    kivo::win::registry::Write(RegistryRoot::CurrentUser, kKey, kSection, name, value);
-}
-
-std::string ReadText(const char* name, const std::string& fallback) {
-    return ReadValue(name).value_or(fallback);
-}
-
-// A decimal integer within [low, high]; anything else, empty text included, gives the default.
-int64_t ReadInteger(const char* name, int64_t fallback, int64_t low, int64_t high) {
-    std::optional<std::string> text = ReadValue(name);
-    if (!text || text->empty())
-        return fallback;
-    int64_t value = 0;
-    const char* begin = text->data();
-    const char* end = begin + text->size();
-    auto [stop, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || stop != end || value < low || value > high)
-        return fallback;
-    return value;
-}
-
-bool ReadTruth(const char* name, bool fallback) {
-    return ReadInteger(name, fallback ? 1 : 0, std::numeric_limits<int64_t>::min(),
-                       std::numeric_limits<int64_t>::max()) != 0;
-}
 
 // "C:\" of the original: the user's home folder.
 std::string HomeFolder() {
@@ -76,24 +42,25 @@ FontDefault DefaultFont() {
 
 void TMainFrm::LoadSettings() {
     FontDefault fontDefault = DefaultFont();
-    kivo::win::registry::CreateKey(RegistryRoot::CurrentUser, kKey, kSection);
-    OpenFolder = ReadText("OpenFolder", HomeFolder());
-    SaveFolder = ReadText("SaveFolder", HomeFolder());
+    kivo::win::registry::CreateKey(RegistryRoot::CurrentUser, settings::kKey, settings::kSection);
+    OpenFolder = settings::ReadText("OpenFolder", HomeFolder());
+    SaveFolder = settings::ReadText("SaveFolder", HomeFolder());
     // The ECP mode first: it goes to the link under the port kind in force before this reading.
-    SetECPEmulation(ReadTruth("ECPEmulation", false));
-    SetPortKind(static_cast<int16_t>(ReadInteger("PORT", 0, INT16_MIN, INT16_MAX)));
-    LangID = static_cast<int16_t>(ReadInteger("LangID", -1, INT16_MIN, INT16_MAX));
-    SC4ToWAV = ReadTruth("SC4ToWAV", true);
+    SetECPEmulation(settings::ReadTruth("ECPEmulation", false));
+    SetPortKind(static_cast<int16_t>(settings::ReadNumber("PORT", 0, INT16_MIN, INT16_MAX)));
+    LangID = static_cast<int16_t>(settings::ReadNumber("LangID", -1, INT16_MIN, INT16_MAX));
+    SC4ToWAV = settings::ReadTruth("SC4ToWAV", true);
     QFont chosen = font();
-    chosen.setFamily(QString::fromStdString(ReadText("FontName", fontDefault.name)));
-    FontCharset = static_cast<int>(ReadInteger("FontSet", fontDefault.charset, 0, 255));
-    chosen.setPointSize(static_cast<int>(ReadInteger("FontSize", chosen.pointSize(), 1, 72)));
+    chosen.setFamily(QString::fromStdString(settings::ReadText("FontName", fontDefault.name)));
+    FontCharset = static_cast<int>(settings::ReadNumber("FontSet", fontDefault.charset, 0, 255));
+    chosen.setPointSize(
+        static_cast<int>(settings::ReadNumber("FontSize", chosen.pointSize(), 1, 72)));
     setFont(chosen);
 }
 
 void TMainFrm::SaveFolders() {
-    WriteValue("OpenFolder", OpenFolder);
-    WriteValue("SaveFolder", SaveFolder);
+    settings::WriteText("OpenFolder", OpenFolder);
+    settings::WriteText("SaveFolder", SaveFolder);
 }
 
 void TMainFrm::SetPortKind(int16_t kind) {
@@ -116,9 +83,9 @@ void TMainFrm::Font1Click() {
     std::optional<kivo::ui::FontChoice> chosen = kivo::ui::Dialogs().ChooseFont(handle(), current);
     if (!chosen)
         return;
-    WriteValue("FontName", chosen->name);
-    WriteValue("FontSet", std::to_string(chosen->charset));
-    WriteValue("FontSize", std::to_string(chosen->pointSize));
+    settings::WriteText("FontName", chosen->name);
+    settings::WriteNumber("FontSet", chosen->charset);
+    settings::WriteNumber("FontSize", chosen->pointSize);
     QFont applied = font();
     applied.setFamily(QString::fromStdString(chosen->name));
     applied.setPointSize(chosen->pointSize);

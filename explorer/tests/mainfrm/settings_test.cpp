@@ -90,6 +90,8 @@ TEST_F(MainFrmTest, StoredValuesApplyAndBadOnesReadAsDefaults) {
          }},
         {"PORT", "-32769", [](TMainFrm& f) { EXPECT_EQ(f.PortKind, 0); }},
         {"PORT", " 1", [](TMainFrm& f) { EXPECT_EQ(f.PortKind, 0); }},
+        // Read as the preferences dialog reads it, which shows "USB" for it.
+        {"PORT", "+1", [](TMainFrm& f) { EXPECT_EQ(f.PortKind, 1); }},
         {"FontName", "NanumGothic",
          [](TMainFrm& f) { EXPECT_EQ(f.font().family(), "NanumGothic"); }},
         {"FontSet", "129", [](TMainFrm& f) { EXPECT_EQ(f.FontCharset, 129); }},
