@@ -188,7 +188,7 @@ TEST_F(MainFrmTest, AConversionsProgressMessagesMoveTheOpenDialogsBars) {
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "E10129");
     EXPECT_EQ(boxes.shown()[0].flags, MB_OK | MB_ICONINFORMATION);
-    CWave wave;
+    kivo::converter::CWave wave;
     ASSERT_EQ(wave.Load(target.c_str()), 1);
     EXPECT_EQ(wave.FormatHeader().wFormatTag, 0x0022);
 }
