@@ -28,13 +28,13 @@ using kivo::dialogs::testing::WhenModal;
 namespace {
 
 void Store(const char* name, const std::string& value) {
-    registry::Write(RegistryRoot::CurrentUser, "Software\\MERVOLDQUILL", "kivo Explorer", name,
-                    value);
+    kivo::win::registry::Write(RegistryRoot::CurrentUser, "Software\\MERVOLDQUILL", "kivo Explorer",
+                               name, value);
 }
 
 std::optional<std::string> Stored(const char* name) {
-    return registry::Read(RegistryRoot::CurrentUser, "Software\\MERVOLDQUILL", "kivo Explorer",
-                          name);
+    return kivo::win::registry::Read(RegistryRoot::CurrentUser, "Software\\MERVOLDQUILL",
+                                     "kivo Explorer", name);
 }
 
 // Runs `step` in the dialog of kind Form that `open` shows modally.
