@@ -6,7 +6,10 @@
 namespace kivo::playersim {
 
 Channel::Channel(Device& device, Dialect dialect)
-    : device_(device), session_(device, dialect), bytesPerSecond_(device.Speed(dialect)) {
+    : device_(device),
+      dialect_(dialect),
+      session_(device, dialect),
+      bytesPerSecond_(device.Speed(dialect)) {
     device_.player.Refresh();
 }
 
@@ -43,28 +46,47 @@ IoResult Channel::Finish(IoResult result) {
     return result;
 }
 
-IoResult Channel::Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) {
-    (void)timeoutMs;
+IoResult Channel::Write(std::span<const uint8_t> bytes, const IoCall& call) {
     if (dropped_) {
         return {false, 0, Error::kConnectionLost, 0};
     }
+    nowMs_ = call.clockMs;
     uint32_t allowed = 0;
     const bool alive = Survives(static_cast<uint32_t>(bytes.size()), allowed);
+    // The player sees the bytes once they have crossed the wire.
+    const uint32_t waited = WireTime(allowed);
+    session_.SetNow(nowMs_ + waited);
     const auto done = static_cast<uint32_t>(session_.Feed(bytes.first(allowed)));
-    const uint32_t waited = WireTime(done);
     if (!alive) {
         return Finish({false, done, Error::kConnectionLost, waited});
     }
     return Finish({true, done, Error::kNone, waited});
 }
 
-IoResult Channel::Read(std::span<uint8_t> bytes, uint32_t timeoutMs) {
+void Channel::CheckRead(uint32_t wanted, const IoCall& call) {
+    // A USB reply comes in 64-byte packets: whole packets are read flagged, only the rest not.
+    if (dialect_ == Dialect::kUsb && call.more == 0u && wanted >= 64) {
+        session_.Violation(Format("read of {} without the continuation flag", wanted));
+        return;
+    }
+    const auto& output = session_.Output();
+    if (!output.empty() && nowMs_ < output.front().notBeforeMs) {
+        session_.Violation(Format("{} read {} ms early", output.front().field,
+                                  output.front().notBeforeMs - nowMs_));
+    }
+}
+
+IoResult Channel::Read(std::span<uint8_t> bytes, const IoCall& call) {
     if (dropped_) {
         return {false, 0, Error::kConnectionLost, 0};
     }
+    nowMs_ = call.clockMs;
+    session_.SetNow(nowMs_);
+    const uint32_t timeoutMs = call.timeoutMs;
+    const auto wanted = static_cast<uint32_t>(bytes.size());
+    CheckRead(wanted, call);
     // First see what this read would deliver and when, without taking anything.
     auto& output = session_.Output();
-    const auto wanted = static_cast<uint32_t>(bytes.size());
     uint32_t available = 0;
     uint64_t readyAt = nowMs_;
     bool cutShort = false;

@@ -100,6 +100,10 @@ ControlReply Control(Device& device, const std::string& line) {
         }
         device.faults = Faults{};
         device.listedAs.clear();
+        device.validCode = 0;
+        device.violations.clear();
+        device.deletedSystemFiles.clear();
+        device.lastCloseMs.reset();
         device.transcript.Clear();
         return Done();
     }
@@ -152,6 +156,13 @@ ControlReply Control(Device& device, const std::string& line) {
         device.listedAs[static_cast<uint8_t>(a)] = static_cast<uint8_t>(b);
         return Done();
     }
+    if (key == "valid-code") {
+        if (!Number(words, a) || !AtEnd(words) || a > 255 || a == kRefused) {
+            return Refuse("valid-code takes 0 to 255 but 24 (that is fault code24 block K)");
+        }
+        device.validCode = static_cast<uint8_t>(a);
+        return Done();
+    }
     if (key == "status-delay") {
         if (!Number(words, a) || !AtEnd(words) || a > 0xFFFFFFFF) {
             return Refuse("status-delay takes milliseconds");
@@ -173,8 +184,19 @@ ControlReply Control(Device& device, const std::string& line) {
     if (key == "state") {
         return Done(FormatState(player.State()));
     }
+    if (key == "violations") {
+        std::string text = Format("{}\n", device.violations.size());
+        for (const std::string& what : device.violations) {
+            text += what + '\n';
+        }
+        return Done(text);
+    }
     if (key == "transcript") {
         return Done(device.transcript.Text());
+    }
+    if (key == "clear-violations") {
+        device.violations.clear();
+        return Done();
     }
     if (key == "clear-transcript") {
         device.transcript.Clear();
@@ -194,6 +216,7 @@ const char* ControlHelp() {
                          (about 600 KB/s parallel, 1 MB/s USB; the default)
   --status-delay MS      how late the USB player answers the status check (default 200)
   --list-index I AS      list the file of index I under index AS (such as 255, or 0)
+  --valid-code N         the valid code sent between download blocks (default 0)
 Faults (control lines "fault ..."; option --fault "WORDS", repeatable):
   fault no-answer                the player takes commands but never answers
   fault code24 erase|image       answer 24 to the card erase or to the format image
@@ -209,7 +232,11 @@ Faults (control lines "fault ..."; option --fault "WORDS", repeatable):
   figures.flash-free figures.card-total figures.card-free delete.index delete.ack
   init.memory init.ack version config status card.codes erase.ack image.count
   image.data image.ack
+The player checks what a real one needs (the waits before a field, the codes after each
+block, zero padding, the delete before a system file, every reply byte read, the USB packet
+split) and answers nothing more on a channel that broke a rule.
 Inspection (control lines only): files, figures, state, transcript, clear-transcript,
+  violations (their count, then one line each), clear-violations,
   reset (a new player: default settings, no files, no faults, no list-index).
 )";
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 // The simulated player as the drivers reach it: its state, the faults it has been told to
 // show and the transcript of what it received.
@@ -55,6 +56,15 @@ struct Device {
     uint32_t usbStatusDelayMs = kUsbStatusDelayMs;
     // Files the list names under another index (such as 255, or 0), by their own index.
     std::map<uint8_t, uint8_t> listedAs;
+    // The valid code the player sends between download blocks when it goes on.
+    uint8_t validCode = 0;
+
+    // What the PC did that a real player would not have taken, in order.
+    std::vector<std::string> violations;
+    // System files whose delete exchange ran to its end, so that they may be written.
+    std::set<uint8_t> deletedSystemFiles;
+    // The PC's clock when it last closed a channel.
+    std::optional<uint64_t> lastCloseMs;
 
     uint32_t Speed(Dialect dialect) const {
         if (bytesPerSecond) {

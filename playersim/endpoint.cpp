@@ -19,13 +19,18 @@ public:
         channel_ = std::make_unique<Channel>(*device_, dialect);
         return Error::kNone;
     }
-    IoResult Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) override {
-        return channel_->Write(bytes, timeoutMs);
+    IoResult Write(std::span<const uint8_t> bytes, const IoCall& call) override {
+        return channel_->Write(bytes, call);
     }
-    IoResult Read(std::span<uint8_t> bytes, uint32_t timeoutMs) override {
-        return channel_->Read(bytes, timeoutMs);
+    IoResult Read(std::span<uint8_t> bytes, const IoCall& call) override {
+        return channel_->Read(bytes, call);
     }
-    void Close() override { channel_.reset(); }
+    void Close(bool clean) override {
+        if (channel_) {
+            channel_->Close(clean);
+        }
+        channel_.reset();
+    }
     ControlReply Control(const std::string& line) override {
         device_->player.Refresh();
         return kivo::playersim::Control(*device_, line);
@@ -52,11 +57,13 @@ private:
 class NoPlayer : public Endpoint {
 public:
     Error Open(Dialect, uint32_t) override { return Error::kNoPlayer; }
-    IoResult Write(std::span<const uint8_t>, uint32_t) override {
+    IoResult Write(std::span<const uint8_t>, const IoCall&) override {
         return {false, 0, Error::kNoPlayer, 0};
     }
-    IoResult Read(std::span<uint8_t>, uint32_t) override { return {false, 0, Error::kNoPlayer, 0}; }
-    void Close() override {}
+    IoResult Read(std::span<uint8_t>, const IoCall&) override {
+        return {false, 0, Error::kNoPlayer, 0};
+    }
+    void Close(bool) override {}
     ControlReply Control(const std::string&) override { return {false, "no player"}; }
     uint8_t PutFile(uint8_t, uint8_t, std::span<const uint8_t>, std::span<const uint8_t>) override {
         return 0;

@@ -19,9 +19,11 @@ public:
     // kNone when the channel is open; a player that does not answer within `timeoutMs` gives
     // kTimeout.
     virtual Error Open(Dialect dialect, uint32_t timeoutMs) = 0;
-    virtual IoResult Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) = 0;
-    virtual IoResult Read(std::span<uint8_t> bytes, uint32_t timeoutMs) = 0;
-    virtual void Close() = 0;
+    virtual IoResult Write(std::span<const uint8_t> bytes, const IoCall& call) = 0;
+    virtual IoResult Read(std::span<uint8_t> bytes, const IoCall& call) = 0;
+    // `clean`: every transfer on the channel moved all it was asked to, so that reply bytes
+    // left unread are the PC's doing.
+    virtual void Close(bool clean) = 0;
     virtual ControlReply Control(const std::string& line) = 0;
     virtual uint8_t PutFile(uint8_t memory, uint8_t type, std::span<const uint8_t> name,
                             std::span<const uint8_t> content) = 0;

@@ -51,7 +51,8 @@ int Arity(const std::string& option) {
     if (option == "list-index") {
         return 2;
     }
-    if (option == "flash" || option == "speed" || option == "status-delay" || option == "fault") {
+    if (option == "flash" || option == "speed" || option == "status-delay" || option == "fault" ||
+        option == "valid-code") {
         return 1;
     }
     return 0;

@@ -55,10 +55,25 @@ Outcome ReceivePayload(int fd, uint32_t size, std::vector<uint8_t>& payload, Dea
     return ReceiveAll(fd, payload.data(), size, deadline);
 }
 
+// A request's head: op, a, b, the client's clock in two halves, the read's flag, then the
+// payload's size.
+constexpr size_t kPayloadSizeAt = 21;
+
+void DecodeHead(const uint8_t* head, Request& r) {
+    r.op = static_cast<Op>(head[0]);
+    r.a = Get32(head + 1);
+    r.b = Get32(head + 5);
+    r.clockMs = Get32(head + 9) | uint64_t{Get32(head + 13)} << 32;
+    r.flag = Get32(head + 17);
+}
+
 std::vector<uint8_t> Encode(const Request& r) {
     std::vector<uint8_t> out{static_cast<uint8_t>(r.op)};
     Put32(out, r.a);
     Put32(out, r.b);
+    Put32(out, static_cast<uint32_t>(r.clockMs));
+    Put32(out, static_cast<uint32_t>(r.clockMs >> 32));
+    Put32(out, r.flag);
     Put32(out, static_cast<uint32_t>(r.payload.size()));
     out.insert(out.end(), r.payload.begin(), r.payload.end());
     return out;
@@ -133,10 +148,8 @@ Outcome Receive(int fd, Request& r, Deadline deadline) {
     if (const Outcome got = ReceiveAll(fd, head, sizeof head, deadline); got != Outcome::kDone) {
         return got;
     }
-    r.op = static_cast<Op>(head[0]);
-    r.a = Get32(head + 1);
-    r.b = Get32(head + 5);
-    return ReceivePayload(fd, Get32(head + 9), r.payload, deadline);
+    DecodeHead(head, r);
+    return ReceivePayload(fd, Get32(head + kPayloadSizeAt), r.payload, deadline);
 }
 
 Outcome Receive(int fd, Response& r, Deadline deadline) {
@@ -152,7 +165,7 @@ Outcome Receive(int fd, Response& r, Deadline deadline) {
 }
 
 std::optional<size_t> RequestBytes(const uint8_t* head) {
-    const uint32_t payload = Get32(head + 9);
+    const uint32_t payload = Get32(head + kPayloadSizeAt);
     if (payload > kMaxPayload) {
         return std::nullopt;
     }
@@ -168,9 +181,7 @@ std::optional<Request> TakeRequest(std::vector<uint8_t>& bytes) {
         return std::nullopt;
     }
     Request r;
-    r.op = static_cast<Op>(bytes[0]);
-    r.a = Get32(bytes.data() + 1);
-    r.b = Get32(bytes.data() + 5);
+    DecodeHead(bytes.data(), r);
     const auto end = bytes.begin() + static_cast<std::ptrdiff_t>(*length);
     if (end == bytes.end()) {
         // The usual case, one request at a time: the payload is moved, not copied.

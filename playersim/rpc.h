@@ -16,11 +16,16 @@ inline constexpr uint8_t kBusy = 1;
 
 enum class Op : uint8_t { kOpen = 1, kWrite, kRead, kClose, kControl, kPut, kGet };
 
+// The continuation flag of a read that has none.
+inline constexpr uint32_t kNoFlag = 0xFFFFFFFF;
+
 struct Request {
     Op op = Op::kOpen;
-    uint32_t a = 0;  // dialect, timeout, memory
+    uint32_t a = 0;  // dialect, timeout, memory, a clean close
     uint32_t b = 0;  // read length, file type, index
     std::vector<uint8_t> payload;
+    uint64_t clockMs = 0;     // the client's clock at a write or read
+    uint32_t flag = kNoFlag;  // a read's continuation flag
 };
 
 struct Response {
@@ -47,7 +52,7 @@ Outcome Receive(int fd, Request& request, Deadline deadline);
 Outcome Receive(int fd, Response& response, Deadline deadline);
 
 std::vector<uint8_t> Encode(const Response& response);
-inline constexpr size_t kRequestHeadBytes = 13;
+inline constexpr size_t kRequestHeadBytes = 25;
 // The whole length of the request that `head` (kRequestHeadBytes) begins; none when its
 // payload is over the bound.
 std::optional<size_t> RequestBytes(const uint8_t* head);

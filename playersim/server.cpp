@@ -58,18 +58,24 @@ std::optional<rpc::Response> Answer(Device& device, StoreLock& lock,
             if (!channel) {
                 return std::nullopt;
             }
-            io(channel->Write(request.payload, request.a));
+            io(channel->Write(request.payload, {request.a, request.clockMs, std::nullopt}));
             return r;
         case rpc::Op::kRead: {
             if (!channel || request.b > 64u * 1024 * 1024) {
                 return std::nullopt;
             }
             r.payload.resize(request.b);
-            io(channel->Read(r.payload, request.a));
+            io(channel->Read(
+                r.payload,
+                {request.a, request.clockMs,
+                 request.flag == rpc::kNoFlag ? std::nullopt : std::optional(request.flag)}));
             r.payload.resize(r.done);
             return r;
         }
         case rpc::Op::kClose:
+            if (channel) {
+                channel->Close(request.a != 0);
+            }
             channel.reset();
             r.ok = 1;
             return r;

@@ -9,23 +9,18 @@
 namespace kivo::playersim {
 namespace {
 
+// How long the player needs before it takes the next field or has its answer ready.
+constexpr uint32_t kAfterMemoryTypeMs = 500;
+// The parallel-port player, from the last channel's close to the version command.
+constexpr uint32_t kBeforeVersionMs = 100;
+constexpr uint32_t kUsbInitializeMs = 20000;
+constexpr uint32_t kUsbDeleteMs = 10400;
+// The USB player, from an upload block to its code.
+constexpr uint32_t kUsbAfterBlockMs = 10;
+
 void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-    }
-}
-
-// The fixed index of the system file that each write command replaces.
-uint8_t SystemFileIndex(uint8_t command) {
-    switch (command) {
-        case kWriteConfig:
-            return 2;
-        case kWriteEncoder:
-            return 3;
-        case kWriteDecoder:
-            return 4;
-        default:
-            return 1;
     }
 }
 
@@ -53,7 +48,7 @@ void Session::Input::await_suspend(std::coroutine_handle<> h) noexcept {
 
 size_t Session::Feed(std::span<const uint8_t> bytes) {
     size_t used = 0;
-    while (used < bytes.size() && waiting_) {
+    while (used < bytes.size() && waiting_ && !silent_) {
         const bool cut = device_.faults.shortWrite.contains(fieldName_);
         const uint32_t limit = cut ? needed_ - 1 : needed_;
         if (field_.size() >= limit) {
@@ -70,11 +65,48 @@ size_t Session::Feed(std::span<const uint8_t> bytes) {
             std::exchange(waiting_, {}).resume();
         }
     }
-    return used;
+    // A player that was not ready takes what comes and makes nothing of it.
+    return silent_ ? bytes.size() : used;
 }
 
-void Session::Send(std::vector<uint8_t> bytes, const char* field) {
-    if (device_.faults.noAnswer) {
+void Session::Count(std::string what) {
+    Note("violation: " + what);
+    device_.violations.push_back(std::move(what));
+}
+
+void Session::Violation(std::string what) {
+    Count(std::move(what));
+    silent_ = true;
+    output_.clear();
+}
+
+bool Session::Waited(uint64_t sinceMs, uint32_t ms, const char* field) {
+    // A clock that went back (another test's) tells nothing.
+    if (nowMs_ < sinceMs || nowMs_ - sinceMs >= ms) {
+        return true;
+    }
+    Violation(Format("{} came after {} ms, {} ms needed", field, nowMs_ - sinceMs, ms));
+    return false;
+}
+
+void Session::Close(bool clean) {
+    device_.lastCloseMs = nowMs_;
+    if (!clean) {
+        return;
+    }
+    size_t unread = 0;
+    for (const OutChunk& chunk : output_) {
+        unread += chunk.bytes.size() - chunk.taken;
+    }
+    if (unread > 0) {
+        Count(Format("{} reply bytes left unread", unread));
+    } else if (deleting_ && !silent_) {
+        device_.deletedSystemFiles.insert(*deleting_);
+    }
+}
+
+void Session::Send(std::vector<uint8_t> bytes, const char* field, uint64_t notBeforeMs) {
+    if (device_.faults.noAnswer || silent_) {
         Note(Format("< {} {} not sent", field, bytes.size()));
         return;
     }
@@ -89,15 +121,16 @@ void Session::Send(std::vector<uint8_t> bytes, const char* field) {
     if (device_.faults.shortRead.contains(field) && !bytes.empty()) {
         std::vector<uint8_t> last(1, bytes.back());
         bytes.pop_back();
-        output_.push_back(OutChunk{std::move(bytes), 0, true, ready});
-        output_.push_back(OutChunk{std::move(last), 0, false, ready});
+        output_.push_back(OutChunk{std::move(bytes), 0, true, ready, notBeforeMs, field});
+        output_.push_back(OutChunk{std::move(last), 0, false, ready, notBeforeMs, field});
         return;
     }
-    output_.push_back(OutChunk{std::move(bytes), 0, false, ready});
+    output_.push_back(OutChunk{std::move(bytes), 0, false, ready, notBeforeMs, field});
 }
 
 Task Session::Run() {
     Player& player = device_.player;
+    const bool usb = dialect_ == Dialect::kUsb;
     for (;;) {
         const uint8_t command = (co_await In(1, "command"))[0];
         Note(Format("command {}", command));
@@ -119,17 +152,27 @@ Task Session::Run() {
                 co_await SendFigures();
                 break;
             case kDelete: {
-                const bool removed = player.Remove((co_await In(1, "delete.index"))[0]);
-                Send({removed ? uint8_t{0} : kRefused}, "delete.ack");
+                const uint8_t index = (co_await In(1, "delete.index"))[0];
+                const bool removed = player.Remove(index);
+                if (index >= 1 && index <= 4) {
+                    deleting_ = index;
+                }
+                Send({removed ? uint8_t{0} : kRefused}, "delete.ack",
+                     usb ? nowMs_ + kUsbDeleteMs : 0);
                 break;
             }
             case kInitialize: {
                 const uint8_t memory = (co_await In(1, "init.memory"))[0];
                 const bool cleared = memory > 1 || player.Clear(static_cast<Memory>(memory));
-                Send({cleared ? uint8_t{0} : kRefused}, "init.ack");
+                Send({cleared ? uint8_t{0} : kRefused}, "init.ack",
+                     usb ? nowMs_ + kUsbInitializeMs : 0);
                 break;
             }
             case kVersion:
+                if (!usb && device_.lastCloseMs &&
+                    !Waited(*device_.lastCloseMs, kBeforeVersionMs, "version command")) {
+                    break;
+                }
                 co_await SendVersion();
                 break;
             case kStatus:
@@ -165,8 +208,18 @@ Task Session::Run() {
 }
 
 Task Session::ReceiveFile(uint8_t command) {
+    const bool upload = command == kUpload;
+    if (!upload && !device_.deletedSystemFiles.erase(SystemFileIndex(command))) {
+        Violation(
+            Format("system file {} written without its delete first", SystemFileIndex(command)));
+        co_return;
+    }
     const uint8_t memory = (co_await In(1, "upload.memory"))[0];
+    const uint64_t memoryAt = nowMs_;
     const uint8_t type = (co_await In(1, "upload.type"))[0];
+    if (upload && !Waited(memoryAt, kAfterMemoryTypeMs, "upload.type")) {
+        co_return;
+    }
     const uint32_t size = Le(co_await In(4, "upload.size"));
     const uint32_t blocks = Le(co_await In(2, "upload.blocks"));
     std::vector<uint8_t> name = co_await In(kNameBytes, "upload.name");
@@ -188,12 +241,27 @@ Task Session::ReceiveFile(uint8_t command) {
     bool cancelled = false;
     for (uint32_t b = 0; b < blocks && !cancelled; ++b) {
         const std::vector<uint8_t> data = co_await In(BlockBytes(b), "upload.data");
+        const uint64_t dataAt = nowMs_;
         if (consistent) {
             const size_t keep = std::min<size_t>(data.size(), size - content.size());
-            content.insert(content.end(), data.begin(),
-                           data.begin() + static_cast<std::ptrdiff_t>(keep));
+            const auto end = data.begin() + static_cast<std::ptrdiff_t>(keep);
+            content.insert(content.end(), data.begin(), end);
+            // A system file's block may hold more than its size keeps (a long device tag).
+            if (upload && std::any_of(end, data.end(), [](uint8_t byte) { return byte != 0; })) {
+                Violation(Format("upload block {} padded with other bytes than zero", b));
+                co_return;
+            }
         }
-        cancelled = (co_await In(1, "upload.cancel"))[0] == kCancelStop;
+        const uint8_t code = (co_await In(1, "upload.cancel"))[0];
+        if (upload && dialect_ == Dialect::kUsb &&
+            !Waited(dataAt, kUsbAfterBlockMs, "upload.cancel")) {
+            co_return;
+        }
+        if (code > kCancelStop) {
+            Violation(Format("upload code {} after block {}", code, b));
+            co_return;
+        }
+        cancelled = code == kCancelStop;
     }
     uint8_t index = 0;
     if (cancelled) {
@@ -224,15 +292,31 @@ Task Session::SendFile() {
     }
     const std::vector<uint8_t> content = device_.player.Content(index);
     const uint32_t blocks = BlockCount(size);
+    // The valid code sent before each block; none before block 0.
+    std::vector<uint8_t> valid(blocks, 0);
+    // The code the PC sends after block k unless it stops: the last valid code it has taken,
+    // which over USB it takes only once the block it came with is written.
+    const auto expected = [&](uint32_t k) {
+        return valid[dialect_ == Dialect::kUsb && k > 0 ? k - 1 : k];
+    };
+    const auto codeAllowed = [&](uint8_t code, uint32_t k) {
+        if (code == kCancelStop || code == expected(k)) {
+            return true;
+        }
+        Violation(Format("download code {} after block {}, {} expected", code, k, expected(k)));
+        return false;
+    };
     size_t offset = 0;
     for (uint32_t b = 0; b < blocks; ++b) {
         bool refused = false;
         if (b > 0) {
-            if ((co_await In(1, "download.cancel"))[0] == kCancelStop) {
+            const uint8_t code = (co_await In(1, "download.cancel"))[0];
+            if (!codeAllowed(code, b - 1) || code == kCancelStop) {
                 co_return;
             }
             refused = device_.faults.refuseAfterBlock == b - 1;
-            Send({refused ? kRefused : uint8_t{0}}, "download.valid");
+            valid[b] = refused ? kRefused : device_.validCode;
+            Send({valid[b]}, "download.valid");
             if (refused && dialect_ == Dialect::kParallel) {
                 co_return;
             }
@@ -244,7 +328,7 @@ Task Session::SendFile() {
         Send(std::move(block), "download.data");
         if (refused) {
             if (b + 1 < blocks) {
-                co_await In(1, "download.cancel");
+                codeAllowed((co_await In(1, "download.cancel"))[0], b);
             }
             co_return;
         }

@@ -50,32 +50,39 @@ public:
         return Error::kNone;
     }
 
-    IoResult Write(std::span<const uint8_t> bytes, uint32_t timeoutMs) override {
+    IoResult Write(std::span<const uint8_t> bytes, const IoCall& call) override {
         rpc::Response answer;
         IoResult result =
-            Io(Ask(channel_, {rpc::Op::kWrite, timeoutMs, 0, {bytes.begin(), bytes.end()}}, answer,
-                   CallDeadline(timeoutMs)),
+            Io(Ask(channel_,
+                   {rpc::Op::kWrite, call.timeoutMs, 0, {bytes.begin(), bytes.end()}, call.clockMs},
+                   answer, CallDeadline(call.timeoutMs)),
                answer);
         result.done = std::min<uint32_t>(result.done, static_cast<uint32_t>(bytes.size()));
         return result;
     }
 
-    IoResult Read(std::span<uint8_t> bytes, uint32_t timeoutMs) override {
+    IoResult Read(std::span<uint8_t> bytes, const IoCall& call) override {
         rpc::Response answer;
-        IoResult result =
-            Io(Ask(channel_, {rpc::Op::kRead, timeoutMs, static_cast<uint32_t>(bytes.size()), {}},
-                   answer, CallDeadline(timeoutMs)),
-               answer);
+        IoResult result = Io(Ask(channel_,
+                                 {rpc::Op::kRead,
+                                  call.timeoutMs,
+                                  static_cast<uint32_t>(bytes.size()),
+                                  {},
+                                  call.clockMs,
+                                  call.more.value_or(rpc::kNoFlag)},
+                                 answer, CallDeadline(call.timeoutMs)),
+                             answer);
         const size_t n = std::min(bytes.size(), answer.payload.size());
         std::copy_n(answer.payload.begin(), n, bytes.begin());
         result.done = std::min<uint32_t>(result.done, static_cast<uint32_t>(n));
         return result;
     }
 
-    void Close() override {
+    void Close(bool clean) override {
         if (channel_) {
             rpc::Response answer;
-            Ask(channel_, {rpc::Op::kClose, 0, 0, {}}, answer, rpc::After(kSchedulingMs));
+            Ask(channel_, {rpc::Op::kClose, clean ? 1u : 0u, 0, {}}, answer,
+                rpc::After(kSchedulingMs));
         }
         channel_.Reset();
     }

@@ -43,6 +43,20 @@ enum Command : uint8_t {
     kCardImage = 34,
 };
 
+// The fixed index of the system file that a write command (11 to 14) replaces.
+inline constexpr uint8_t SystemFileIndex(uint8_t command) {
+    switch (command) {
+        case kWriteConfig:
+            return 2;
+        case kWriteEncoder:
+            return 3;
+        case kWriteDecoder:
+            return 4;
+        default:
+            return 1;
+    }
+}
+
 // Blocks the PC sends for a file of `size` bytes.
 inline constexpr uint32_t BlockCount(uint32_t size) {
     if (size <= kFirstBlockBytes) {

@@ -48,4 +48,16 @@ inline std::string Control(const std::string& line) {
     return reply;
 }
 
+// The player counts what the PC did that a real player would not take (a wait cut short, a
+// wrong code, bytes left unread, ...); the link must give it no cause. A reset forgets the
+// count, so the tests check it before each.
+inline void ExpectNoViolations() {
+    EXPECT_EQ(Control("violations"), "0\n");
+}
+
+inline void CheckAndResetPlayer() {
+    ExpectNoViolations();
+    PX_TestReset();
+}
+
 }  // namespace kivo::link::testing

@@ -41,9 +41,10 @@ struct Loaded {
         function = reinterpret_cast<F*>(dlsym(handle, name.c_str()));
         ASSERT_NE(function, nullptr) << name;
     }
-    void Control(const std::string& line) const {
-        char reply[256];
+    std::string Control(const std::string& line) const {
+        char reply[256] = {};
         EXPECT_EQ(control(line.c_str(), reply, sizeof reply), 0u) << line;
+        return reply;
     }
 
     void* handle;
@@ -74,6 +75,7 @@ protected:
     void TearDown() override {
         for (Loaded* l : {&par_, &bus_}) {
             l->record(0);
+            EXPECT_EQ(l->Control("violations"), "0\n") << "the link gave its player cause";
             l->reset();
         }
     }

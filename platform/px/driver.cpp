@@ -11,6 +11,7 @@ namespace {
 
 using playersim::ControlReply;
 using playersim::Endpoint;
+using playersim::IoCall;
 using playersim::IoResult;
 
 int64_t Given(const void* pointer) {
@@ -149,6 +150,7 @@ PxHandle Driver::CreateFile(const char* function, const char* name, uint32_t acc
         Fail(error, 0);
     } else {
         open_ = result = nextHandle_++;
+        clean_ = true;
     }
     Record(function, name,
            {Given(name), access, share, Given(security), creation, flags, Given(templateFile)},
@@ -168,7 +170,8 @@ int32_t Driver::SetTimeOut(uint32_t ms) {
 }
 
 int32_t Driver::Transfer(const char* function, PxHandle handle, void* buffer, uint32_t length,
-                         uint32_t* done, bool write, std::vector<int64_t> args) {
+                         uint32_t* done, bool write, std::vector<int64_t> args,
+                         std::optional<uint32_t> more) {
     uint32_t moved = 0;
     int32_t result = 0;
     uint32_t limit = length;
@@ -182,8 +185,9 @@ int32_t Driver::Transfer(const char* function, PxHandle handle, void* buffer, ui
         Fail(kPxErrorInvalidArgument, 0);
     } else if (limit > 0 || !injected) {
         auto* bytes = static_cast<uint8_t*>(buffer);
-        const IoResult io = write ? endpoint_->Write({bytes, limit}, timeoutMs_)
-                                  : endpoint_->Read({bytes, limit}, timeoutMs_);
+        const IoCall call{timeoutMs_, GetTickCount64(), more};
+        const IoResult io =
+            write ? endpoint_->Write({bytes, limit}, call) : endpoint_->Read({bytes, limit}, call);
         Sleep(io.waitedMs);
         moved = io.done;
         result = io.ok ? 1 : 0;
@@ -202,6 +206,9 @@ int32_t Driver::Transfer(const char* function, PxHandle handle, void* buffer, ui
     if (done != nullptr) {
         *done = moved;
     }
+    if (result == 0 || moved != length) {
+        clean_ = false;
+    }
     Record(function, nullptr, std::move(args), result, moved);
     return result;
 }
@@ -219,6 +226,7 @@ int32_t Driver::ReadFile(PxHandle handle, void* buffer, uint32_t length, uint32_
         args.push_back(*more);
         if (*more != 0 && length % 64 != 0) {
             Fail(kPxErrorInvalidArgument, 0);
+            clean_ = false;
             if (done != nullptr) {
                 *done = 0;
             }
@@ -226,7 +234,7 @@ int32_t Driver::ReadFile(PxHandle handle, void* buffer, uint32_t length, uint32_
             return 0;
         }
     }
-    return Transfer("PX_ReadFile", handle, buffer, length, done, false, std::move(args));
+    return Transfer("PX_ReadFile", handle, buffer, length, done, false, std::move(args), more);
 }
 
 int32_t Driver::ReadDataBytes(PxHandle handle, uint32_t count, void* buffer) {
@@ -241,7 +249,7 @@ int32_t Driver::CloseHandle(PxHandle handle) {
     } else if (handle == kPxInvalidHandle || handle != open_) {
         Fail(kPxErrorInvalidHandle, 0);
     } else {
-        endpoint_->Close();
+        endpoint_->Close(clean_);
         open_ = kPxInvalidHandle;
         if (dialect_ == Dialect::kUsb) {
             portLock_->Give();
@@ -259,7 +267,7 @@ uint32_t Driver::GetLastError() {
 
 void Driver::TestReset() {
     if (open_ != kPxInvalidHandle) {
-        endpoint_->Close();
+        endpoint_->Close(false);
     }
     open_ = kPxInvalidHandle;
     claimed_ = false;

@@ -55,8 +55,10 @@ private:
     };
     playersim::Endpoint& Player();
     std::optional<PxFailure> Injected(const char* function);
+    // `more` is a USB read's continuation flag, passed on to the player.
     int32_t Transfer(const char* function, PxHandle handle, void* buffer, uint32_t length,
-                     uint32_t* done, bool write, std::vector<int64_t> args);
+                     uint32_t* done, bool write, std::vector<int64_t> args,
+                     std::optional<uint32_t> more = std::nullopt);
     int64_t Fail(uint32_t error, int64_t result);
     int64_t Fail(playersim::Error error, int64_t result);
     void Record(const char* function, const char* name, std::vector<int64_t> args, int64_t result,
@@ -67,6 +69,9 @@ private:
     std::unique_ptr<playersim::StoreLock> portLock_;
     bool claimed_ = false;
     PxHandle open_ = kPxInvalidHandle;
+    // No transfer on the open channel failed or came short, so the player may hold the PC to
+    // reading every reply byte.
+    bool clean_ = false;
     PxHandle nextHandle_ = 0x100;
     uint32_t timeoutMs_ = 1000;
     uint32_t lastError_ = 0;

@@ -23,9 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> answer(17000);
     for (size_t at = 1; at < size; at += piece) {
         const size_t n = std::min(piece, size - at);
-        channel.Write({data + at, n}, 100);
-        channel.Read({answer.data(), std::min<size_t>(answer.size(), n * 64)}, 100);
-        channel.Read({answer.data(), 1}, 100);
+        channel.Write({data + at, n}, {100, 0, std::nullopt});
+        channel.Read({answer.data(), std::min<size_t>(answer.size(), n * 64)},
+                     {100, 0, std::nullopt});
+        channel.Read({answer.data(), 1}, {100, 0, std::nullopt});
     }
     return 0;
 }

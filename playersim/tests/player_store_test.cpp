@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 
@@ -198,18 +199,31 @@ TEST(playersim_PlayerStore, UploadIsHeldOnce) {
     EXPECT_EQ(store.DataOf(6), data);
 
     for (const uint32_t size : {1u, 16368u, 16369u, 100000u}) {
-        std::vector<uint8_t> wire{kUpload, 0, 1};
+        // As the PC sends it: a pause after the memory type, the last block padded with zeros.
+        Session session(device, Dialect::kParallel);
+        const uint8_t head[] = {kUpload, 0};
+        session.Feed(head);
+        session.SetNow(500);
+        std::vector<uint8_t> wire{1};
         for (int i = 0; i < 4; ++i) {
             wire.push_back(static_cast<uint8_t>(size >> (8 * i)));
         }
         wire.push_back(static_cast<uint8_t>(BlockCount(size)));
         wire.push_back(0);
         wire.resize(wire.size() + kNameBytes, 0);
+        uint32_t left = size;
         for (uint32_t b = 0; b < BlockCount(size); ++b) {
-            wire.resize(wire.size() + BlockBytes(b), 0x42);
+            const uint32_t n = std::min(left, BlockBytes(b));
+            wire.resize(wire.size() + n, 0x42);
+            wire.resize(wire.size() + BlockBytes(b) - n, 0);
+            left -= n;
             wire.push_back(0);  // go on
         }
-        const std::vector<uint8_t> answer = Answers(device, wire);
+        session.Feed(wire);
+        std::vector<uint8_t> answer;
+        for (const OutChunk& chunk : session.Output()) {
+            answer.insert(answer.end(), chunk.bytes.begin(), chunk.bytes.end());
+        }
         ASSERT_EQ(answer.size(), 1u) << size;
         ASSERT_NE(device.player.Find(answer[0]), nullptr) << size;
         EXPECT_EQ(store.Capacity(), size);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <numeric>
 
 namespace kivo::playersim::testing {
@@ -59,6 +60,154 @@ TEST_P(PlayerTest, FilesRoundTripByteForByte) {
         EXPECT_EQ(d.data, data) << size;
         EXPECT_FALSE(d.refused);
     }
+}
+
+TEST_P(PlayerTest, EchoedValidCodesGoOnWithoutViolations) {
+    api().Control("valid-code 7");
+    const std::vector<uint8_t> data = Pattern(60000);
+    const uint8_t index = Upload(0, "song.mp3", data);
+    const Download d = client.Get(index);
+    EXPECT_EQ(d.status, 0u);
+    EXPECT_EQ(d.data, data);
+    EXPECT_EQ(api().Control("violations"), "0\n");
+}
+
+// What an upload does wrong, if anything.
+struct UploadMistake {
+    bool waitAfterMemoryType = true;
+    bool waitAfterBlock = true;
+    uint8_t code = 0;
+    uint8_t padding = 0;
+};
+
+// Two blocks of a 20000-byte file; the status of reading the new index.
+Status SendUpload(Client& client, uint8_t command, const UploadMistake& m) {
+    const uint8_t header[] = {0, 1, 0x20, 0x4E, 0, 0, 2, 0};  // memory, type, size, blocks
+    std::vector<uint8_t> name(kNameBytes, 0);
+    name[0] = 'x';
+    std::vector<Status> steps;
+    steps.push_back(client.Open(command, 60000));
+    steps.push_back(client.Write(std::span(header).first(1)));
+    if (m.waitAfterMemoryType) {
+        Sleep(500);
+    }
+    steps.push_back(client.Write(std::span(header).subspan(1)));
+    steps.push_back(client.Write(name));
+    for (uint32_t b = 0; b < 2; ++b) {
+        std::vector<uint8_t> block(BlockBytes(b), 0x5A);
+        if (b == 1) {
+            std::fill(block.begin() + (20000 - kFirstBlockBytes), block.end(), m.padding);
+        }
+        steps.push_back(client.Write(block));
+        if (m.waitAfterBlock) {
+            Sleep(10);
+        }
+        const uint8_t code = b == 0 ? m.code : 0;
+        steps.push_back(client.Write({&code, 1}));
+    }
+    uint8_t index = 0;
+    const Status read = client.Read({&index, 1});
+    client.Close();
+    for (const Status s : steps) {
+        EXPECT_EQ(s, 0u) << "the player takes the PC's bytes all the same";
+    }
+    return read;
+}
+
+// A player that was not ready for what the PC did answers nothing more on that channel, so
+// the PC's next read times out; each such exchange counts once.
+TEST_P(PlayerTest, MistakesOfThePcGetNoAnswer) {
+    const uint8_t stored = Upload(0, "song.mp3", Pattern(40000));
+    struct Case {
+        const char* what;
+        bool usb, parallel;
+        std::function<Status()> exchange;
+    };
+    const Case cases[] = {
+        {"no wait after the memory type", true, true,
+         [&] { return SendUpload(client, kUpload, {.waitAfterMemoryType = false}); }},
+        {"a code that is neither go on nor stop", true, true,
+         [&] { return SendUpload(client, kUpload, {.code = 2}); }},
+        {"padding that is not zero", true, true,
+         [&] { return SendUpload(client, kUpload, {.padding = 0xAA}); }},
+        {"no breath after an upload block", true, false,
+         [&] { return SendUpload(client, kUpload, {.waitAfterBlock = false}); }},
+        {"a system file without its delete", true, true,
+         [&] { return SendUpload(client, kWriteConfig, {}); }},
+        {"a download code that is not the last valid code", true, true,
+         [&] {
+             std::vector<uint8_t> block(4 + kFirstBlockBytes);
+             client.Open(kDownload, 40000);
+             client.Write(std::vector<uint8_t>{stored});
+             if (Usb()) {
+                 client.Read(block);
+             } else {
+                 client.Read(std::span(block).first(4));
+                 client.Read(std::span(block).subspan(4));
+             }
+             client.Write(std::vector<uint8_t>{0x40});  // the size's low byte
+             const Status s = client.Read(std::span(block).first(1));
+             client.Close();
+             return s;
+         }},
+        {"a delete acknowledgement read at once", true, false,
+         [&] {
+             uint8_t ack = 0;
+             client.Open(kDelete, 40000);
+             client.Write(std::vector<uint8_t>{99});
+             const Status s = client.Read({&ack, 1});
+             client.Close();
+             return s;
+         }},
+        {"an initialise acknowledgement read at once", true, false,
+         [&] {
+             uint8_t ack = 0;
+             client.Open(kInitialize, 60000);
+             client.Write(std::vector<uint8_t>{1});
+             const Status s = client.Read({&ack, 1});
+             client.Close();
+             return s;
+         }},
+        {"the version asked for without a pause", false, true,
+         [&] {
+             uint8_t answer = 0;
+             client.Status10(answer);
+             std::vector<uint8_t> reply(kVersionReplyBytes);
+             client.Open(kVersion, 3000);
+             const Status s = client.Read(reply);
+             client.Close();
+             return s;
+         }},
+        {"whole packets read without the continuation flag", true, false,
+         [&] {
+             std::vector<uint8_t> reply(kVersionReplyBytes);
+             client.Open(kVersion, 3000);
+             const Status s = client.ReadFlagged(reply, 0);
+             client.Close();
+             return s;
+         }},
+    };
+    for (const Case& c : cases) {
+        if (!(Usb() ? c.usb : c.parallel)) {
+            continue;
+        }
+        api().Control("clear-violations");
+        EXPECT_EQ(c.exchange(), kPxErrorTimeout) << c.what;
+        const std::string violations = api().Control("violations");
+        EXPECT_EQ(violations.substr(0, 2), "1\n") << c.what << ": " << violations;
+    }
+    EXPECT_EQ(api().Control("files"), "6 flash 1 40000 song.mp3\n") << "nothing was stored";
+}
+
+TEST_P(PlayerTest, RepliesLeftUnreadAreCounted) {
+    uint16_t counts[4] = {};
+    ASSERT_EQ(client.Figures(counts), 0u);
+    EXPECT_EQ(api().Control("violations"), "0\n");
+    ASSERT_EQ(client.Open(kMemoryFigures, 3000), 0u);
+    uint8_t two[2];
+    ASSERT_EQ(Usb() ? client.ReadFlagged(two, 0) : client.Read(two), 0u);
+    client.Close();
+    EXPECT_EQ(api().Control("violations"), "1\n6 reply bytes left unread\n");
 }
 
 TEST_P(PlayerTest, EmptyFileIsStoredAndDownloadsAsSizeZero) {

@@ -86,15 +86,15 @@ TEST(playersim_SocketEndpoint, CountsNeverExceedTheCallersBytes) {
     const std::unique_ptr<Endpoint> endpoint = MakeSocketEndpoint(path.string());
     ASSERT_EQ(endpoint->Open(Dialect::kUsb, 100), Error::kNone);
     std::array<uint8_t, 8> buffer{};
-    const IoResult read = endpoint->Read(buffer, 100);
+    const IoResult read = endpoint->Read(buffer, {100, 0, std::nullopt});
     EXPECT_TRUE(read.ok);
     EXPECT_EQ(read.done, 3u);
     EXPECT_EQ(buffer[2], 9);
-    const IoResult shortRead = endpoint->Read(std::span(buffer).first(2), 100);
+    const IoResult shortRead = endpoint->Read(std::span(buffer).first(2), {100, 0, std::nullopt});
     EXPECT_EQ(shortRead.done, 2u);
     const std::array<uint8_t, 2> bytes{1, 2};
-    EXPECT_EQ(endpoint->Write(bytes, 100).done, 2u);
-    endpoint->Close();
+    EXPECT_EQ(endpoint->Write(bytes, {100, 0, std::nullopt}).done, 2u);
+    endpoint->Close(true);
 
     server.join();
     ::close(listener);
@@ -118,15 +118,15 @@ TEST(playersim_SocketEndpoint, CallsEndAtTheirTimeoutWhenThePlayerStopsAnswering
     const std::unique_ptr<Endpoint> endpoint = MakeSocketEndpoint(path.string());
     ASSERT_EQ(endpoint->Open(Dialect::kParallel, 20), Error::kNone);
     const std::array<uint8_t, 2> bytes{1, 2};
-    const IoResult write = endpoint->Write(bytes, 20);
+    const IoResult write = endpoint->Write(bytes, {20, 0, std::nullopt});
     EXPECT_FALSE(write.ok);
     EXPECT_EQ(write.error, Error::kTimeout);
     EXPECT_EQ(write.done, 0u);
     std::array<uint8_t, 4> buffer{};
-    const IoResult read = endpoint->Read(buffer, 20);
+    const IoResult read = endpoint->Read(buffer, {20, 0, std::nullopt});
     EXPECT_FALSE(read.ok);
     EXPECT_EQ(read.error, Error::kConnectionLost);
-    endpoint->Close();
+    endpoint->Close(false);
     server.join();
     ::close(listener);
     std::filesystem::remove(path);

@@ -35,7 +35,7 @@ protected:
     }
     void TearDown() override {
         PX_TestRecordCalls(0);
-        PX_TestReset();
+        CheckAndResetPlayer();
     }
     std::string ListedName() {
         ListViewControl list;

@@ -9,6 +9,7 @@
 #include "link/parport/memory_info.h"
 #include "link/parport/parport_link.h"
 #include "link/parport/version_config.h"
+#include "link/testing/call_record.h"
 #include "platform/px/pxdll.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
@@ -33,7 +34,7 @@ using test::Pattern;
 class PlayerRoundTripTest : public ::testing::Test {
 protected:
     void SetUp() override { PX_TestReset(); }
-    void TearDown() override { PX_TestReset(); }
+    void TearDown() override { testing::CheckAndResetPlayer(); }
 
     static void Control(const std::string& line) {
         char reply[512];
@@ -121,7 +122,7 @@ TEST_F(PlayerRoundTripTest, UploadThePlayerCannotStoreFails) {
     };
     const Case cases[] = {{"card none", 1}, {"flash 1", 0}};
     for (const Case c : cases) {
-        PX_TestReset();
+        testing::CheckAndResetPlayer();
         Control(c.control);
         p_.state.PlayOrderCount = 0;
         EXPECT_EQ(UploadFile(p_.link, c.memory, Source("big.mp3", 40000).c_str()), -1) << c.control;
@@ -164,6 +165,35 @@ TEST_F(PlayerRoundTripTest, StopDuringTheLastBlockBothWays) {
     EXPECT_EQ(test::ReadFile(target), content);
     // The player is ready for the next command.
     EXPECT_EQ(CheckDeviceStatus(p_.link), 0);
+}
+
+// The code after each block repeats the valid code the player sent before it: any value but 24
+// goes on, and a player that gets another code back stops answering.
+TEST_F(PlayerRoundTripTest, DownloadEchoesThePlayersValidCode) {
+    const Bytes content = Pattern(60000);  // four blocks
+    const auto index = static_cast<uint8_t>(
+        PX_TestPutFile(0, 1, "four.mp3", content.data(), static_cast<uint32_t>(content.size())));
+    ASSERT_NE(index, 0);
+    for (const char* code : {"0", "7", "255"}) {
+        Control(std::string("valid-code ") + code);
+        const auto target = dir_ / "four.mp3";
+        EXPECT_EQ(DownloadFile(p_.link, index, target.c_str()), 0) << code;
+        EXPECT_EQ(test::ReadFile(target), content) << code;
+    }
+}
+
+// An entry under index 0 is read in full and shows nothing; the entries behind it still show.
+TEST_F(PlayerRoundTripTest, FileListSkipsAnEntryOfIndexZero) {
+    const Bytes song = Pattern(1000);
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
+        ASSERT_NE(PX_TestPutFile(0, 1, name, song.data(), 1000), 0u) << name;
+    Control("list-index 7 0");
+    ListViewControl list;
+    ASSERT_EQ(ReadFileList(p_.link, list.handle()), 0);
+    ASSERT_EQ(list.RowCount(), 2);
+    EXPECT_EQ(list.Cell(0, 0) + "#" + list.Cell(0, 3), "a.mp3#6");
+    EXPECT_EQ(list.Cell(1, 0) + "#" + list.Cell(1, 3), "c.mp3#8");
+    EXPECT_EQ(p_.state.PlayOrderCount, 2);
 }
 
 TEST_F(PlayerRoundTripTest, MemoryFiguresAndVersion) {
@@ -228,7 +258,7 @@ TEST_F(CardFormatRoundTripTest, EverySupportedCardIsFormatted) {
             ++cards;
             char line[32];
             std::snprintf(line, sizeof line, "card %02X %02X", maker, device);
-            PX_TestReset();
+            testing::CheckAndResetPlayer();
             Control(line);
             EXPECT_EQ(FormatMemoryCard(p_.link), 0) << line;
             EXPECT_FALSE(ImageLeft()) << line;

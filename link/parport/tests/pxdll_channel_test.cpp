@@ -26,7 +26,7 @@ protected:
     }
     void TearDown() override {
         PX_TestRecordCalls(0);
-        PX_TestReset();
+        testing::CheckAndResetPlayer();
     }
 
     static std::vector<PxCallRecord> Calls() { return testing::RecordedCalls(); }
@@ -94,7 +94,7 @@ TEST_F(PxdllChannelTest, ShortTransfersRecoverThePort) {
         LinkStatus status;
     };
     for (const Case c : {Case{"PX_WriteFile", 19}, Case{"PX_ReadFile", 20}}) {
-        PX_TestReset();
+        testing::CheckAndResetPlayer();
         PX_TestRecordCalls(1);
         // The command byte goes through; the field after it is short.
         FailCall(c.function, std::string(c.function) == "PX_WriteFile" ? 2 : 1, 1, 0, 0);

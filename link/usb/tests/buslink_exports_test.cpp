@@ -43,7 +43,7 @@ protected:
     }
     void TearDown() override {
         PX_TestRecordCalls(0);
-        PX_TestReset();
+        CheckAndResetPlayer();
     }
     std::string Source(const std::string& name, size_t size) {
         const auto path = dir_ / name;
@@ -183,7 +183,7 @@ TEST_F(BuslinkExportsTest, FormatExternalMemoryFormatsTheCardFromVersion0130) {
         {"0 2 0 0", "card EC 75", 1}, {"0 1 3 0", "card none", 1},
     };
     for (const auto& c : cases) {
-        PX_TestReset();
+        CheckAndResetPlayer();
         PxapiControl(c.card);
         if (c.version) {
             PxapiControl(std::string("version ") + c.version);

@@ -35,7 +35,7 @@ protected:
     }
     void TearDown() override {
         PX_TestRecordCalls(0);
-        PX_TestReset();
+        CheckAndResetPlayer();
     }
     static uint8_t PutFile(uint8_t memory, uint8_t type, const std::string& name, size_t size) {
         const auto content = Pattern(size);
@@ -86,7 +86,7 @@ TEST_F(BuslinkPlayerTest, FailedTransfersCloseOnceAndGiveTheirStatus) {
         {"PX_ReadFile", 1, 1, 100, 20},  // the reply comes short
     };
     for (const auto& c : cases) {
-        PX_TestReset();
+        CheckAndResetPlayer();
         PX_TestRecordCalls(1);
         PxapiFail(c.function, c.occurrence, c.result, 18, c.done);
         EXPECT_EQ(DownloadFile(u_.link, 6, (dir_ / "x").c_str()), c.status) << c.function;
@@ -145,7 +145,7 @@ TEST_F(BuslinkPlayerTest, MemoryFiguresComeFromShortReads) {
     EXPECT_EQ(PxapiCount("PX_ReadFile"), 0u);
 
     // A figure the driver does not deliver reads 0; the operation still reports 0.
-    PX_TestReset();
+    CheckAndResetPlayer();
     PxapiFail("PX_ReadDataBytes", 2, 0, 12);
     ASSERT_EQ(ReadMemoryInfo(u_), 0);
     EXPECT_GT(u_.state.InternalTotalBytes, 0);
@@ -157,7 +157,7 @@ TEST_F(BuslinkPlayerTest, MemoryFiguresComeFromShortReads) {
 // tail that ends 523 bytes after the end marker began.
 TEST_F(BuslinkPlayerTest, FileListPiecesAndTail) {
     for (const unsigned files : {0u, 1u, 50u, 249u}) {
-        PX_TestReset();
+        CheckAndResetPlayer();
         for (unsigned i = 0; i < files; ++i) {
             ASSERT_NE(PutFile(i < 125 ? 0 : 1, 3, "f" + std::to_string(i) + ".sc4", 8000), 0) << i;
         }
@@ -286,7 +286,7 @@ TEST_F(BuslinkPlayerTest, DownloadReadsTheSizeWithTheFirstBlock) {
          40000},
     };
     for (const auto& c : cases) {
-        PX_TestReset();
+        CheckAndResetPlayer();
         const uint8_t index = PutFile(0, 1, "song.mp3", c.size);
         ASSERT_NE(index, 0);
         if (c.fault)
@@ -317,7 +317,7 @@ TEST_F(BuslinkPlayerTest, DownloadTakesNoCodeFromTheSize) {
         size_t blocks;
     };
     for (const auto [size, blocks] : {Case{0x9C01, 3}, Case{0x9C18, 3}, Case{0x1A201, 7}}) {
-        PX_TestReset();
+        CheckAndResetPlayer();
         const uint8_t index = PutFile(0, 1, "song.mp3", size);
         ASSERT_NE(index, 0);
         PX_TestRecordCalls(1);
@@ -325,6 +325,19 @@ TEST_F(BuslinkPlayerTest, DownloadTakesNoCodeFromTheSize) {
         EXPECT_EQ(DownloadFile(u_.link, index, target.c_str()), 0) << size;
         EXPECT_EQ(PxapiReads().size(), 2 * blocks) << size;
         EXPECT_EQ(ReadFile(target), Pattern(size)) << size;
+    }
+}
+
+// Over USB the valid code comes with the block behind it and is sent back after the next one:
+// any value but 24 goes on, and a player that gets another code back stops answering.
+TEST_F(BuslinkPlayerTest, DownloadEchoesThePlayersValidCode) {
+    const uint8_t index = PutFile(0, 1, "four.mp3", 60000);  // four blocks
+    ASSERT_NE(index, 0);
+    for (const char* code : {"0", "7", "255"}) {
+        PxapiControl(std::string("valid-code ") + code);
+        const auto target = dir_ / "four.mp3";
+        EXPECT_EQ(DownloadFile(u_.link, index, target.c_str()), 0) << code;
+        EXPECT_EQ(ReadFile(target), Pattern(60000)) << code;
     }
 }
 

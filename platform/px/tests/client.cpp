@@ -1,5 +1,6 @@
 #include "platform/px/tests/client.h"
 
+#include "platform/win/clock.h"
 #include "playersim/session.h"
 #include "playersim/wire.h"
 
@@ -73,6 +74,15 @@ Status Client::Read(std::span<uint8_t> bytes) {
     return done == n - head ? 0 : 20;
 }
 
+Status Client::ReadFlagged(std::span<uint8_t> bytes, uint32_t flag) {
+    const auto n = static_cast<uint32_t>(bytes.size());
+    uint32_t done = 0;
+    if (api_.ReadFileFlag(handle_, bytes.data(), n, &done, nullptr, flag) == 0) {
+        return Fail();
+    }
+    return done == n ? 0 : 20;
+}
+
 #define KIVO_TRY(expr)                         \
     do {                                       \
         if (const Status s = (expr); s != 0) { \
@@ -86,6 +96,14 @@ Status Client::Upload(uint8_t memory, uint8_t type, const std::string& name,
                       std::optional<uint32_t> stopAfter, uint8_t command,
                       std::optional<uint16_t> blockCount) {
     index = 0;
+    const bool upload = command == kUpload;
+    if (!upload) {
+        // The player takes a system file only after its old one was deleted.
+        uint8_t ack = 0;
+        if (const Status s = Simple(kDelete, SystemFileIndex(command), ack); s != 0) {
+            return s;
+        }
+    }
     KIVO_TRY(Open(command, 60000));
     const auto size = static_cast<uint32_t>(data.size());
     const uint16_t blocks = blockCount.value_or(static_cast<uint16_t>(BlockCount(size)));
@@ -96,6 +114,9 @@ Status Client::Upload(uint8_t memory, uint8_t type, const std::string& name,
                                   static_cast<uint8_t>(size >> 24)};
     const uint8_t blockField[2] = {static_cast<uint8_t>(blocks), static_cast<uint8_t>(blocks >> 8)};
     KIVO_TRY(Write({&memory, 1}));
+    if (upload) {
+        Sleep(500);
+    }
     KIVO_TRY(Write({&type, 1}));
     KIVO_TRY(Write(sizeField));
     KIVO_TRY(Write(blockField));
@@ -107,6 +128,9 @@ Status Client::Upload(uint8_t memory, uint8_t type, const std::string& name,
         std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(offset), n, block.begin());
         offset += n;
         KIVO_TRY(Write(block));
+        if (upload && Usb()) {
+            Sleep(10);
+        }
         const uint8_t cancel = stopAfter == b ? 1 : 0;
         KIVO_TRY(Write({&cancel, 1}));
         if (cancel == 1) {
@@ -142,12 +166,15 @@ Download Client::Get(uint8_t index) {
         return d;
     }
     const uint32_t blocks = BlockCount(d.size);
+    // Echoes the player's last valid code: over USB it is taken once its block is written.
+    uint8_t code = 0;
+    uint8_t pending = 0;
     for (uint32_t b = 0; b < blocks; ++b) {
         if (b > 0) {
-            const uint8_t cancel = 0;
-            if (const Status s = Write({&cancel, 1}); s != 0) {
+            if (const Status s = Write({&code, 1}); s != 0) {
                 return fail(s);
             }
+            code = pending;
             block.assign(1 + kLaterBlockBytes, 0);
             if (!Usb()) {
                 if (const Status s = Read(std::span(block).first(1)); s != 0) {
@@ -157,6 +184,7 @@ Download Client::Get(uint8_t index) {
                     d.refused = true;
                     break;
                 }
+                code = block[0];
                 if (const Status s = Read(std::span(block).subspan(1)); s != 0) {
                     return fail(s);
                 }
@@ -176,10 +204,12 @@ Download Client::Get(uint8_t index) {
         if (b > 0 && block[0] == kRefused) {
             d.refused = true;
             if (b + 1 < blocks) {
-                const uint8_t cancel = 0;
-                Write({&cancel, 1});
+                Write({&code, 1});
             }
             break;
+        }
+        if (b > 0 && Usb()) {
+            pending = block[0];
         }
     }
     Close();
@@ -243,8 +273,12 @@ Status Client::Figures(uint16_t (&counts)[4]) {
 }
 
 Status Client::Simple(uint8_t command, uint8_t argument, uint8_t& answer) {
-    KIVO_TRY(Open(command, 40000));
+    KIVO_TRY(Open(command, command == kInitialize ? 60000 : 40000));
     KIVO_TRY(Write({&argument, 1}));
+    if (Usb()) {
+        // The USB player needs this long before its acknowledgement.
+        Sleep(command == kInitialize ? 20000 : 10400);
+    }
     KIVO_TRY(Read({&answer, 1}));
     Close();
     return 0;
@@ -252,6 +286,10 @@ Status Client::Simple(uint8_t command, uint8_t argument, uint8_t& answer) {
 
 Status Client::Version(std::vector<uint8_t>& reply) {
     reply.assign(kVersionReplyBytes, 0);
+    if (!Usb()) {
+        // The parallel-port player needs a pause after the last exchange.
+        Sleep(100);
+    }
     KIVO_TRY(Open(7, 3000));
     KIVO_TRY(Read(reply));
     Close();

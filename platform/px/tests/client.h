@@ -38,6 +38,8 @@ public:
     void Close();
     Status Write(std::span<const uint8_t> bytes);
     Status Read(std::span<uint8_t> bytes);
+    // One USB read with the continuation flag as given, not split into packets.
+    Status ReadFlagged(std::span<uint8_t> bytes, uint32_t flag);
 
     // Upload: the new index (0 when refused) or a failure. `stopAfter` sends cancel code 1
     // after that block.
