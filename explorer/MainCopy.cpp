@@ -1,11 +1,11 @@
 // Copying PC files to the player: the two commands, the pop-up's copy and dropped files.
 #include "explorer/LPTCtrl.h"
+#include "explorer/MainRows.h"
 #include "explorer/MainRtn.h"
 #include "explorer/UtilUnit.h"
 #include "platform/ui/dialogs.h"
 
 #include <strings.h>
-#include <charconv>
 #include <filesystem>
 
 namespace {
@@ -13,20 +13,8 @@ namespace {
 constexpr int kFlashLimit = 125;
 constexpr int kCardLimit = 124;
 
-std::string LastComponent(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The file index of a listed row: only a number in the player's range may reach the link.
-std::optional<int32_t> IndexOf(const ListViewControl& list, int row) {
-    std::string text = list.Cell(row, 3);
-    int32_t index = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), index);
-    if (ec != std::errc() || end != text.data() + text.size() || index < 6 || index > 254)
-        return std::nullopt;
-    return index;
-}
+// The link takes sizes as signed 32-bit numbers: a larger file would be sent with a wrong size.
+constexpr int64_t kLargestFile = INT32_MAX;
 
 int FindByName(const ListViewControl& list, const std::string& name) {
     for (int row = 0; row < list.RowCount(); ++row) {
@@ -38,7 +26,7 @@ int FindByName(const ListViewControl& list, const std::string& name) {
 
 int FindByIndex(const ListViewControl& list, int32_t index) {
     for (int row = 0; row < list.RowCount(); ++row) {
-        if (IndexOf(list, row) == index)
+        if (RowFileIndex(list, row) == index)
             return row;
     }
     return -1;
@@ -82,14 +70,7 @@ void TMainFrm::CopyToMemory(uint8_t memory) {
         ShowAppMessage(Text(card ? 10416 : 10412), MB_OK | MB_ICONERROR);
         return;
     }
-    SetBusy(true);
-    struct Guard {
-        TMainFrm* form;
-        ~Guard() {
-            form->SetBusy(false);
-            form->ClearStatusText();
-        }
-    } guard{this};
+    BusyScope busy(*this, true);
     kivo::ui::FileDialogRequest request;
     request.owner = handle();
     request.folder = OpenFolder;
@@ -111,11 +92,7 @@ void TMainFrm::CopyToMemory(uint8_t memory) {
 }
 
 void TMainFrm::DropFiles(uint8_t memory, const std::vector<std::string>& paths) {
-    SetBusy(true);
-    struct Guard {
-        TMainFrm* form;
-        ~Guard() { form->SetBusy(false); }
-    } guard{this};
+    BusyScope busy(*this, false);
     RefreshOrShow(CopyFilesToDevice(memory, paths));
 }
 
@@ -127,12 +104,25 @@ void TMainFrm::RefreshOrShow(int32_t status) {
         ShowErrorCode(static_cast<int16_t>(status));
 }
 
-int32_t TMainFrm::CopyFilesToDevice(uint8_t memory, const std::vector<std::string>& files) {
+int32_t TMainFrm::CopyFilesToDevice(uint8_t memory, const std::vector<std::string>& chosen) {
     const lptctrl::LinkSelector& link = lptctrl::Selector();
     int32_t result = 0;
     ClearStatusText();
-    if (files.empty())
+    if (chosen.empty())
         return 0;
+    // A file too large for the link is refused before anything is sent; the others go on.
+    std::vector<std::string> files;
+    for (const std::string& path : chosen) {
+        if (FileSizeOf(path) <= kLargestFile) {
+            files.push_back(path);
+            continue;
+        }
+        ShowAppMessage(FormatText(Text(10704), {LastComponent(path), "\r\n"}),
+                       MB_OK | MB_ICONERROR);
+        result = -110;
+    }
+    if (files.empty())
+        return result;
     bool card = memory == 1;
     if ((card ? link.PX_ExternalTotalMemory() : link.PX_InternalTotalMemory()) == 0)
         return card ? -112 : -111;
@@ -195,13 +185,13 @@ int32_t TMainFrm::CopyFilesToDevice(uint8_t memory, const std::vector<std::strin
 
 std::optional<int32_t> TMainFrm::ReplacedIndex(const ListViewControl& list, int row,
                                                const std::string& name) {
-    if (std::optional<int32_t> index = IndexOf(list, row))
+    if (std::optional<int32_t> index = RowFileIndex(list, row))
         return index;
     // A row that this copy added has no index until the lists are read again.
     if (RefreshFileLists() != 0)
         return std::nullopt;
     int again = FindByName(list, name);
-    return again >= 0 ? IndexOf(list, again) : std::nullopt;
+    return again >= 0 ? RowFileIndex(list, again) : std::nullopt;
 }
 
 int32_t TMainFrm::CopyFileToDevice(uint8_t memory, const std::string& path) {

@@ -2,6 +2,8 @@
 // them.
 #include "explorer/MainRtn.h"
 
+#include "explorer/BrowseDr.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QButtonGroup>
@@ -48,6 +50,8 @@ void TMainFrm::CreateComponents() {
     CreateToolBar();
     CreatePanels();
     CreateBottom();
+    BrowseDirectoryDlg = new TqelBrowseDirectoryDlg(this);
+    BrowseDirectoryDlg->SetShowSelectionInStatus(true);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -89,11 +89,7 @@ void TMainFrm::Connect1Click() {
     ClearStatusText();
     if (Busy)
         return;
-    SetBusy(true);
-    struct Guard {
-        TMainFrm* form;
-        ~Guard() { form->SetBusy(false); }
-    } guard{this};
+    BusyScope busy(*this, false);
     LastResult = RefreshFileLists();
     if (LastResult != 0) {
         TempListView.Clear();

@@ -3,9 +3,10 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 
 add_library(kivomainfrm STATIC
   MainRtn.cpp MainLayout.cpp MainSkin.cpp MainStrings.cpp MainFeedback.cpp MainSettings.cpp
-  MainLists.cpp MainCopy.cpp MainDialogs.cpp ProgramStart.cpp)
+  MainLists.cpp MainCopy.cpp MainDialogs.cpp ProgramStart.cpp MainDownload.cpp MainErase.cpp
+  MainRows.cpp)
 target_link_libraries(kivomainfrm PUBLIC kivoui kivoutil lptctrl kivoresources
-  kivocfgunit kivolistunit kivowaveconv kivoaboutrtn)
+  kivocfgunit kivolistunit kivowaveconv kivoaboutrtn kivobrowsedr kivosc4tools)
 
 add_executable(kivodesk main.cpp)
 target_link_libraries(kivodesk PRIVATE kivomainfrm)
@@ -16,8 +17,11 @@ kivo_add_qt_test(mainfrm_tests
   SOURCES tests/mainfrm/fixture.cpp tests/mainfrm/startup_test.cpp
           tests/mainfrm/feedback_test.cpp tests/mainfrm/settings_test.cpp
           tests/mainfrm/lists_test.cpp tests/mainfrm/dialogs_test.cpp
+          tests/mainfrm/test_player.cpp tests/mainfrm/player_fixture.cpp
+          tests/mainfrm/upload_test.cpp tests/mainfrm/download_test.cpp
+          tests/mainfrm/erase_test.cpp
   LIBS kivomainfrm kivomainfrm_testpacks kivo_dialog_test_support pxdll kivoacm sonoform_core
-       kivosc4)
+       kivosc4 ${CMAKE_DL_LIBS})
 add_dependencies(mainfrm_tests parlink buslink sonoform)
 
 # Test packs written at run time, shared by the window tests and the benchmark.

@@ -105,6 +105,15 @@ void TMainFrm::BindHandlers() {
     bindButton(sbStop, &TMainFrm::Stop1Click);
     bindButton(sbCopyToFlashMemory, &TMainFrm::CopyToFlashMemoryClick);
     bindButton(sbCopyToSmartMedia, &TMainFrm::CopyToSmartMediaClick);
+    bind(PC1, &TMainFrm::PC1Click);
+    bind(CopyToPC1, &TMainFrm::PC1Click);
+    bindButton(sbCopyToPC, &TMainFrm::PC1Click);
+    bind(Delete1, &TMainFrm::Delete1Click);
+    bind(Delete2, &TMainFrm::Delete1Click);
+    bindButton(sbTrash, &TMainFrm::Delete1Click);
+    bind(FlashMemory1, &TMainFrm::FlashMemory1Click);
+    bind(KivoCard1, &TMainFrm::KivoCard1Click);
+    bind(Format2, &TMainFrm::Format2Click);
     bind(Font1, &TMainFrm::Font1Click);
     bind(LargeIcon1, &TMainFrm::sbLargeIconClick);
     bind(SmallIcon1, &TMainFrm::sbSmallIconClick);
@@ -177,12 +186,16 @@ void TMainFrm::sbReportIconClick() {
     SetViewStyle(ViewStyle::Report);
 }
 
-void TMainFrm::listFlashMemoryKeyDown(int) {
+void TMainFrm::listFlashMemoryKeyDown(int key) {
     SetActiveMemory(0);
+    if (key == Qt::Key_Delete)
+        Delete1Click();
 }
 
-void TMainFrm::listSmartMediaKeyDown(int) {
+void TMainFrm::listSmartMediaKeyDown(int key) {
     SetActiveMemory(1);
+    if (key == Qt::Key_Delete)
+        Delete1Click();
 }
 
 void TMainFrm::listFlashMemoryMouseDown(Qt::MouseButton button, QPoint globalPosition) {

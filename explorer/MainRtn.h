@@ -22,13 +22,15 @@ class QStackedWidget;
 class QToolBar;
 class QToolButton;
 class TAboutFrm;
+class TqelBrowseDirectoryDlg;
 
 // The explorer's main window: the Flash memory's files on the left, the memory card's on the
 // right, the file and memory figures and the transfer progress below. Its handle is the window
 // that the link reports progress to. Units: MainRtn (creation, lists' events, drops, web links),
 // MainLayout (components), MainSkin (pictures and colours), MainStrings (texts), MainFeedback
 // (busy state, status bar, progress, messages), MainSettings (settings and font), MainLists
-// (file lists and the refresh), MainDialogs (the dialogs beside it).
+// (file lists and the refresh), MainCopy (copying to the player), MainDownload (copying to the
+// PC), MainErase (delete and format), MainDialogs (the dialogs beside it).
 class TMainFrm : public kivo::ui::FormWindow {
 public:
     // Creates the window as FormCreate does. `screenDepth` stands in for the screen's colour
@@ -98,6 +100,7 @@ public:
     void ShowFileInfo(const std::string& name, const std::string& size);
 
     // ---- Copying to the player ----
+    // A PC file of 2 GiB or more is refused with a message before anything is sent.
     int32_t CopyFilesToDevice(uint8_t memory, const std::vector<std::string>& files);
     int32_t CopyFileToDevice(uint8_t memory, const std::string& path);
 
@@ -106,6 +109,11 @@ public:
     void CopyToFlashMemoryClick();
     void CopyToSmartMediaClick();
     void CopyFromPC1Click();
+    void PC1Click();
+    void Delete1Click();
+    void FlashMemory1Click();
+    void KivoCard1Click();
+    void Format2Click();
     void Stop1Click();
     void Exit1Click();
     void Font1Click();
@@ -181,6 +189,7 @@ public:
     // Hidden and never shown: the device link fills it through its window.
     ListViewControl TempListView;
     kivo::ui::ImageList imageFileList;
+    TqelBrowseDirectoryDlg* BrowseDirectoryDlg = nullptr;
 
     QWidget* PanelBottom = nullptr;
     QWidget* panelStatus = nullptr;
@@ -214,7 +223,34 @@ private:
     void BindHandlers();
     void UpdateCommandStates();
     void SetNotebookPage(QStackedWidget* notebook, int page);
+    // Holds Busy for a command and clears it at the end, with the status bar when asked, also
+    // when an exception passes.
+    class BusyScope {
+    public:
+        BusyScope(TMainFrm& form, bool clearStatus) : form_(form), clearStatus_(clearStatus) {
+            form_.SetBusy(true);
+        }
+        ~BusyScope() {
+            form_.SetBusy(false);
+            if (clearStatus_)
+                form_.ClearStatusText();
+        }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        TMainFrm& form_;
+        bool clearStatus_;
+    };
     void CopyToMemory(uint8_t memory);
+    // One selected row to the chosen folder; 0 also for a row refused with a message (no file
+    // index yet, or a player's name that is no plain file name), so the next row follows.
+    int16_t CopyFileToPC(const ListViewControl& list, int row);
+    void FormatMemory(uint8_t memory);
+    // The selected rows of the current list, in ascending order, for a command on them; none
+    // (after the status bar is cleared, and with a message when nothing is selected) when the
+    // command must not run.
+    std::vector<int> RowsToWorkOn();
     // Dropped files that exist, copied to a memory under the busy state.
     void DropFiles(uint8_t memory, const std::vector<std::string>& paths);
     // After a command changed the player: the lists again, or the status's message.

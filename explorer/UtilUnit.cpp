@@ -10,9 +10,11 @@
 #include "platform/win/window.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 
 #include <charconv>
+#include <string_view>
 
 int64_t FileSizeOf(const std::string& path) {
     if (path.empty())
@@ -113,6 +115,11 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty() || folder.back() == '/')
         return folder + name;
     return folder + "/" + name;
+}
+
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.size() <= NAME_MAX &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string::npos && IsValidUtf8(name);
 }
 
 uint16_t SystemPrimaryLang() {

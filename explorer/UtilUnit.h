@@ -54,6 +54,11 @@ std::string FormatText(const std::string& format, const std::vector<std::string>
 // The folder and the name with one "/" between them.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// Whether a name that came from elsewhere (the player) names one file inside a folder and
+// nothing else: not empty, not "." or "..", no "/" and no zero byte, well-formed UTF-8 and no
+// longer than a file name may be.
+bool IsPlainFileName(const std::string& name);
+
 // The parts of the system's default language identifier.
 uint16_t SystemPrimaryLang();
 // The primary languages the programs ask about.

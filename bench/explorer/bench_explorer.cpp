@@ -1,12 +1,15 @@
-// The explorer's main window: the file list of a full player spread over both lists, and the
-// program's start to the main window shown, on the offscreen platform against the embedded
-// player.
+// The explorer's main window: the file list of a full player spread over both lists, the
+// program's start to the main window shown, and 16 MB copied each way through the commands beside
+// the bare link call, on the offscreen platform against the embedded player, unthrottled.
 #include "explorer/LPTCtrl.h"
 #include "explorer/MainRtn.h"
 #include "explorer/ProgramStart.h"
 #include "explorer/tests/mainfrm/test_packs.h"
+#include "platform/shell/scripted_browse_dialog.h"
 #include "platform/ui/application.h"
+#include "platform/ui/scripted_dialogs.h"
 #include "platform/win/clock.h"
+#include "platform/win/msgbox.h"
 #include "platform/win/process.h"
 
 #include <benchmark/benchmark.h>
@@ -17,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -43,18 +47,28 @@ struct Packs {
     fs::path folder;
 };
 
+// The parallel-port driver's test hooks.
+struct PlayerHooks {
+    PlayerHooks() {
+        void* parlink =
+            ::dlopen((ProgramFolder() / lptctrl::kParlinkFile).c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (parlink == nullptr)
+            return;
+        reset = reinterpret_cast<void (*)()>(::dlsym(parlink, "PX_TestReset"));
+        put = reinterpret_cast<decltype(put)>(::dlsym(parlink, "PX_TestPutFile"));
+    }
+    bool ok() const { return reset != nullptr && put != nullptr; }
+    void (*reset)() = nullptr;
+    uint32_t (*put)(uint8_t, uint8_t, const char*, const void*, uint32_t) = nullptr;
+};
+
 // A player holding the most files the lists show, put in through the driver's test hook.
 bool FillPlayer() {
-    void* parlink =
-        ::dlopen((ProgramFolder() / lptctrl::kParlinkFile).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (parlink == nullptr)
+    PlayerHooks hooks;
+    if (!hooks.ok())
         return false;
-    auto reset = reinterpret_cast<void (*)()>(::dlsym(parlink, "PX_TestReset"));
-    auto put = reinterpret_cast<uint32_t (*)(uint8_t, uint8_t, const char*, const void*, uint32_t)>(
-        ::dlsym(parlink, "PX_TestPutFile"));
-    if (reset == nullptr || put == nullptr)
-        return false;
-    reset();
+    auto put = hooks.put;
+    hooks.reset();
     std::vector<char> content(1024, 'x');
     for (uint32_t i = 0; i < kFlashFiles + kCardFiles; ++i) {
         std::string name = "song" + std::to_string(i) + (i % 3 == 0 ? ".sm3" : ".mp3");
@@ -108,6 +122,118 @@ void BM_StartToMainWindowShown(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StartToMainWindowShown)->Unit(benchmark::kMillisecond);
+
+constexpr uint32_t kTransferBytes = 16 * 1024 * 1024;
+
+double Seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// Times one call.
+template <typename F>
+double Timed(F&& call) {
+    auto start = std::chrono::steady_clock::now();
+    call();
+    return Seconds(std::chrono::steady_clock::now() - start);
+}
+
+// The same 16 MB each way through the bare link call (progress to no window) and through the
+// command (progress messages, balls, rate and message processing, the question, the refresh),
+// alternating, so that both see the same machine. The time of an iteration is the command's;
+// "overhead_%" is the command's cost over the link's alone.
+struct TransferBench {
+    TransferBench() : folder(fs::temp_directory_path() / "kivo-bench-transfer") {
+        fs::create_directories(folder / "pc");
+        source = (folder / "song.mp3").string();
+        std::ofstream(source, std::ios::binary) << std::string(kTransferBytes, '\x5A');
+        SetClock(&clock);
+        // Every question is answered Yes: the copy, the replacement of the last round's file.
+        SetMessageBoxHook([](const MessageBoxRequest&) { return IDYES; });
+        picker.Play([this](kivo::shell::ScriptedBrowseDialog&) {
+            return kivo::shell::ScriptedBrowseDialog::Choose(
+                kivo::shell::ItemIdList::FileSystem((folder / "pc").string()), "pc");
+        });
+    }
+    ~TransferBench() {
+        SetMessageBoxHook(nullptr);
+        SetClock(nullptr);
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+    const lptctrl::LinkSelector& link() const { return lptctrl::Selector(); }
+    void BareWindow() { link().PX_SetWindowHandle(nullptr); }
+    void FormWindow() { link().PX_SetWindowHandle(form.handle()); }
+    void Report(benchmark::State& state, double bare, double command) {
+        state.counters["link_ms"] =
+            benchmark::Counter(bare * 1000, benchmark::Counter::kAvgIterations);
+        state.counters["command_ms"] =
+            benchmark::Counter(command * 1000, benchmark::Counter::kAvgIterations);
+        state.counters["overhead_%"] = bare > 0 ? (command - bare) / bare * 100 : 0;
+        state.SetBytesProcessed(int64_t{kTransferBytes} * state.iterations());
+    }
+
+    fs::path folder;
+    std::string source;
+    VirtualClock clock;  // the link's prescribed waits are not the feedback's cost
+    kivo::ui::ScriptedDialogs dialogs;
+    kivo::shell::ScriptedBrowseDialog picker;
+    TMainFrm form;
+    PlayerHooks hooks;
+};
+
+void BM_Upload16MB(benchmark::State& state) {
+    TransferBench bench;
+    double bare = 0, command = 0;
+    for (auto _ : state) {
+        bench.hooks.reset();
+        bench.BareWindow();
+        int16_t status = 0;
+        bare += Timed([&] { status = bench.link().PX_CopyToInternalMemory(bench.source.c_str()); });
+        bench.hooks.reset();
+        bench.FormWindow();
+        bench.form.Connect1Click();
+        bench.dialogs.AnswerOpen({bench.source});
+        double once = Timed([&] { bench.form.CopyToFlashMemoryClick(); });
+        command += once;
+        state.SetIterationTime(once);
+        if (status != 0 || bench.form.listFlashMemory->control().RowCount() != 1) {
+            state.SkipWithError("the copy failed");
+            break;
+        }
+    }
+    bench.Report(state, bare, command);
+}
+BENCHMARK(BM_Upload16MB)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
+void BM_Download16MB(benchmark::State& state) {
+    TransferBench bench;
+    bench.hooks.reset();
+    std::string bytes(kTransferBytes, '\x3C');
+    uint32_t index = bench.hooks.put(0, 1, "song.mp3", bytes.data(), kTransferBytes);
+    bench.FormWindow();
+    bench.form.Connect1Click();
+    const std::string bareTarget = (bench.folder / "bare.mp3").string();
+    double bare = 0, command = 0;
+    for (auto _ : state) {
+        bench.BareWindow();
+        int16_t status = 0;
+        bare += Timed([&] {
+            status = bench.link().PX_CopyFromInternalMemory(static_cast<int32_t>(index),
+                                                            bareTarget.c_str());
+        });
+        bench.FormWindow();
+        bench.form.listFlashMemory->SetRowSelected(0, true);
+        double once = Timed([&] { bench.form.PC1Click(); });
+        command += once;
+        state.SetIterationTime(once);
+        if (status != 0 || fs::file_size(bench.folder / "pc" / "song.mp3") != kTransferBytes) {
+            state.SkipWithError("the copy failed");
+            break;
+        }
+    }
+    bench.Report(state, bare, command);
+}
+BENCHMARK(BM_Download16MB)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
 }  // namespace
 

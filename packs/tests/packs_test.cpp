@@ -42,9 +42,10 @@ std::vector<UINT> ProgramIdentifiers() {
     range(10124, 10146);
     range(10151, 10155);
     // kivodesk: copying both ways, delete and format
-    for (UINT id : {10412u, 10416u, 10420u, 10421u, 10424u, 10425u, 10426u, 10428u, 10433u, 10438u})
+    for (UINT id : {10412u, 10416u, 10420u, 10421u, 10424u, 10425u, 10426u, 10428u, 10433u})
         ids.push_back(id);
-    range(10701, 10703);
+    range(10438, 10441);
+    range(10701, 10704);
     // dialbook (10923 is read by neither program)
     range(10900, 10922);
     range(10924, 10926);
@@ -59,7 +60,10 @@ const std::map<UINT, int> kFormats = {
     {10139, 1},  // line break
     {10140, 1},  // line break
     {10420, 2},  // file name, line break
+    {10439, 2},  // file name, line break
+    {10441, 2},  // file name, line break
     {10701, 2},  // file name, line break
+    {10704, 2},  // file name, line break
     {10924, 1},  // path
     {10926, 1},  // path
 };

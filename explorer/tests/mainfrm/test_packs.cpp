@@ -23,8 +23,8 @@ std::set<unsigned> Identifiers() {
     range(10060, 10065);
     range(10070, 10080);
     range(10110, 10155);
-    range(10400, 10440);
-    range(10701, 10703);
+    range(10400, 10441);
+    range(10701, 10704);
     range(10800, 10809);
     return ids;
 }

@@ -115,6 +115,26 @@ TEST(JoinPath, AddsOneSeparatorUnlessTheFolderEndsInOne) {
         EXPECT_EQ(JoinPath(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
+TEST(IsPlainFileName, TakesOnlyNamesOfOneFileInsideAFolder) {
+    const std::pair<std::string, bool> cases[] = {
+        {"song.mp3", true},
+        {"..song.mp3", true},
+        {"\xEB\xB4\x84.mp3", true},  // UTF-8 Korean
+        {std::string(255, 'n'), true},
+        {"", false},
+        {".", false},
+        {"..", false},
+        {"../song.mp3", false},
+        {"a/b.mp3", false},
+        {"/etc/passwd", false},
+        {std::string("a\0b.mp3", 7), false},
+        {"\xFF\xFE.mp3", false},  // not UTF-8
+        {std::string(256, 'n'), false},
+    };
+    for (const auto& [name, plain] : cases)
+        EXPECT_EQ(IsPlainFileName(name), plain) << name;
+}
+
 TEST(FormatText, FillsNumberedPlaceholdersAndNothingElse) {
     struct Case {
         std::string format;
