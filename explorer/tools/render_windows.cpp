@@ -1,5 +1,6 @@
 // Renders the explorer's windows to PNG files for people to look at: the main window in English
 // and Korean, both colour depths, empty and filled lists, a transfer half done, the menus, and
+// the window after a copy to the PC and while a card is formatted, and
 // the dialogs as its commands open them (preferences, play order, conversion choosing and
 // running, splash, about box). Runs on the offscreen platform against a simulated player in
 // memory; not a test.
@@ -10,6 +11,7 @@
 #include "explorer/MainRtn.h"
 #include "explorer/UtilUnit.h"
 #include "explorer/WaveConv.h"
+#include "platform/shell/scripted_browse_dialog.h"
 #include "platform/ui/application.h"
 #include "platform/win/application.h"
 #include "platform/win/clock.h"
@@ -197,6 +199,8 @@ int main(int argc, char** argv) {
     }
     VirtualClock clock;
     SetClock(&clock);
+    kivo::shell::ScriptedBrowseDialog picker;
+    fs::create_directories(out / "pc");
     for (const char* lang : {"en", "ko"}) {
         ::setenv("KIVO_LANGID", std::string(lang) == "ko" ? "0412" : "0409", 1);
         for (int16_t depth : {32, 8}) {
@@ -219,6 +223,20 @@ int main(int argc, char** argv) {
                 SendMessageA(form.handle(), kTransferProgressMessage, 10485760 / 2, 0);
                 Save(form, out / ("main-" + tag + "-transfer.png"));
                 form.ResetProgress();
+                // Two files of the card copied to a PC folder: the completion text stays.
+                form.listSmartMedia->SetRowSelected(0, true);
+                form.listSmartMedia->SetRowSelected(1, true);
+                form.listSmartMediaMouseDown(Qt::LeftButton, {});
+                picker.Play([&out](kivo::shell::ScriptedBrowseDialog&) {
+                    return kivo::shell::ScriptedBrowseDialog::Choose(
+                        kivo::shell::ItemIdList::FileSystem((out / "pc").string()), "pc");
+                });
+                form.PC1Click();
+                Save(form, out / ("main-" + tag + "-copiedtopc.png"));
+                // A format under way shows what it does.
+                form.SetStatusText(form.Text(10128), {}, {});
+                Save(form, out / ("main-" + tag + "-formatting.png"));
+                form.ClearStatusText();
                 if (depth == 32) {
                     form.sbLargeIconClick();
                     Save(form, out / ("main-" + tag + "-largeicons.png"));
