@@ -18,11 +18,15 @@ void Bind(void* library, const char* name, F& function) {
 }  // namespace
 
 TestPlayer::TestPlayer(int16_t port) {
-    // The selector's own copy of the library: its driver is the one the window reaches.
-    const char* file = port == 1 ? lptctrl::kBuslinkFile : lptctrl::kParlinkFile;
-    library_ = ::dlopen((ProgramFolder() / file).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+    // The driver the selector's library stands on, loaded with it: its hooks are looked up in
+    // that driver itself, since both drivers define them under the same names.
+    const char* link = port == 1 ? lptctrl::kBuslinkFile : lptctrl::kParlinkFile;
+    const char* driver = port == 1 ? "libpxapi.so" : "libpxdll.so";
+    if (::dlopen((ProgramFolder() / link).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD) == nullptr)
+        ADD_FAILURE() << link << " is not loaded";
+    library_ = ::dlopen((ProgramFolder() / driver).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
     if (library_ == nullptr) {
-        ADD_FAILURE() << file << " is not loaded";
+        ADD_FAILURE() << driver << " is not loaded";
         return;
     }
     Bind(library_, "PX_TestReset", reset_);
