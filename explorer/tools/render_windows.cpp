@@ -1,8 +1,8 @@
 // Renders the explorer's windows to PNG files for people to look at: the main window in English
 // and Korean, both colour depths, empty and filled lists, a transfer half done, after a copy to
 // the PC and while a card is formatted, the menus, and the dialogs as its commands open them
-// (preferences, play order, conversion choosing and running, splash, about box). Runs on the offscreen platform against a simulated player in
-// memory; not a test.
+// (preferences, play order, conversion choosing and running, splash, about box). Runs on the
+// offscreen platform against a simulated player in memory; not a test.
 #include "explorer/AboutRtn.h"
 #include "explorer/CfgUnit.h"
 #include "explorer/LPTCtrl.h"
