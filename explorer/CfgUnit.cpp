@@ -161,30 +161,30 @@ void TConfigForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TConfigForm::LoadPreferences() {
-    CheckTimeEdit->setText(QString::fromStdString(settings::ReadText("CheckTime", "60")));
-    StatusCheckBox->setChecked(settings::ReadTruth("CheckOnStart", false));
-    AutoCheckBox->setChecked(settings::ReadTruth("AutoCheck", false));
-    ECPCheckBox->setChecked(settings::ReadTruth("ECPEmulation", false));
+    CheckTimeEdit->setText(QString::fromStdString(kivo::settings::ReadText("CheckTime", "60")));
+    StatusCheckBox->setChecked(kivo::settings::ReadTruth("CheckOnStart", false));
+    AutoCheckBox->setChecked(kivo::settings::ReadTruth("AutoCheck", false));
+    ECPCheckBox->setChecked(kivo::settings::ReadTruth("ECPEmulation", false));
     LPTRadioGroup->SetItemIndex(
-        static_cast<int>(settings::ReadNumber("PORT", 0, INT16_MIN, INT16_MAX)));
+        static_cast<int>(kivo::settings::ReadNumber("PORT", 0, INT16_MIN, INT16_MAX)));
     LanguageRadioGroup->SetItemIndex(
-        static_cast<int>(settings::ReadNumber("LangID", -1, INT16_MIN, INT16_MAX)));
+        static_cast<int>(kivo::settings::ReadNumber("LangID", -1, INT16_MIN, INT16_MAX)));
     if (LanguageRadioGroup->ItemIndex() == -1 && chinese_)
         LanguageRadioGroup->SetItemIndex(SystemSubLang() == 1 ? 1 : 0);
-    SC4CheckBox->setChecked(settings::ReadTruth("SC4ToWAV", true));
+    SC4CheckBox->setChecked(kivo::settings::ReadTruth("SC4ToWAV", true));
     saved_ = false;
     ApplyButton->setEnabled(false);
 }
 
 void TConfigForm::SavePreferences() {
-    settings::WriteText("CheckTime", CheckTimeEdit->text().toStdString());
-    settings::WriteTruth("CheckOnStart", StatusCheckBox->isChecked());
-    settings::WriteTruth("AutoCheck", AutoCheckBox->isChecked());
-    settings::WriteTruth("ECPEmulation", ECPCheckBox->isChecked());
-    settings::WriteNumber("PORT", LPTRadioGroup->ItemIndex());
+    kivo::settings::WriteText("CheckTime", CheckTimeEdit->text().toStdString());
+    kivo::settings::WriteTruth("CheckOnStart", StatusCheckBox->isChecked());
+    kivo::settings::WriteTruth("AutoCheck", AutoCheckBox->isChecked());
+    kivo::settings::WriteTruth("ECPEmulation", ECPCheckBox->isChecked());
+    kivo::settings::WriteNumber("PORT", LPTRadioGroup->ItemIndex());
     if (chinese_)
-        settings::WriteNumber("LangID", LanguageRadioGroup->ItemIndex());
-    settings::WriteTruth("SC4ToWAV", SC4CheckBox->isChecked());
+        kivo::settings::WriteNumber("LangID", LanguageRadioGroup->ItemIndex());
+    kivo::settings::WriteTruth("SC4ToWAV", SC4CheckBox->isChecked());
     saved_ = true;
     ApplyButton->setEnabled(false);
 }

@@ -6,7 +6,7 @@
 
 namespace fs = std::filesystem;
 
-namespace lptctrl {
+namespace kivo::lptctrl {
 
 namespace {
 
@@ -192,4 +192,4 @@ LinkSelector& Selector() {
     return selector;
 }
 
-}  // namespace lptctrl
+}  // namespace kivo::lptctrl

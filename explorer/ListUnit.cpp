@@ -198,7 +198,7 @@ void TPlayListForm::Execute(QWidget* mainWindow, HMODULE strings, const Lists& l
     if (form.exec() != QDialog::Accepted || ItemCount(lists.tempListView) < 1)
         return;
     const PlayOrderTable table = form.BuildPlayOrderTable();
-    lptctrl::Selector().PX_SetConfig(table.data());
+    kivo::lptctrl::Selector().PX_SetConfig(table.data());
     if (refresh)
         refresh();
 }

@@ -56,7 +56,7 @@ void TMainFrm::CopyFromPC1Click() {
 }
 
 void TMainFrm::CopyToMemory(uint8_t memory) {
-    const lptctrl::LinkSelector& link = lptctrl::Selector();
+    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
     ClearStatusText();
     if (Busy)
         return;
@@ -105,7 +105,7 @@ void TMainFrm::RefreshOrShow(int32_t status) {
 }
 
 int32_t TMainFrm::CopyFilesToDevice(uint8_t memory, const std::vector<std::string>& chosen) {
-    const lptctrl::LinkSelector& link = lptctrl::Selector();
+    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
     int32_t result = 0;
     ClearStatusText();
     if (chosen.empty())
@@ -195,7 +195,7 @@ std::optional<int32_t> TMainFrm::ReplacedIndex(const ListViewControl& list, int 
 }
 
 int32_t TMainFrm::CopyFileToDevice(uint8_t memory, const std::string& path) {
-    const lptctrl::LinkSelector& link = lptctrl::Selector();
+    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
     if (path.empty())
         return 0;
     bool card = memory == 1;
@@ -213,6 +213,6 @@ int32_t TMainFrm::CopyFileToDevice(uint8_t memory, const std::string& path) {
 
 void TMainFrm::Stop1Click() {
     ClearStatusText();
-    lptctrl::Selector().PX_CancelTransfer();
+    kivo::lptctrl::Selector().PX_CancelTransfer();
     ResetProgress();
 }

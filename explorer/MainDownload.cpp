@@ -79,7 +79,7 @@ int16_t TMainFrm::CopyFileToPC(const ListViewControl& list, int row) {
         ShowAppMessage(FormatText(Text(10420), {name, "\r\n"}), MB_YESNO | MB_ICONQUESTION) == IDNO)
         return 0;
     ShowFileInfo(name, list.Cell(row, kSizeColumn));
-    int16_t status = lptctrl::Selector().PX_CopyFromInternalMemory(*index, target.c_str());
+    int16_t status = kivo::lptctrl::Selector().PX_CopyFromInternalMemory(*index, target.c_str());
     ResetProgress();
     if (!IsSC4Recording(name))
         return status;

@@ -14,7 +14,7 @@ constexpr char kDeviceTag[] = "KIVO";
 }  // namespace
 
 void TMainFrm::Delete1Click() {
-    const lptctrl::LinkSelector& link = lptctrl::Selector();
+    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
     std::vector<int> rows = RowsToWorkOn();
     if (rows.empty())
         return;
@@ -59,7 +59,7 @@ void TMainFrm::Format2Click() {
 }
 
 void TMainFrm::FormatMemory(uint8_t memory) {
-    const lptctrl::LinkSelector& link = lptctrl::Selector();
+    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
     bool card = memory == 1;
     ClearStatusText();
     if (Busy)

@@ -62,7 +62,7 @@ void TMainFrm::FillFileLists() {
 }
 
 int16_t TMainFrm::RefreshFileLists() {
-    const lptctrl::LinkSelector& link = lptctrl::Selector();
+    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
     int16_t status = link.PX_MemoryInfo();
     if (status != 0)
         return status;
@@ -102,7 +102,7 @@ void TMainFrm::Connect1Click() {
 }
 
 void TMainFrm::ShowMemoryTotals(uint8_t memory) {
-    const lptctrl::LinkSelector& link = lptctrl::Selector();
+    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
     int rows = 0;
     int64_t total = 0, free = 0;
     if (memory == 0) {

@@ -42,37 +42,40 @@ FontDefault DefaultFont() {
 
 void TMainFrm::LoadSettings() {
     FontDefault fontDefault = DefaultFont();
-    kivo::win::registry::CreateKey(RegistryRoot::CurrentUser, settings::kKey, settings::kSection);
-    OpenFolder = settings::ReadText("OpenFolder", HomeFolder());
-    SaveFolder = settings::ReadText("SaveFolder", HomeFolder());
+    kivo::win::registry::CreateKey(RegistryRoot::CurrentUser, kivo::settings::kKey,
+                                   kivo::settings::kSection);
+    OpenFolder = kivo::settings::ReadText("OpenFolder", HomeFolder());
+    SaveFolder = kivo::settings::ReadText("SaveFolder", HomeFolder());
     // The ECP mode first: it goes to the link under the port kind in force before this reading.
-    SetECPEmulation(settings::ReadTruth("ECPEmulation", false));
-    SetPortKind(static_cast<int16_t>(settings::ReadNumber("PORT", 0, INT16_MIN, INT16_MAX)));
-    LangID = static_cast<int16_t>(settings::ReadNumber("LangID", -1, INT16_MIN, INT16_MAX));
-    SC4ToWAV = settings::ReadTruth("SC4ToWAV", true);
+    SetECPEmulation(kivo::settings::ReadTruth("ECPEmulation", false));
+    SetPortKind(static_cast<int16_t>(kivo::settings::ReadNumber("PORT", 0, INT16_MIN, INT16_MAX)));
+    LangID = static_cast<int16_t>(kivo::settings::ReadNumber("LangID", -1, INT16_MIN, INT16_MAX));
+    SC4ToWAV = kivo::settings::ReadTruth("SC4ToWAV", true);
     QFont chosen = font();
-    chosen.setFamily(QString::fromStdString(settings::ReadText("FontName", fontDefault.name)));
-    FontCharset = static_cast<int>(settings::ReadNumber("FontSet", fontDefault.charset, 0, 255));
+    chosen.setFamily(
+        QString::fromStdString(kivo::settings::ReadText("FontName", fontDefault.name)));
+    FontCharset =
+        static_cast<int>(kivo::settings::ReadNumber("FontSet", fontDefault.charset, 0, 255));
     chosen.setPointSize(
-        static_cast<int>(settings::ReadNumber("FontSize", chosen.pointSize(), 1, 72)));
+        static_cast<int>(kivo::settings::ReadNumber("FontSize", chosen.pointSize(), 1, 72)));
     setFont(chosen);
 }
 
 void TMainFrm::SaveFolders() {
-    settings::WriteText("OpenFolder", OpenFolder);
-    settings::WriteText("SaveFolder", SaveFolder);
+    kivo::settings::WriteText("OpenFolder", OpenFolder);
+    kivo::settings::WriteText("SaveFolder", SaveFolder);
 }
 
 void TMainFrm::SetPortKind(int16_t kind) {
     PortKind = kind;
-    lptctrl::Selector().SetPortKind(kind);
+    kivo::lptctrl::Selector().SetPortKind(kind);
     if (kind == 0 || kind == 1)
-        lptctrl::Selector().PX_SetWindowHandle(handle());
+        kivo::lptctrl::Selector().PX_SetWindowHandle(handle());
 }
 
 void TMainFrm::SetECPEmulation(bool value) {
     ECPEmulation = value;
-    lptctrl::Selector().PX_ECPEmulation(value ? 1 : 0);
+    kivo::lptctrl::Selector().PX_ECPEmulation(value ? 1 : 0);
 }
 
 void TMainFrm::Font1Click() {
@@ -83,9 +86,9 @@ void TMainFrm::Font1Click() {
     std::optional<kivo::ui::FontChoice> chosen = kivo::ui::Dialogs().ChooseFont(handle(), current);
     if (!chosen)
         return;
-    settings::WriteText("FontName", chosen->name);
-    settings::WriteNumber("FontSet", chosen->charset);
-    settings::WriteNumber("FontSize", chosen->pointSize);
+    kivo::settings::WriteText("FontName", chosen->name);
+    kivo::settings::WriteNumber("FontSet", chosen->charset);
+    kivo::settings::WriteNumber("FontSize", chosen->pointSize);
     QFont applied = font();
     applied.setFamily(QString::fromStdString(chosen->name));
     applied.setPointSize(chosen->pointSize);

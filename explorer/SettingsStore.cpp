@@ -3,7 +3,7 @@
 #include "explorer/UtilUnit.h"
 #include "platform/win/registry.h"
 
-namespace settings {
+namespace kivo::settings {
 
 namespace {
 
@@ -41,4 +41,4 @@ bool WriteTruth(std::string_view name, bool value) {
     return WriteText(name, value ? "1" : "0");
 }
 
-}  // namespace settings
+}  // namespace kivo::settings

@@ -7,7 +7,7 @@
 
 // The explorer's settings in the current user's registry: key "Software\MERVOLDQUILL", section
 // "kivo Explorer", every value a text. Numbers are decimal texts and truth values "0" or "1".
-namespace settings {
+namespace kivo::settings {
 
 inline constexpr char kKey[] = "Software\\MERVOLDQUILL";
 inline constexpr char kSection[] = "kivo Explorer";
@@ -25,4 +25,4 @@ bool WriteText(std::string_view name, std::string_view value);
 bool WriteNumber(std::string_view name, int64_t value);
 bool WriteTruth(std::string_view name, bool value);
 
-}  // namespace settings
+}  // namespace kivo::settings

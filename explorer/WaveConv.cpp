@@ -232,8 +232,8 @@ void TWaveConvForm::OKButtonClick() {
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     modalResult_ = kModalOk;
-    convertResult_ =
-        lptctrl::Selector().PX_WaveConvert(PathBytes(source).c_str(), PathBytes(target).c_str());
+    convertResult_ = kivo::lptctrl::Selector().PX_WaveConvert(PathBytes(source).c_str(),
+                                                              PathBytes(target).c_str());
     QApplication::restoreOverrideCursor();
     done(modalResult_);
 }
@@ -243,7 +243,7 @@ void TWaveConvForm::CancelButtonClick() {
         done(kModalCancel);
         return;
     }
-    lptctrl::Selector().PX_CancelWaveConvert();
+    kivo::lptctrl::Selector().PX_CancelWaveConvert();
     modalResult_ = kModalIgnore;
 }
 

@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
     kivo::ui::Application app(argc, argv);
     SetApplicationTitle("kivo Explorer - Q Series");
-    if (std::string error = lptctrl::Selector().Bind(); !error.empty()) {
+    if (std::string error = kivo::lptctrl::Selector().Bind(); !error.empty()) {
         ShowAppMessage(error, MB_OK | MB_ICONERROR);
         return 1;
     }

@@ -50,8 +50,8 @@ struct Packs {
 // The parallel-port driver's test hooks.
 struct PlayerHooks {
     PlayerHooks() {
-        void* parlink =
-            ::dlopen((ProgramFolder() / lptctrl::kParlinkFile).c_str(), RTLD_NOW | RTLD_LOCAL);
+        void* parlink = ::dlopen((ProgramFolder() / kivo::lptctrl::kParlinkFile).c_str(),
+                                 RTLD_NOW | RTLD_LOCAL);
         if (parlink == nullptr)
             return;
         reset = reinterpret_cast<void (*)()>(::dlsym(parlink, "PX_TestReset"));
@@ -83,14 +83,14 @@ void BM_FileListIntoBothLists(benchmark::State& state) {
     VirtualClock clock;
     SetClock(&clock);
     TMainFrm form;
-    if (!FillPlayer() || lptctrl::Selector().PX_MemoryInfo() != 0) {
+    if (!FillPlayer() || kivo::lptctrl::Selector().PX_MemoryInfo() != 0) {
         state.SkipWithError("no player");
         SetClock(nullptr);
         return;
     }
     for (auto _ : state) {
         form.TempListView.Clear();
-        if (lptctrl::Selector().PX_GetFileList(form.TempListView.handle()) != 0) {
+        if (kivo::lptctrl::Selector().PX_GetFileList(form.TempListView.handle()) != 0) {
             state.SkipWithError("file list failed");
             break;
         }
@@ -160,7 +160,7 @@ struct TransferBench {
         std::error_code ec;
         fs::remove_all(folder, ec);
     }
-    const lptctrl::LinkSelector& link() const { return lptctrl::Selector(); }
+    const kivo::lptctrl::LinkSelector& link() const { return kivo::lptctrl::Selector(); }
     void BareWindow() { link().PX_SetWindowHandle(nullptr); }
     void FormWindow() { link().PX_SetWindowHandle(form.handle()); }
     void Report(benchmark::State& state, double bare, double command) {
@@ -244,7 +244,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     kivo::ui::Application app(argc, argv);
     Packs packs;
-    if (std::string error = lptctrl::Selector().Bind(); !error.empty()) {
+    if (std::string error = kivo::lptctrl::Selector().Bind(); !error.empty()) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

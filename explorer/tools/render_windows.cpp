@@ -47,7 +47,7 @@ struct Player {
     uint32_t (*putFile)(uint8_t, uint8_t, const char*, const void*, uint32_t) = nullptr;
 
     bool Bind() {
-        fs::path parlink = ProgramFolder() / lptctrl::kParlinkFile;
+        fs::path parlink = ProgramFolder() / kivo::lptctrl::kParlinkFile;
         void* library = ::dlopen(parlink.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (library == nullptr)
             return false;
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "message: %s\n", r.text.c_str());
         return UnattendedAnswer(r.flags);
     });
-    if (std::string error = lptctrl::Selector().Bind(); !error.empty()) {
+    if (std::string error = kivo::lptctrl::Selector().Bind(); !error.empty()) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

@@ -27,9 +27,9 @@ TEST_F(Journey, BookCopiedToThePlayerAndBackOpensWithTheSameEntries) {
     std::vector<Entry> written = Form().Entries();
     written[2].name.resize(written[2].name.size() - 3);  // the last syllable did not fit
 
-    lptctrl::LinkSelector& link = lptctrl::Selector();
+    kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
     ASSERT_EQ(link.Bind(), "");
-    link.SetPortKind(lptctrl::kParallelPort);
+    link.SetPortKind(kivo::lptctrl::kParallelPort);
     TMainFrm explorer;
     explorer.Connect1Click();
     ASSERT_EQ(explorer.LastResult, 0);

@@ -22,12 +22,12 @@ namespace {
 using namespace kivo::dialogs::testing;
 
 std::optional<std::string> Stored(const char* name) {
-    return kivo::win::registry::Read(RegistryRoot::CurrentUser, settings::kKey, settings::kSection,
-                                     name);
+    return kivo::win::registry::Read(RegistryRoot::CurrentUser, kivo::settings::kKey,
+                                     kivo::settings::kSection, name);
 }
 
 void Store(const char* name, const char* value) {
-    ASSERT_TRUE(settings::WriteText(name, value));
+    ASSERT_TRUE(kivo::settings::WriteText(name, value));
 }
 
 class Preferences : public ::testing::Test {
@@ -206,8 +206,8 @@ TEST_F(Preferences, CancelEscAndTheCloseBoxWithoutApplyWriteNothing) {
                 form.close();
         }));
     }
-    EXPECT_FALSE(kivo::win::registry::KeyExists(RegistryRoot::CurrentUser, settings::kKey,
-                                                settings::kSection));
+    EXPECT_FALSE(kivo::win::registry::KeyExists(RegistryRoot::CurrentUser, kivo::settings::kKey,
+                                                kivo::settings::kSection));
 }
 
 TEST_F(Preferences, EnterIsOk) {

@@ -198,8 +198,8 @@ TEST(PlayOrderRows, TheRowsAreOwnerDrawnAtTheFontsHeightAndFour) {
 class PlayOrderOnThePlayer : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(lptctrl::Selector().Bind(), "");
-        lptctrl::Selector().SetPortKind(0);
+        ASSERT_EQ(kivo::lptctrl::Selector().Bind(), "");
+        kivo::lptctrl::Selector().SetPortKind(0);
         PX_TestReset();
         const std::vector<uint8_t> song(4000, 0xFF);
         for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
@@ -219,8 +219,8 @@ protected:
     // What the main window's refresh does: list the player, then fill and sort both lists.
     void Refresh() {
         temp_.Clear();
-        ASSERT_EQ(lptctrl::Selector().PX_MemoryInfo(), 0);
-        ASSERT_EQ(lptctrl::Selector().PX_GetFileList(temp_.handle()), 0);
+        ASSERT_EQ(kivo::lptctrl::Selector().PX_MemoryInfo(), 0);
+        ASSERT_EQ(kivo::lptctrl::Selector().PX_GetFileList(temp_.handle()), 0);
         flash_.Clear();
         card_.Clear();
         for (int row = 0; row < temp_.RowCount(); ++row) {

@@ -60,13 +60,13 @@ INSTANTIATE_TEST_SUITE_P(
 class Conversion : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(lptctrl::Selector().Bind(), "");
-        lptctrl::Selector().SetPortKind(0);
-        ASSERT_EQ(lptctrl::Selector().PX_SetWindowHandle(progress_.handle()), 0);
+        ASSERT_EQ(kivo::lptctrl::Selector().Bind(), "");
+        kivo::lptctrl::Selector().SetPortKind(0);
+        ASSERT_EQ(kivo::lptctrl::Selector().PX_SetWindowHandle(progress_.handle()), 0);
         recording_ = folder_ / "memo1.wav";
         Write(recording_, kivo::link::testing::Sc4Recording(2));
     }
-    void TearDown() override { lptctrl::Selector().SetPortKind(0); }
+    void TearDown() override { kivo::lptctrl::Selector().SetPortKind(0); }
 
     static void Write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
         std::ofstream(path, std::ios::binary)
@@ -297,7 +297,7 @@ TEST_F(Conversion, AFailedRunOrNoLinkShowsTheFailureAfterTheDialog) {
     Write(garbage, std::vector<uint8_t>(600, 0x55));
     const auto target = folder_ / "out.wav";
     for (int port : {0, 2}) {
-        lptctrl::Selector().SetPortKind(static_cast<int16_t>(port));
+        kivo::lptctrl::Selector().SetPortKind(static_cast<int16_t>(port));
         const size_t before = boxes_.shown().size();
         EXPECT_EQ(Run([&](TWaveConvForm& form) {
                       Fill(form, Q(garbage), Q(target));

@@ -106,7 +106,7 @@ TEST_P(PreferencesFromTheMenu, ASaveMakesTheWindowReadItsSettingsAndFontAgain) {
                           });
     const bool reloaded = GetParam().reloaded;
     EXPECT_EQ(f.PortKind, reloaded ? 1 : 0);
-    EXPECT_EQ(lptctrl::Selector().PortKind(), reloaded ? 1 : 0);
+    EXPECT_EQ(kivo::lptctrl::Selector().PortKind(), reloaded ? 1 : 0);
     EXPECT_EQ(f.ECPEmulation, reloaded);
     EXPECT_EQ(f.font().family(), reloaded ? "Liberation Mono" : "Arial");
     EXPECT_EQ(Stored("PORT"), reloaded ? std::optional<std::string>("1") : std::nullopt);

@@ -22,9 +22,9 @@ using kivo::test::TempDir;
 class MainFrmTest : public testing::Test {
 protected:
     void SetUp() override {
-        static const std::string bound = lptctrl::Selector().Bind();
+        static const std::string bound = kivo::lptctrl::Selector().Bind();
         ASSERT_EQ(bound, "");
-        lptctrl::Selector().SetPortKind(0);
+        kivo::lptctrl::Selector().SetPortKind(0);
     }
 
     // Writes the packs on a system of the given language.
