@@ -18,8 +18,20 @@
 
 namespace kivo::ui {
 
+namespace {
+
+QIcon TransparentOfSize(QSize size) {
+    QPixmap blank(size);
+    blank.fill(Qt::transparent);
+    return QIcon(blank);
+}
+
+}  // namespace
+
 void ImageList::Set(int index, const QPixmap& large, const QPixmap& small) {
     icons_[index] = {QIcon(large), QIcon(small)};
+    blankLarge_ = TransparentOfSize(large.size());
+    blankSmall_ = TransparentOfSize(small.size());
 }
 
 QIcon ImageList::Large(int index) const {
@@ -81,7 +93,7 @@ QVariant ListViewModel::data(const QModelIndex& index, int role) const {
                 return {};
             int image = control_.RowAt(index.row()).image;
             if (image < 0)
-                return {};
+                return images_->Blank(largeIcons_);
             return largeIcons_ ? images_->Large(image) : images_->Small(image);
         }
         case Qt::TextAlignmentRole:

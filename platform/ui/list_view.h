@@ -35,9 +35,14 @@ public:
     void Set(int index, const QPixmap& large, const QPixmap& small);
     QIcon Large(int index) const;
     QIcon Small(int index) const;
+    // A transparent picture of the images' size: a row without an image keeps its caption in
+    // line with the rows that have one, as the platform's list view draws it.
+    QIcon Blank(bool large) const { return large ? blankLarge_ : blankSmall_; }
 
 private:
     std::map<int, std::pair<QIcon, QIcon>> icons_;
+    QIcon blankLarge_;
+    QIcon blankSmall_;
 };
 
 // A Qt model over a ListViewControl: one Qt row per control row, one Qt column per list column.
