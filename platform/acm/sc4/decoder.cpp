@@ -1,5 +1,7 @@
 #include "platform/acm/sc4/decoder.h"
 
+#include "platform/acm/sc4/decode_kernel.h"
+
 #include <algorithm>
 
 namespace kivo::sc4 {
@@ -11,7 +13,9 @@ std::optional<Decoder> Decoder::Create(const StreamFormat& format) {
 }
 
 Decoder::Decoder(const StreamFormat& format)
-    : format_(format), marker_(SyncMarker(format.samplesPerSec)) {}
+    : format_(format),
+      marker_(SyncMarker(format.samplesPerSec)),
+      kernel_(DecodeKernels().front().run) {}
 
 Decoder::Frame Decoder::FrameAt(std::span<const uint8_t> in, size_t pos, bool last) const {
     const size_t left = in.size() - pos;
@@ -35,12 +39,24 @@ Decoder::Frame Decoder::FrameAt(std::span<const uint8_t> in, size_t pos, bool la
 }
 
 void Decoder::DecodeBytes(std::span<const uint8_t> codes, int16_t* out) {
-    ChannelState& first = channels_[0];
-    ChannelState& second = channels_[format_.channels - 1];
-    for (const uint8_t byte : codes) {
-        *out++ = DecodeCode(first, byte >> 4);
-        *out++ = DecodeCode(second, byte & 0x0F);
+    // The high nibbles, then the low ones: in mono one run of codes in byte order, in stereo
+    // one run per channel.
+    std::array<uint8_t, kCodesPerBlock> nibbles;
+    const size_t n = std::min(codes.size(), kCodeBytes);
+    if (format_.channels == 1) {
+        for (size_t i = 0; i < n; ++i) {
+            nibbles[2 * i] = codes[i] >> 4;
+            nibbles[2 * i + 1] = codes[i] & 0x0F;
+        }
+        kernel_(channels_[0], std::span(nibbles).first(2 * n), out, 1);
+        return;
     }
+    for (size_t i = 0; i < n; ++i) {
+        nibbles[i] = codes[i] >> 4;
+        nibbles[kCodeBytes + i] = codes[i] & 0x0F;
+    }
+    kernel_(channels_[0], std::span(nibbles).first(n), out, 2);
+    kernel_(channels_[1], std::span(nibbles).subspan(kCodeBytes, n), out + 1, 2);
 }
 
 void Decoder::Skip(DecodeResult& r, size_t bytes) {

@@ -53,6 +53,7 @@ private:
     bool resyncing_ = false;
     size_t skippedRun_ = 0;  // bytes dropped since the last block decoded
     std::array<ChannelState, 2> channels_{};
+    void (*kernel_)(ChannelState&, std::span<const uint8_t>, int16_t*, size_t);
 };
 
 }  // namespace kivo::sc4

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <vector>
@@ -55,6 +57,18 @@ std::string Describe(const char* prefix, const StreamFormat& s, const char* bits
     return text;
 }
 
+// 16-bit samples as the little-endian bytes of a wave's data.
+void StoreLittleEndian(std::span<const int16_t> samples, uint8_t* out) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, samples.data(), samples.size_bytes());
+    } else {
+        for (const int16_t v : samples) {
+            *out++ = static_cast<uint8_t>(v);
+            *out++ = static_cast<uint8_t>(v >> 8);
+        }
+    }
+}
+
 class DecodeStream : public AcmStream {
 public:
     explicit DecodeStream(const StreamFormat& format) : decoder_(*Decoder::Create(format)) {}
@@ -69,10 +83,7 @@ public:
                 decoder_.Decode(source, pcm_, (flags & ACM_STREAMCONVERTF_END) != 0);
             if (r.longestSkipRun > kMaxSkippedRun)
                 return MMSYSERR_ERROR;
-            for (size_t i = 0; i < r.samples; ++i) {
-                destination[2 * i] = static_cast<uint8_t>(pcm_[i]);
-                destination[2 * i + 1] = static_cast<uint8_t>(pcm_[i] >> 8);
-            }
+            StoreLittleEndian(std::span(pcm_).first(r.samples), destination.data());
             result.sourceUsed = static_cast<uint32_t>(r.consumed);
             result.destinationUsed = static_cast<uint32_t>(2 * r.samples);
             return MMSYSERR_NOERROR;

@@ -1,9 +1,11 @@
 #include "platform/acm/sc4/channel.h"
+#include "platform/acm/sc4/decode_kernel.h"
 #include "platform/acm/sc4/decoder.h"
 #include "platform/acm/sc4/tests/golden.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace kivo::sc4 {
@@ -90,6 +92,63 @@ TEST(Sc4Channel, ZeroCodesStaySilentWhileTheStepDecays) {
     for (const int16_t v : out)
         ASSERT_EQ(v, 0);
     EXPECT_EQ(s.step, 544u);
+}
+
+// Runs that drive the state to every corner: random codes, long runs of the largest codes
+// (saturated prediction, the step at its top), silence (the step at its bottom) and a real
+// block, each continued from the state the run before left.
+std::vector<std::vector<uint8_t>> KernelRuns() {
+    std::mt19937 rng(7);
+    std::vector<std::vector<uint8_t>> runs;
+    for (int r = 0; r < 40; ++r) {
+        std::vector<uint8_t> run(1 + rng() % 58);
+        for (uint8_t& code : run)
+            code = static_cast<uint8_t>(rng() & 0x0F);
+        runs.push_back(run);
+    }
+    runs.push_back(std::vector<uint8_t>(200, 7));
+    runs.push_back(std::vector<uint8_t>(200, 8));
+    runs.push_back(std::vector<uint8_t>(200, 0));
+    std::vector<uint8_t> alternating(200);
+    for (size_t i = 0; i < alternating.size(); ++i)
+        alternating[i] = i % 2 == 0 ? 7 : 8;
+    runs.push_back(alternating);
+    std::vector<uint8_t> tone;
+    for (size_t i = 0; i + 1 < testing::kToneBlock0.size(); ++i) {
+        tone.push_back(testing::kToneBlock0[i] >> 4);
+        tone.push_back(testing::kToneBlock0[i] & 0x0F);
+    }
+    runs.push_back(tone);
+    return runs;
+}
+
+TEST(Sc4Channel, EveryKernelDecodesAsTheChannelDoesCodeByCode) {
+    const std::vector<std::vector<uint8_t>> runs = KernelRuns();
+    for (const DecodeKernel& kernel : DecodeKernels()) {
+        SCOPED_TRACE(kernel.name);
+        for (const size_t stride : {size_t{1}, size_t{2}}) {
+            ChannelState expected;
+            ChannelState state;
+            for (size_t r = 0; r < runs.size(); ++r) {
+                const std::vector<uint8_t>& run = runs[r];
+                std::vector<int16_t> want;
+                for (const uint8_t code : run)
+                    want.push_back(DecodeCode(expected, code));
+                std::vector<int16_t> got(run.size() * stride, 12345);
+                kernel.run(state, run, got.data(), stride);
+                for (size_t i = 0; i < run.size(); ++i) {
+                    ASSERT_EQ(got[i * stride], want[i]) << "run " << r << " code " << i;
+                    if (stride == 2) {
+                        ASSERT_EQ(got[i * stride + 1], 12345) << "run " << r << " code " << i;
+                    }
+                }
+                ASSERT_EQ(state.step, expected.step) << "run " << r;
+                ASSERT_EQ(state.prediction, expected.prediction) << "run " << r;
+                ASSERT_EQ(state.weights, expected.weights) << "run " << r;
+                ASSERT_EQ(state.history, expected.history) << "run " << r;
+            }
+        }
+    }
 }
 
 }  // namespace
