@@ -1,5 +1,7 @@
 #include "playersim/rpc.h"
 
+#include "platform/win/clock.h"
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -24,20 +26,22 @@ uint32_t Get32(const uint8_t* p) {
     return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
-// Waits until `fd` is ready for `events` or the deadline passes.
+// Waits until `fd` is ready for `events` or the deadline passes on the project's clock. A wait
+// without a deadline measures no time, so it needs no clock.
 Outcome Await(int fd, short events, Deadline deadline) {
     for (;;) {
-        int wait = -1;
-        if (deadline != kNoDeadline) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) {
+        int n = 0;
+        if (deadline == kNoDeadline) {
+            pollfd ready{fd, events, 0};
+            n = ::poll(&ready, 1, -1);
+        } else {
+            const uint64_t now = GetTickCount64();
+            if (now >= deadline) {
                 return Outcome::kLate;
             }
-            wait = static_cast<int>(std::min<int64_t>(left.count(), 60000));
+            n = CurrentClock().Poll(
+                fd, events, static_cast<uint32_t>(std::min<uint64_t>(deadline - now, UINT32_MAX)));
         }
-        pollfd ready{fd, events, 0};
-        const int n = ::poll(&ready, 1, wait);
         if (n > 0) {
             return Outcome::kDone;
         }
@@ -67,22 +71,10 @@ void DecodeHead(const uint8_t* head, Request& r) {
     r.flag = Get32(head + 17);
 }
 
-std::vector<uint8_t> Encode(const Request& r) {
-    std::vector<uint8_t> out{static_cast<uint8_t>(r.op)};
-    Put32(out, r.a);
-    Put32(out, r.b);
-    Put32(out, static_cast<uint32_t>(r.clockMs));
-    Put32(out, static_cast<uint32_t>(r.clockMs >> 32));
-    Put32(out, r.flag);
-    Put32(out, static_cast<uint32_t>(r.payload.size()));
-    out.insert(out.end(), r.payload.begin(), r.payload.end());
-    return out;
-}
-
 }  // namespace
 
-Deadline After(uint32_t ms) {
-    return std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+Deadline After(uint64_t ms) {
+    return GetTickCount64() + ms;
 }
 
 Outcome SendAll(int fd, const void* data, size_t size, Deadline deadline) {
@@ -131,6 +123,18 @@ Outcome Send(int fd, const Request& r, Deadline deadline) {
 Outcome Send(int fd, const Response& r, Deadline deadline) {
     const std::vector<uint8_t> out = Encode(r);
     return SendAll(fd, out.data(), out.size(), deadline);
+}
+
+std::vector<uint8_t> Encode(const Request& r) {
+    std::vector<uint8_t> out{static_cast<uint8_t>(r.op)};
+    Put32(out, r.a);
+    Put32(out, r.b);
+    Put32(out, static_cast<uint32_t>(r.clockMs));
+    Put32(out, static_cast<uint32_t>(r.clockMs >> 32));
+    Put32(out, r.flag);
+    Put32(out, static_cast<uint32_t>(r.payload.size()));
+    out.insert(out.end(), r.payload.begin(), r.payload.end());
+    return out;
 }
 
 std::vector<uint8_t> Encode(const Response& r) {

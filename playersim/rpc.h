@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,10 +35,12 @@ struct Response {
     std::vector<uint8_t> payload;
 };
 
-using Deadline = std::chrono::steady_clock::time_point;
-inline constexpr Deadline kNoDeadline = Deadline::max();
+// A time on the project's clock (platform/win/clock.h) in milliseconds: the real clock in
+// production, a test's virtual clock in tests.
+using Deadline = uint64_t;
+inline constexpr Deadline kNoDeadline = UINT64_MAX;
 // `ms` milliseconds from now.
-Deadline After(uint32_t ms);
+Deadline After(uint64_t ms);
 
 // How a transfer ended: every byte moved, the deadline passed first, or the connection failed.
 enum class Outcome { kDone, kLate, kLost };
@@ -51,6 +52,7 @@ Outcome Send(int fd, const Response& response, Deadline deadline);
 Outcome Receive(int fd, Request& request, Deadline deadline);
 Outcome Receive(int fd, Response& response, Deadline deadline);
 
+std::vector<uint8_t> Encode(const Request& request);
 std::vector<uint8_t> Encode(const Response& response);
 inline constexpr size_t kRequestHeadBytes = 25;
 // The whole length of the request that `head` (kRequestHeadBytes) begins; none when its

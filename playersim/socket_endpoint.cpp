@@ -21,7 +21,7 @@ constexpr uint32_t kSchedulingMs = 250;
 constexpr uint32_t kHookMs = 60000;
 
 rpc::Deadline CallDeadline(uint32_t timeoutMs) {
-    return rpc::After(timeoutMs + kSchedulingMs);
+    return rpc::After(uint64_t{timeoutMs} + kSchedulingMs);
 }
 
 // What a call that did not get its answer tells the driver.

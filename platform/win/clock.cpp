@@ -1,6 +1,10 @@
 #include "platform/win/clock.h"
 
+#include <poll.h>
+
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <ctime>
 #include <thread>
 
@@ -31,6 +35,19 @@ RealClock realClock;
 Clock* current = nullptr;
 
 }  // namespace
+
+int Clock::Poll(int fd, short events, uint32_t ms) {
+    pollfd ready{fd, events, 0};
+    return ::poll(&ready, 1, static_cast<int>(std::min<uint32_t>(ms, INT_MAX)));
+}
+
+int VirtualClock::Poll(int fd, short events, uint32_t ms) {
+    const int ready = Clock::Poll(fd, events, peerStalled_ ? 0 : ms);
+    if (ready == 0) {
+        Advance(ms);
+    }
+    return ready;
+}
 
 void SetClock(Clock* clock) {
     current = clock;

@@ -13,6 +13,9 @@ public:
     virtual uint64_t Ticks() = 0;
     // Local date and time as days since 1899-12-30, fraction the time of day.
     virtual double Now() = 0;
+    // Waits until descriptor `fd` is ready for `events` (poll flags) or `ms` pass on this clock:
+    // 1 ready, 0 the time passed, -1 failed with errno set (EINTR: wait again).
+    virtual int Poll(int fd, short events, uint32_t ms);
 };
 
 // Time stands still until slept through or advanced; Sleep returns at once.
@@ -23,10 +26,17 @@ public:
     uint64_t Ticks() override { return ticks_; }
     double Now() override { return startDays_ + static_cast<double>(ticks_) / 86400000.0; }
     void Advance(uint64_t ms) { ticks_ += ms; }
+    // The peer at the other end of a descriptor runs in real time: a wait takes the real time
+    // until its answer comes, and one that gets none passes its whole time on this clock. Once
+    // the test has stalled the peer, so that nothing more will come, a wait with nothing ready
+    // passes its whole time at once.
+    int Poll(int fd, short events, uint32_t ms) override;
+    void SetPeerStalled(bool stalled) { peerStalled_ = stalled; }
 
 private:
     double startDays_;
     uint64_t ticks_ = 0;
+    bool peerStalled_ = false;
 };
 
 // Installs a clock (nullptr: the real one) for the whole process; the caller keeps it alive.

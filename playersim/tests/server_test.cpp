@@ -83,7 +83,13 @@ public:
     }
     ~ServerProcess() { Stop(); }
     bool Listening() const { return listening_; }
-    void Signal(int signal) const { ::kill(pid_, signal); }
+    // Stops the player and returns once it has stopped, so that it answers nothing more.
+    bool Pause() const {
+        int status = 0;
+        return ::kill(pid_, SIGSTOP) == 0 && ::waitpid(pid_, &status, WUNTRACED) == pid_ &&
+               WIFSTOPPED(status);
+    }
+    void Resume() const { ::kill(pid_, SIGCONT); }
     // What the player wrote first: that it listens, or why it cannot.
     const std::string& Output() const { return output_; }
     int Stop() {
@@ -363,8 +369,9 @@ TEST(playersim_Server, AStalledPeerBlocksNoOtherClient) {
     EXPECT_EQ(answer, 0);
 }
 
-// A stopped kivo-player: every call of the driver ends at its timeout with the timeout's last
-// error, the channel is lost after it, and a new one is refused at its own timeout.
+// A stopped kivo-player: every call of the driver ends exactly at its timeout and a quarter
+// second on the PC's clock with the timeout's last error, the channel is lost after it, and a
+// new one is refused at its own timeout.
 TEST(playersim_Server, AStoppedPlayerEndsEachCallAtItsTimeout) {
     ServedPlayer player("stopped-player", Driver(Which::kPxdll));
     ASSERT_TRUE(player.server.Listening());
@@ -373,20 +380,26 @@ TEST(playersim_Server, AStoppedPlayerEndsEachCallAtItsTimeout) {
     const PxHandle h = dll.CreateFile("LPT1", 0xC0000000, 0, nullptr, 3, 0, nullptr);
     ASSERT_NE(h, kPxInvalidHandle);
     dll.SetTimeOut(20);
-    player.server.Signal(SIGSTOP);
+    ASSERT_TRUE(player.server.Pause());
+    player.clock->SetPeerStalled(true);
+    const uint64_t start = GetTickCount64();
     const uint8_t command = 10;
     uint32_t done = 99;
     EXPECT_EQ(dll.WriteFile(h, &command, 1, &done, nullptr), 0);
     EXPECT_EQ(dll.GetLastError(), kPxErrorTimeout);
     EXPECT_EQ(done, 0u);
+    EXPECT_EQ(GetTickCount64(), start + 270);
     uint8_t answer = 0;
     EXPECT_EQ(dll.ReadFile(h, &answer, 1, &done, nullptr), 0);
     EXPECT_EQ(dll.GetLastError(), kPxErrorConnectionLost);
+    EXPECT_EQ(GetTickCount64(), start + 270);
     dll.CloseHandle(h);
+    dll.SetTimeOut(100);
     EXPECT_EQ(dll.CreateFile("LPT1", 0xC0000000, 0, nullptr, 3, 0, nullptr), kPxInvalidHandle);
     EXPECT_EQ(dll.GetLastError(), kPxErrorTimeout);
+    EXPECT_EQ(GetTickCount64(), start + 270 + 350);
     dll.ReleasePort(1);
-    player.server.Signal(SIGCONT);
+    player.server.Resume();
 }
 
 TEST(playersim_Server, ASecondPlayerLeavesALiveSocketAlone) {

@@ -1,5 +1,7 @@
-// The socket endpoint against servers that overstate their counts or do not answer.
+// The socket endpoint against servers that overstate their counts or do not answer; their
+// deadlines run on the virtual clock.
 
+#include "platform/win/clock.h"
 #include "playersim/endpoint.h"
 #include "playersim/rpc.h"
 
@@ -101,33 +103,67 @@ TEST(playersim_SocketEndpoint, CountsNeverExceedTheCallersBytes) {
     std::filesystem::remove(path);
 }
 
-// A player that takes the connection but never greets (stopped before it accepted), and one
-// that stops answering in the middle of a channel: each call gives up after its own timeout,
-// and the channel is gone afterwards.
-TEST(playersim_SocketEndpoint, CallsEndAtTheirTimeoutWhenThePlayerStopsAnswering) {
-    std::filesystem::path path;
-    const int silent = Listen("silent.sock", path);
-    ASSERT_GE(silent, 0);
-    const std::unique_ptr<Endpoint> greetless = MakeSocketEndpoint(path.string());
-    EXPECT_EQ(greetless->Open(Dialect::kUsb, 20), Error::kTimeout);
-    ::close(silent);
+// The time a call on the socket may take: its timeout and a quarter second for scheduling.
+uint64_t Allowed(uint32_t timeoutMs) {
+    return uint64_t{timeoutMs} + 250;
+}
 
+// A player that takes the connection but never greets (stopped before it accepted): the open
+// gives up exactly at its timeout on the PC's clock, the largest timeout included.
+TEST(playersim_SocketEndpoint, AnOpenNobodyGreetsEndsAtItsTimeout) {
+    ScopedVirtualClock clock;
+    clock->SetPeerStalled(true);
+    for (const uint32_t timeout : {0u, 100u, 3000u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(timeout);
+        // A listener of its own, whose backlog this one connection cannot fill.
+        std::filesystem::path path;
+        const int silent = Listen("silent.sock", path);
+        ASSERT_GE(silent, 0);
+        const std::unique_ptr<Endpoint> greetless = MakeSocketEndpoint(path.string());
+        const uint64_t start = GetTickCount64();
+        EXPECT_EQ(greetless->Open(Dialect::kUsb, timeout), Error::kTimeout);
+        EXPECT_EQ(GetTickCount64() - start, Allowed(timeout));
+        ::close(silent);
+        std::filesystem::remove(path);
+    }
+}
+
+// A player that stops answering in the middle of a channel: the call it does not answer gives
+// up exactly at its timeout on the PC's clock, and the channel is gone afterwards, so that the
+// next call fails at once.
+TEST(playersim_SocketEndpoint, ACallThePlayerLeavesUnansweredEndsAtItsTimeout) {
+    struct Case {
+        bool write;
+        uint32_t timeout;
+    };
+    std::filesystem::path path;
     const int listener = Listen("stalling.sock", path);
     ASSERT_GE(listener, 0);
-    std::thread server(ServeThenStall, listener);
-    const std::unique_ptr<Endpoint> endpoint = MakeSocketEndpoint(path.string());
-    ASSERT_EQ(endpoint->Open(Dialect::kParallel, 20), Error::kNone);
-    const std::array<uint8_t, 2> bytes{1, 2};
-    const IoResult write = endpoint->Write(bytes, {20, 0, std::nullopt});
-    EXPECT_FALSE(write.ok);
-    EXPECT_EQ(write.error, Error::kTimeout);
-    EXPECT_EQ(write.done, 0u);
-    std::array<uint8_t, 4> buffer{};
-    const IoResult read = endpoint->Read(buffer, {20, 0, std::nullopt});
-    EXPECT_FALSE(read.ok);
-    EXPECT_EQ(read.error, Error::kConnectionLost);
-    endpoint->Close(false);
-    server.join();
+    ScopedVirtualClock clock;
+    for (const Case c : {Case{true, 20}, Case{false, 100}, Case{false, 40000}}) {
+        SCOPED_TRACE(testing::Message() << (c.write ? "write " : "read ") << c.timeout);
+        clock->SetPeerStalled(false);
+        std::thread server(ServeThenStall, listener);
+        const std::unique_ptr<Endpoint> endpoint = MakeSocketEndpoint(path.string());
+        ASSERT_EQ(endpoint->Open(Dialect::kParallel, c.timeout), Error::kNone);
+        clock->SetPeerStalled(true);
+        const uint64_t start = GetTickCount64();
+        std::array<uint8_t, 4> buffer{1, 2};
+        const IoCall call{c.timeout, start, std::nullopt};
+        const IoResult stalled = c.write ? endpoint->Write(std::span(buffer).first(2), call)
+                                         : endpoint->Read(buffer, call);
+        EXPECT_FALSE(stalled.ok);
+        EXPECT_EQ(stalled.error, Error::kTimeout);
+        EXPECT_EQ(stalled.done, 0u);
+        EXPECT_EQ(GetTickCount64() - start, Allowed(c.timeout));
+
+        const IoResult after = endpoint->Read(buffer, call);
+        EXPECT_FALSE(after.ok);
+        EXPECT_EQ(after.error, Error::kConnectionLost);
+        endpoint->Close(false);
+        EXPECT_EQ(GetTickCount64() - start, Allowed(c.timeout));
+        server.join();
+    }
     ::close(listener);
     std::filesystem::remove(path);
 }
