@@ -1,6 +1,6 @@
 #include "playersim/server.h"
 
-#include "platform/win/unique_fd.h"
+#include "platform/win/clock.h"
 #include "playersim/channel.h"
 #include "playersim/control.h"
 #include "playersim/endpoint.h"
@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -24,6 +23,11 @@ namespace kivo::playersim {
 
 using win::UniqueFd;
 namespace {
+
+// A client that sends or takes nothing for this long before its first request or in the middle
+// of a message is dropped, so that a stopped or broken process cannot keep the player.
+constexpr uint64_t kStallMs = 5000;
+constexpr size_t kChunk = 1 << 20;
 
 // The answer while another process or player holds the store.
 rpc::Response Held() {
@@ -164,150 +168,135 @@ UniqueFd Listen(const std::string& path, std::string& error) {
     return listener;
 }
 
-// The client being served, read and written without blocking, so that the listening socket
-// is answered all the while and a stalled client holds nothing but its own channel.
-class Server {
-public:
-    Server(Device& device, UniqueFd listener)
-        : device_(device), listener_(std::move(listener)), lock_(device.player.LockFolder()) {}
-
-    void Run(const std::atomic<bool>& stop) {
-        while (!stop) {
-            const bool sending = Sending();
-            pollfd fds[2] = {{listener_.get(), POLLIN, 0},
-                             {client_.get(), static_cast<short>(sending ? POLLOUT : POLLIN), 0}};
-            // Wakes now and then to see `stop` and the deadline.
-            if (::poll(fds, client_ ? 2 : 1, 250) < 0) {
-                continue;
-            }
-            // The client first: one that has gone leaves the player free for a newcomer.
-            if (client_ && fds[1].revents != 0 && !(sending ? Flush() : Fill())) {
-                Drop();
-            }
-            if ((fds[0].revents & POLLIN) != 0) {
-                Accept();
-            }
-            if (client_ && (Sending() || !in_.empty()) && Clock::now() > due_) {
-                Drop();
-            }
-        }
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-    // A client that sends or takes nothing for this long in the middle of a message is dropped,
-    // so that a stopped or broken process cannot keep the player.
-    static constexpr auto kStall = std::chrono::seconds(5);
-    static constexpr size_t kChunk = 1 << 20;
-
-    bool Sending() const { return sent_ < out_.size(); }
-
-    void Accept() {
-        UniqueFd incoming(
-            ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
-        if (!incoming) {
-            return;
-        }
-        const uint8_t greeting = client_ ? rpc::kBusy : rpc::kServed;
-        // One byte into a fresh socket's empty buffer never waits.
-        ::send(incoming.get(), &greeting, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (!client_) {
-            client_ = std::move(incoming);
-        }
-    }
-
-    // Takes what the client sent and answers each whole request; false when it is to go.
-    bool Fill() {
-        // The head first, then no more than the rest of its request, into room made once.
-        const size_t had = in_.size();
-        size_t want = rpc::kRequestHeadBytes - std::min(had, rpc::kRequestHeadBytes);
-        if (want == 0) {
-            const std::optional<size_t> whole = rpc::RequestBytes(in_.data());
-            if (!whole) {
-                return false;
-            }
-            in_.reserve(*whole);
-            want = std::min(*whole - had, kChunk);
-        }
-        in_.resize(had + want);
-        const ssize_t n = ::recv(client_.get(), in_.data() + had, want, MSG_DONTWAIT);
-        in_.resize(had + static_cast<size_t>(std::max<ssize_t>(n, 0)));
-        if (n < 0) {
-            return errno == EAGAIN || errno == EINTR;
-        }
-        if (n == 0) {
-            return false;
-        }
-        due_ = Clock::now() + kStall;
-        std::optional<rpc::Request> request = rpc::TakeRequest(in_);
-        if (!request) {
-            return true;
-        }
-        std::optional<rpc::Response> response =
-            Answer(device_, lock_, channel_, std::move(*request));
-        if (!response) {
-            return false;
-        }
-        // A connection lives as long as its channel, so the next client finds the player and
-        // its store free as soon as this one has its answer.
-        if (!channel_) {
-            lock_.Give();
-        }
-        out_ = rpc::Encode(*response);
-        sent_ = 0;
-        return Flush();
-    }
-
-    // Sends what the client can take of the answer; false when it is to go.
-    bool Flush() {
-        const ssize_t n = ::send(client_.get(), out_.data() + sent_, out_.size() - sent_,
-                                 MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0) {
-            return errno == EAGAIN || errno == EINTR;
-        }
-        sent_ += static_cast<size_t>(n);
-        due_ = Clock::now() + kStall;
-        if (Sending()) {
-            return true;
-        }
-        out_.clear();
-        sent_ = 0;
-        return channel_ != nullptr;
-    }
-
-    void Drop() {
-        client_.Reset();
-        channel_.reset();
-        lock_.Give();
-        in_.clear();
-        out_.clear();
-        sent_ = 0;
-    }
-
-    Device& device_;
-    UniqueFd listener_;
-    StoreLock lock_;
-    UniqueFd client_;
-    std::unique_ptr<Channel> channel_;
-    std::vector<uint8_t> in_;
-    std::vector<uint8_t> out_;
-    size_t sent_ = 0;
-    Clock::time_point due_;
-};
-
 }  // namespace
+
+Server::Server(Device& device, std::string path, std::string& error)
+    : device_(device),
+      path_(std::move(path)),
+      listener_(Listen(path_, error)),
+      lock_(device.player.LockFolder()) {}
+
+Server::~Server() {
+    if (listener_) {
+        ::unlink(path_.c_str());
+    }
+}
+
+void Server::Step(int waitMs) {
+    const bool sending = Sending();
+    pollfd fds[2] = {{listener_.get(), POLLIN, 0},
+                     {client_.get(), static_cast<short>(sending ? POLLOUT : POLLIN), 0}};
+    if (::poll(fds, client_ ? 2 : 1, waitMs) < 0) {
+        return;
+    }
+    // The client first: one that has gone leaves the player free for a newcomer.
+    if (client_ && fds[1].revents != 0 && !(sending ? Flush() : Fill())) {
+        Drop();
+    }
+    if ((fds[0].revents & POLLIN) != 0) {
+        Accept();
+    }
+    // Between requests a client may keep its open channel as long as it likes; a client without
+    // one has a request to send.
+    if (client_ && (Sending() || !in_.empty() || !channel_) && GetTickCount64() > dueMs_) {
+        Drop();
+    }
+}
+
+void Server::Accept() {
+    UniqueFd incoming(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (!incoming) {
+        return;
+    }
+    const uint8_t greeting = client_ ? rpc::kBusy : rpc::kServed;
+    // One byte into a fresh socket's empty buffer never waits.
+    ::send(incoming.get(), &greeting, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (!client_) {
+        client_ = std::move(incoming);
+        dueMs_ = GetTickCount64() + kStallMs;
+    }
+}
+
+// Takes what the client sent and answers each whole request; false when it is to go.
+bool Server::Fill() {
+    // The head first, then no more than the rest of its request, into room made once.
+    const size_t had = in_.size();
+    size_t want = rpc::kRequestHeadBytes - std::min(had, rpc::kRequestHeadBytes);
+    if (want == 0) {
+        const std::optional<size_t> whole = rpc::RequestBytes(in_.data());
+        if (!whole) {
+            return false;
+        }
+        in_.reserve(*whole);
+        want = std::min(*whole - had, kChunk);
+    }
+    in_.resize(had + want);
+    const ssize_t n = ::recv(client_.get(), in_.data() + had, want, MSG_DONTWAIT);
+    in_.resize(had + static_cast<size_t>(std::max<ssize_t>(n, 0)));
+    if (n < 0) {
+        return errno == EAGAIN || errno == EINTR;
+    }
+    if (n == 0) {
+        return false;
+    }
+    dueMs_ = GetTickCount64() + kStallMs;
+    std::optional<rpc::Request> request = rpc::TakeRequest(in_);
+    if (!request) {
+        return true;
+    }
+    std::optional<rpc::Response> response = Answer(device_, lock_, channel_, std::move(*request));
+    if (!response) {
+        return false;
+    }
+    // A connection lives as long as its channel, so the next client finds the player and its
+    // store free as soon as this one has its answer.
+    if (!channel_) {
+        lock_.Give();
+    }
+    out_ = rpc::Encode(*response);
+    sent_ = 0;
+    return Flush();
+}
+
+// Sends what the client can take of the answer; false when it is to go.
+bool Server::Flush() {
+    const ssize_t n = ::send(client_.get(), out_.data() + sent_, out_.size() - sent_,
+                             MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n < 0) {
+        return errno == EAGAIN || errno == EINTR;
+    }
+    sent_ += static_cast<size_t>(n);
+    dueMs_ = GetTickCount64() + kStallMs;
+    if (Sending()) {
+        return true;
+    }
+    out_.clear();
+    sent_ = 0;
+    return channel_ != nullptr;
+}
+
+void Server::Drop() {
+    client_.Reset();
+    channel_.reset();
+    lock_.Give();
+    in_.clear();
+    out_.clear();
+    sent_ = 0;
+}
 
 bool Serve(Device& device, const std::string& path, const std::atomic<bool>& stop,
            std::string& error, void (*onListening)(const std::string& path)) {
-    UniqueFd listener = Listen(path, error);
-    if (listener.get() < 0) {
+    Server server(device, path, error);
+    if (!server.Listening()) {
         return false;
     }
     if (onListening != nullptr) {
         onListening(path);
     }
-    Server(device, std::move(listener)).Run(stop);
-    ::unlink(path.c_str());
+    while (!stop) {
+        // Wakes now and then to see `stop` and the stalled client's time.
+        server.Step(250);
+    }
     return true;
 }
 
