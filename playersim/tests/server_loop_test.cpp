@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -26,10 +27,14 @@ using win::UniqueFd;
 
 constexpr uint8_t kBigFile = 6;
 
-// A player in memory with one file far larger than a socket holds, served on a fresh path.
+// A player in memory with one file far larger than a socket holds, served on a path of the
+// test's own.
 struct LoopFixture {
     LoopFixture()
-        : path(fs::path(::testing::TempDir()) / "loop.sock"),
+        : path(fs::path(::testing::TempDir()) /
+               ("kivo-loop-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                std::to_string(::getpid()) + ".sock")),
           device(MakeMemoryStore()),
           server(device, path.string(), error) {
         const std::vector<uint8_t> name{'b', 'i', 'g'};

@@ -60,9 +60,9 @@ void ServeThenStall(int listener) {
     ::close(client);
 }
 
-// A listening socket at a fresh path in the test's folder.
+// A listening socket at a fresh path of this process in the test's folder.
 int Listen(const std::string& name, std::filesystem::path& path) {
-    path = std::filesystem::path(::testing::TempDir()) / name;
+    path = std::filesystem::path(::testing::TempDir()) / (std::to_string(::getpid()) + "-" + name);
     std::filesystem::remove(path);
     const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
