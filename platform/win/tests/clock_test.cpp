@@ -1,6 +1,9 @@
 #include "platform/win/clock.h"
+#include "platform/win/unique_fd.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
 
 TEST(Clock, VirtualClockAdvancesOnlyWhenSleptThroughOrAdvanced) {
     ScopedVirtualClock clock;
@@ -31,6 +34,34 @@ TEST(Clock, NestedVirtualClocksPutTheOuterOneBack) {
     }
     EXPECT_EQ(&CurrentClock(), &*outer);
     EXPECT_EQ(GetTickCount64(), 5u);
+}
+
+// A wait for a descriptor on the virtual clock: what is there already is taken without time
+// passing, also from a stalled peer; with nothing there from a stalled peer, the whole wait
+// passes on the clock at once.
+TEST(Clock, VirtualWaitForADescriptor) {
+    struct Case {
+        bool stalled;
+        bool ready;
+        int result;
+        uint64_t passedMs;
+    };
+    for (const Case c :
+         {Case{false, true, 1, 0}, Case{true, true, 1, 0}, Case{true, false, 0, 60000}}) {
+        SCOPED_TRACE(testing::Message()
+                     << (c.stalled ? "stalled" : "live") << (c.ready ? ", ready" : ", empty"));
+        ScopedVirtualClock clock;
+        clock->SetPeerStalled(c.stalled);
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        const kivo::win::UniqueFd in(ends[0]);
+        const kivo::win::UniqueFd out(ends[1]);
+        if (c.ready) {
+            ASSERT_EQ(::write(out.get(), "x", 1), 1);
+        }
+        EXPECT_EQ(CurrentClock().Poll(in.get(), POLLIN, 60000), c.result);
+        EXPECT_EQ(GetTickCount64(), c.passedMs);
+    }
 }
 
 TEST(Clock, RealClockGivesTodayAsDaysSince1899) {
