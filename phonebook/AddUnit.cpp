@@ -544,12 +544,12 @@ bool TAddressForm::LoadTel(const std::string& path) {
 }
 
 bool TAddressForm::AddFromFile(const FileEntries& read) {
-    if (!read.error.empty()) {
-        ShowAppMessage(read.error, MB_OK | MB_ICONERROR);
-        return false;
-    }
+    // What was read before a failure stays in the list.
     AppendEntries(read.entries);
-    return true;
+    if (read.error.empty())
+        return true;
+    ShowAppMessage(read.error, MB_OK | MB_ICONERROR);
+    return false;
 }
 
 bool TAddressForm::SaveTel(const std::string& path) {

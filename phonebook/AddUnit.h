@@ -112,7 +112,7 @@ private:
     bool LoadTel(const std::string& path);
     bool SaveTel(const std::string& path);
     bool ImportCsv(const std::string& path);
-    // Adds what a file gave, or shows why it could not be read; true when it was read.
+    // Adds what a file gave and shows why it could not be read whole; true when it was.
     bool AddFromFile(const FileEntries& read);
     std::string Text(UINT id) const;
 

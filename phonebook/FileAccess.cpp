@@ -7,15 +7,45 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 
 namespace kivo::phonebook {
 
 namespace {
 
+struct ReadFault {
+    size_t after;
+    int error;
+};
+std::optional<ReadFault> readFault;
+
 std::string Failure(const char* what, const std::string& path, int error) {
     return std::string(what) + " \"" + path + "\".\n" + std::strerror(error);
+}
+
+// One read into `buffer`, failing where a test asked it to.
+ssize_t ReadSome(int fd, char* buffer, size_t size, size_t done) {
+    if (readFault) {
+        if (done >= readFault->after) {
+            errno = readFault->error;
+            return -1;
+        }
+        size = std::min(size, readFault->after - done);
+    }
+    return ::read(fd, buffer, size);
+}
+
+// Where the bytes of `path` are written: a symbolic link leads to the file it names.
+std::filesystem::path WriteTarget(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(path, ec))
+        return path;
+    std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
+    return ec ? std::filesystem::path(path) : target;
 }
 
 }  // namespace
@@ -33,14 +63,11 @@ std::string ReadFileBytes(const std::string& path, std::string& bytes) {
         return Failure("Cannot read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     char buffer[65536];
     for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        ssize_t n = ReadSome(fd.get(), buffer, sizeof buffer, bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            int error = errno;
-            bytes.clear();
-            return Failure("Cannot read", path, error);
-        }
+        if (n < 0)
+            return Failure("Cannot read", path, errno);
         if (n == 0)
             return {};
         bytes.append(buffer, static_cast<size_t>(n));
@@ -48,12 +75,20 @@ std::string ReadFileBytes(const std::string& path, std::string& bytes) {
 }
 
 std::string WriteFileReplacing(const std::string& path, std::string_view bytes) {
-    win::ReplacementFile file(path);
+    win::ReplacementFile file(WriteTarget(path));
     if (!file)
         return Failure("Cannot create", path, errno);
     if (!win::WriteAll(file.fd(), bytes) || !file.Commit())
         return Failure("Cannot write", path, errno);
     return {};
+}
+
+ScopedReadFault::ScopedReadFault(size_t after, int error) {
+    readFault = ReadFault{after, error};
+}
+
+ScopedReadFault::~ScopedReadFault() {
+    readFault.reset();
 }
 
 }  // namespace kivo::phonebook

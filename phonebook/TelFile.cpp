@@ -52,6 +52,15 @@ std::string_view TakeLine(std::string_view& text) {
     return line;
 }
 
+// The entries read before reading failed, and the error that says so.
+FileEntries Partly(std::vector<Entry> entries, std::string error) {
+    if (!entries.empty())
+        error += entries.size() == 1 ? std::string("\nOnly the first entry could be read.")
+                                     : "\nOnly the first " + std::to_string(entries.size()) +
+                                           " entries could be read.";
+    return {std::move(entries), std::move(error)};
+}
+
 }  // namespace
 
 std::string Trimmed(std::string_view text) {
@@ -127,15 +136,25 @@ std::vector<Entry> ReadCsvLines(std::string_view bytes, uint32_t codePage) {
 
 FileEntries LoadTel(const std::string& path) {
     std::string bytes;
-    if (auto error = ReadFileBytes(path, bytes); !error.empty())
-        return {{}, error};
+    std::string error = ReadFileBytes(path, bytes);
+    // Reading that failed after a Ctrl-Z had already ended the file.
+    if (!error.empty() && bytes.find(kEndOfFile) == std::string::npos) {
+        // A record is added once all three of its fields are read.
+        bytes.resize(bytes.size() - bytes.size() % kRecordSize);
+        return Partly(ReadTelRecords(bytes, GetACP()), error);
+    }
     return {ReadTelRecords(bytes, GetACP()), {}};
 }
 
 FileEntries ImportCsv(const std::string& path) {
     std::string bytes;
-    if (auto error = ReadFileBytes(path, bytes); !error.empty())
-        return {{}, error};
+    std::string error = ReadFileBytes(path, bytes);
+    if (!error.empty() && bytes.find(kEndOfFile) == std::string::npos) {
+        // A line is added once its end is read.
+        size_t end = bytes.find_last_of("\r\n");
+        bytes.resize(end == std::string::npos ? 0 : end + 1);
+        return Partly(ReadCsvLines(bytes, GetACP()), error);
+    }
     return {ReadCsvLines(bytes, GetACP()), {}};
 }
 

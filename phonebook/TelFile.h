@@ -45,7 +45,8 @@ std::string WriteTelRecords(const std::vector<Entry>& entries, uint32_t codePage
 // CR LF, LF or CR, the file at 0x1A.
 std::vector<Entry> ReadCsvLines(std::string_view bytes, uint32_t codePage);
 
-// What reading a file gave: its entries, or the error to show (then no entries).
+// What reading a file gave: its entries and, when reading failed partway, the error to show
+// (the entries are then those read before the failure).
 struct FileEntries {
     std::vector<Entry> entries;
     std::string error;

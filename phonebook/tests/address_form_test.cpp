@@ -1,3 +1,4 @@
+#include "phonebook/FileAccess.h"
 #include "phonebook/tests/form_fixture.h"
 #include "platform/wab/testing/fixture_writer.h"
 #include "platform/win/file_size_limit.h"
@@ -235,6 +236,36 @@ TEST_F(AddressForm, OpenOfAnUnreadableFileShowsTheErrorAndNamesTheFile) {
     EXPECT_EQ(boxes_.shown()[0].caption, "Telephone Book");
     EXPECT_NE(boxes_.shown()[0].text.find("folder.TEL"), std::string::npos);
     EXPECT_TRUE(Form().Entries().empty());
+}
+
+TEST_F(AddressForm, FilesReadOnlyPartlyKeepWhatWasReadAndSayWhy) {
+    Write("book.TEL", Record("Kim", "1") + Record("Lee", "2") + Record("Park", "3"));
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    {
+        ScopedReadFault fault(2 * kRecordSize + 5, EIO);
+        Form().Open1Click();
+    }
+    EXPECT_EQ(Form().Entries(), (Entries{{"Kim", "1", ""}, {"Lee", "2", ""}}));
+    EXPECT_EQ(Form().CurrentFileName(), Path("book.TEL"));
+    EXPECT_FALSE(Form().Modified());
+    EXPECT_EQ(Status(), "2");
+    ASSERT_EQ(boxes_.shown().size(), 1u);
+    EXPECT_EQ(boxes_.shown()[0].flags, MB_ICONERROR);
+    EXPECT_EQ(Boxes()[0], "Cannot read \"" + Path("book.TEL") +
+                              "\".\nInput/output error\nOnly the first 2 entries could be read.");
+
+    // The CSV import appends what it read and does not claim to have imported the file.
+    std::string csv = Write("list.csv", "name,home\nAhn,010\nCho,011\n");
+    dialogs_.AnswerOpen({csv});
+    {
+        ScopedReadFault fault(20, EIO);
+        Form().FromCSVFile1Click();
+    }
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Kim", "Lee", "Ahn"}));
+    EXPECT_TRUE(Form().Modified());
+    ASSERT_EQ(boxes_.shown().size(), 2u);
+    EXPECT_EQ(boxes_.shown()[1].flags, MB_ICONERROR);
+    EXPECT_NE(Boxes()[1].find(csv), std::string::npos);
 }
 
 TEST_F(AddressForm, SaveOfANewListAsksForANameAndTellsWhereItWent) {

@@ -1,5 +1,7 @@
 #include "phonebook/TelFile.h"
 
+#include "phonebook/FileAccess.h"
+
 #include "platform/win/file_size_limit.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
@@ -288,6 +290,72 @@ TEST_F(TelFiles, UnreadableFilesGiveAnErrorAndNoEntries) {
         for (const FileEntries& read : {LoadTel(path), ImportCsv(path)}) {
             EXPECT_NE(read.error.find(path), std::string::npos) << read.error;
             EXPECT_TRUE(read.entries.empty());
+        }
+    }
+}
+
+// A read that fails partway keeps what was read before it, as reading record by record would.
+TEST_F(TelFiles, ReadFailingPartwayKeepsTheEntriesReadBefore) {
+    struct Case {
+        const char* what;
+        bool csv;
+        std::string bytes;
+        size_t failAfter;
+        std::vector<Entry> entries;
+        const char* tells;  // in the error; nullptr: no error
+    };
+    const std::string book = Record("Kim", "1", "2") + Record("", "lost", "") +
+                             Record("Lee", "3", "") + Record("Park", "", "");
+    const std::string csv = "name,home\r\nKim,1\r\nLee,2\nPark,3\n";
+    const Case cases[] = {
+        {"at the first byte", false, book, 0, {}, "Input/output error"},
+        {"inside the third record",
+         false,
+         book,
+         2 * kRecordSize + 40,
+         {{"Kim", "1", "2"}},
+         "Only the first entry could be read."},
+        {"after whole records",
+         false,
+         book,
+         3 * kRecordSize,
+         {{"Kim", "1", "2"}, {"Lee", "3", ""}},
+         "Only the first 2 entries could be read."},
+        {"after a Ctrl-Z that ended the file",
+         false,
+         Record("Kim", "1", "2") + "\x1A" + book,
+         kRecordSize + 10,
+         {{"Kim", "1", "2"}},
+         nullptr},
+        {"inside the header line", true, csv, 5, {}, "Input/output error"},
+        {"between CR and LF",
+         true,
+         csv,
+         17,
+         {{"Kim", "1", ""}},
+         "Only the first entry could be read."},
+        {"inside a line", true, csv, 21, {{"Kim", "1", ""}}, "Only the first entry could be read."},
+        {"after a line",
+         true,
+         csv,
+         24,
+         {{"Kim", "1", ""}, {"Lee", "2", ""}},
+         "Only the first 2 entries could be read."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string path = Write("book", c.bytes);
+        FileEntries read;
+        {
+            ScopedReadFault fault(c.failAfter, EIO);
+            read = c.csv ? ImportCsv(path) : LoadTel(path);
+        }
+        EXPECT_EQ(read.entries, c.entries);
+        if (c.tells) {
+            EXPECT_NE(read.error.find("\"" + path + "\""), std::string::npos) << read.error;
+            EXPECT_NE(read.error.find(c.tells), std::string::npos) << read.error;
+        } else {
+            EXPECT_EQ(read.error, "");
         }
     }
 }
