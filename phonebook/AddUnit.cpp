@@ -9,6 +9,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/win/application.h"
 #include "platform/win/collate.h"
+#include "platform/win/lang.h"
 #include "platform/win/registry.h"
 
 #include <QAction>
@@ -28,7 +29,10 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 
 namespace kivo::phonebook {
 
@@ -273,9 +277,18 @@ void TAddressForm::LoadPlacement() {
 void TAddressForm::SavePlacement() {
     QRect outer = frameGeometry();
     const int values[] = {outer.left(), outer.top(), outer.width(), outer.height()};
-    for (size_t i = 0; i < std::size(kPlacement); ++i)
-        kivo::win::registry::Write(RegistryRoot::CurrentUser, kPlacementKey, kPlacementSection,
-                                   kPlacement[i].name, std::to_string(values[i]));
+    for (size_t i = 0; i < std::size(kPlacement); ++i) {
+        if (!kivo::win::registry::Write(RegistryRoot::CurrentUser, kPlacementKey, kPlacementSection,
+                                        kPlacement[i].name, std::to_string(values[i]))) {
+            // Said once; the settings that were stored stay as they were.
+            int error = errno;
+            ShowAppMessage("Cannot store the window's place in \"" +
+                               kivo::win::registry::StoreFile(RegistryRoot::CurrentUser) + "\".\n" +
+                               std::strerror(error),
+                           MB_OK | MB_ICONWARNING);
+            return;
+        }
+    }
 }
 
 void TAddressForm::UpdateStatus() {
@@ -467,8 +480,9 @@ void TAddressForm::Open1Click() {
 }
 
 bool TAddressForm::Save() {
-    if (!CurrentFileName_.empty())
-        return SaveTel(CurrentFileName_);
+    // A book that cannot be written where it is may still be written elsewhere.
+    if (!CurrentFileName_.empty() && SaveTel(CurrentFileName_))
+        return true;
     auto request = FileRequest(handle(), kTelFilters, ".TEL");
     request.confirmOverwrite = true;
     std::optional<std::string> path = ui::Dialogs().SaveFile(request);
@@ -554,17 +568,38 @@ bool TAddressForm::AddFromFile(const FileEntries& read) {
 
 bool TAddressForm::SaveTel(const std::string& path) {
     bool modified = Modified_;
+    std::string previous = CurrentFileName_;
     SetFileName(path);
     Modified_ = modified;
     if (path.empty())
         return false;
-    std::string error = phonebook::SaveTel(path, Entries());
+    std::vector<Entry> entries = Entries();
+    std::string error = phonebook::SaveTel(path, entries);
     if (!error.empty()) {
+        // The caption names no file that does not hold the list.
+        SetFileName(previous);
+        Modified_ = modified;
         ShowAppMessage(error, MB_OK | MB_ICONERROR);
         return false;
     }
     Modified_ = false;
+    WarnOfCharactersNotHeld(path, NamesNotHeld(entries, GetACP()));
     return true;
+}
+
+void TAddressForm::WarnOfCharactersNotHeld(const std::string& path,
+                                           const std::vector<std::string>& names) {
+    if (names.empty())
+        return;
+    constexpr size_t kShown = 10;
+    std::string text = "\"" + path +
+                       "\" was saved, but the system's character set cannot hold every character "
+                       "of these entries; \"_\" stands in the file for each one it lacks:";
+    for (size_t i = 0; i < std::min(names.size(), kShown); ++i)
+        text += "\n" + names[i];
+    if (names.size() > kShown)
+        text += "\n... and " + std::to_string(names.size() - kShown) + " more";
+    ShowAppMessage(text, MB_OK | MB_ICONWARNING);
 }
 
 bool TAddressForm::ImportCsv(const std::string& path) {

@@ -104,6 +104,7 @@ private:
     // Runs the entry dialog, filled with `entry` (for Modify) or empty; true for OK.
     bool RunInfoForm(const Entry& entry, Entry& result);
     // Save: true once the list is written; false when the user cancelled or the save failed.
+    // When the current file cannot be written, the save dialog offers another place.
     bool Save();
     // Asks before the list's changes are given up; false when they must be kept.
     bool ChangesMayGo();
@@ -112,6 +113,8 @@ private:
     bool LoadTel(const std::string& path);
     bool SaveTel(const std::string& path);
     bool ImportCsv(const std::string& path);
+    // Tells which entries of a saved book lost characters that the code page cannot hold.
+    void WarnOfCharactersNotHeld(const std::string& path, const std::vector<std::string>& names);
     // Adds what a file gave and shows why it could not be read whole; true when it was.
     bool AddFromFile(const FileEntries& read);
     std::string Text(UINT id) const;

@@ -39,13 +39,18 @@ ssize_t ReadSome(int fd, char* buffer, size_t size, size_t done) {
     return ::read(fd, buffer, size);
 }
 
-// Where the bytes of `path` are written: a symbolic link leads to the file it names.
+// Where the bytes of `path` are written: a symbolic link leads to the file it names, which
+// need not exist yet.
 std::filesystem::path WriteTarget(const std::string& path) {
+    std::filesystem::path target = path;
     std::error_code ec;
-    if (!std::filesystem::is_symlink(path, ec))
-        return path;
-    std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
-    return ec ? std::filesystem::path(path) : target;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, ec); ++hops) {
+        std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+        if (ec)
+            break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
 }
 
 }  // namespace

@@ -117,6 +117,18 @@ std::string WriteTelRecords(const std::vector<Entry>& entries, uint32_t codePage
     return out;
 }
 
+std::vector<std::string> NamesNotHeld(const std::vector<Entry>& entries, uint32_t codePage) {
+    auto held = [codePage](const std::string& text) {
+        return FromCodePage(codePage, ToCodePage(codePage, text)) == text;
+    };
+    std::vector<std::string> names;
+    for (const auto& entry : entries) {
+        if (!held(entry.name) || !held(entry.home) || !held(entry.office))
+            names.push_back(entry.name);
+    }
+    return names;
+}
+
 std::vector<Entry> ReadCsvLines(std::string_view bytes, uint32_t codePage) {
     std::string_view raw = BeforeEndOfFile(bytes);
     std::string text = IsValidUtf8(raw) ? std::string(raw) : FromCodePage(codePage, raw);

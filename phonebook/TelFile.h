@@ -39,6 +39,9 @@ std::string FitField(std::string_view utf8, size_t width, uint32_t codePage);
 std::vector<Entry> ReadTelRecords(std::string_view bytes, uint32_t codePage);
 // One 88-byte record per entry, in order; texts too long for their field are cut.
 std::string WriteTelRecords(const std::vector<Entry>& entries, uint32_t codePage);
+// The names of the entries with a character that the code page cannot hold: their records
+// have "_" in its place. Texts cut to fit their field do not count.
+std::vector<std::string> NamesNotHeld(const std::vector<Entry>& entries, uint32_t codePage);
 
 // The entries of the lines after the header: the name before the first ",", the home number
 // after it. Read as UTF-8 when the bytes are valid UTF-8, else in the code page; lines end at

@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QTest>
 
+#include <algorithm>
+
 namespace fixture = kivo::wab::fixture;
 
 namespace kivo::phonebook::testing {
@@ -61,6 +63,49 @@ TEST_F(AddressForm, PlacementIsReadAtShowAndWrittenAtClose) {
     EXPECT_EQ(Placement("TopPos"), "30");
     EXPECT_EQ(Placement("FormWidth"), "600");
     EXPECT_EQ(Placement("FormHeight"), "504");
+}
+
+// Settings that cannot be written are told once, naming the store and the reason; the stored
+// ones stay, and closing goes on to the question about changes.
+TEST_F(AddressForm, PlacementThatCannotBeStoredIsToldAndClosingGoesOn) {
+    StorePlacement("LeftPos", "40");
+    const std::string store = kivo::win::registry::StoreFile(RegistryRoot::CurrentUser);
+    const std::string stored = Slurp(store);
+    struct Case {
+        const char* what;
+        std::function<void()> block;
+        const char* reason;
+    };
+    std::unique_ptr<FileSizeLimit> full;
+    std::unique_ptr<ScopedEnv> elsewhere;
+    const Case cases[] = {
+        {"a full disk", [&] { full = std::make_unique<FileSizeLimit>(10); }, "File too large"},
+        {"a settings folder that cannot be made",
+         [&] {
+             elsewhere = std::make_unique<ScopedEnv>("KIVO_REGISTRY_DIR",
+                                                     Write("plain-file", "") + "/registry");
+         },
+         "Not a directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DropForm();
+        Add("Kim");
+        Form().show();
+        size_t before = boxes_.shown().size();
+        c.block();
+        boxes_.Answer(IDNO);  // the changes go
+        EXPECT_TRUE(Form().close());
+        full.reset();
+        elsewhere.reset();
+        ASSERT_EQ(boxes_.shown().size(), before + 2);
+        const auto& warning = boxes_.shown()[before];
+        EXPECT_EQ(warning.flags, MB_ICONWARNING);
+        EXPECT_NE(warning.text.find("HKEY_CURRENT_USER.reg\""), std::string::npos) << warning.text;
+        EXPECT_NE(warning.text.find(c.reason), std::string::npos) << warning.text;
+        EXPECT_EQ(boxes_.shown()[before + 1].text, "Save the changes?");
+        EXPECT_EQ(Slurp(store), stored);
+    }
 }
 
 TEST_F(AddressForm, PlacementOffEveryScreenComesBackOntoTheNearest) {
@@ -319,6 +364,106 @@ TEST_F(AddressForm, FailedSaveKeepsTheOldFileTheListAndModified) {
             << "left behind: " << file.path();
 }
 
+// A save that fails under a chosen name leaves the list unnamed, so that the next Save asks
+// again; a book whose own file cannot be written is offered the save dialog for another place.
+TEST_F(AddressForm, FailedSaveLeavesAWayToSaveElsewhere) {
+    Add("Kim", "010");
+    std::string tooLong = Path(std::string(300, 'x') + ".TEL");  // longer than a name may be
+    dialogs_.AnswerSave(tooLong);
+    Form().Save1Click();
+    ASSERT_EQ(boxes_.shown().size(), 1u);
+    EXPECT_EQ(boxes_.shown()[0].flags, MB_ICONERROR);
+    EXPECT_NE(Boxes()[0].find("\"" + tooLong + "\".\nFile name too long"), std::string::npos);
+    EXPECT_EQ(Form().CurrentFileName(), "");
+    EXPECT_EQ(Form().windowTitle().toStdString(), "Telephone Book");
+    EXPECT_TRUE(Form().Modified());
+
+    std::filesystem::create_directory(Path("sub"));
+    dialogs_.AnswerSave(Path("sub/book.TEL"));
+    Form().Save1Click();
+    EXPECT_EQ(dialogs_.saveRequests().size(), 2u);
+    EXPECT_EQ(Slurp(Path("sub/book.TEL")), Record("Kim", "010"));
+
+    // The folder goes away under the open book.
+    Add("Lee");
+    std::filesystem::rename(Path("sub"), Path("gone"));
+    dialogs_.AnswerSave(Path("elsewhere.TEL"));
+    Form().Save1Click();
+    EXPECT_EQ(dialogs_.saveRequests().size(), 3u);
+    EXPECT_EQ(Slurp(Path("elsewhere.TEL")), Record("Kim", "010") + Record("Lee"));
+    EXPECT_EQ(Slurp(Path("gone/book.TEL")), Record("Kim", "010"));
+    EXPECT_EQ(Form().CurrentFileName(), Path("elsewhere.TEL"));
+    EXPECT_FALSE(Form().Modified());
+    EXPECT_EQ(Boxes().back(), "Saved as " + Path("elsewhere.TEL"));
+    EXPECT_NE(Boxes()[Boxes().size() - 2].find("sub/book.TEL"), std::string::npos);
+}
+
+// Names a file system takes but a person would not type: the book is saved under exactly that
+// name and opens again.
+TEST_F(AddressForm, HostileFileNamesSaveAndOpen) {
+    const std::string names[] = {"bad\xFF\xFE.TEL", "two\nlines.TEL",
+                                 std::string(251, 'n') + ".TEL", "%1 %s.TEL"};
+    for (const auto& name : names) {
+        SCOPED_TRACE(name);
+        DropForm();
+        Add("Kim", "010");
+        dialogs_.AnswerSave(Path(name));
+        Form().Save1Click();
+        EXPECT_EQ(Slurp(Path(name)), Record("Kim", "010"));
+        EXPECT_EQ(Form().CurrentFileName(), Path(name));
+        EXPECT_EQ(Boxes().back(), "Saved as " + Path(name));
+        DropForm();
+        dialogs_.AnswerOpen({Path(name)});
+        Form().Open1Click();
+        EXPECT_EQ(Form().Entries(), (Entries{{"Kim", "010", ""}}));
+        EXPECT_TRUE(Form().windowTitle().startsWith("Telephone Book - "));
+    }
+}
+
+// What the system's code page cannot hold is written as "_", and the user is told which
+// entries lost characters; a Korean system holds Hangul and names only the others.
+TEST_F(AddressForm, SaveTellsWhichEntriesTheCodePageCannotHold) {
+    const std::string kim = "\xea\xb9\x80";        // Hangul
+    const std::string phone = "\xf0\x9f\x93\x9e";  // a picture of a receiver
+    struct Case {
+        const char* lang;
+        Entries stored;  // as the book reads back
+        std::vector<std::string> named;
+    };
+    const Case cases[] = {
+        {"0409",
+         {{"Lee", "010", ""}, {"Park", "_ 031", ""}, {"_ Chul", "02", ""}},
+         {"Park", kim + " Chul"}},
+        {"0412", {{"Lee", "010", ""}, {"Park", "_ 031", ""}, {kim + " Chul", "02", ""}}, {"Park"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lang);
+        ScopedEnv system("KIVO_LANGID", c.lang);
+        DropForm();
+        Add("Lee", "010");
+        Add(kim + " Chul", "02");
+        Add("Park", phone + " 031");
+        std::string path = Path(std::string("book") + c.lang + ".TEL");
+        dialogs_.AnswerSave(path);
+        Form().Save1Click();
+        EXPECT_FALSE(Form().Modified());
+        FileEntries stored = LoadTel(path);
+        EXPECT_EQ(stored.error, "");
+        std::sort(stored.entries.begin(), stored.entries.end(),
+                  [](const Entry& a, const Entry& b) { return a.name < b.name; });
+        EXPECT_EQ(stored.entries, c.stored);
+        ASSERT_GE(boxes_.shown().size(), 2u);
+        const auto& warning = boxes_.shown()[boxes_.shown().size() - 2];
+        EXPECT_EQ(warning.flags, MB_ICONWARNING);
+        EXPECT_EQ(warning.text.find("\"" + path + "\" was saved"), 0u) << warning.text;
+        for (const std::string& name : {std::string("Lee"), std::string("Park"), kim + " Chul"}) {
+            bool named = std::find(c.named.begin(), c.named.end(), name) != c.named.end();
+            EXPECT_EQ(warning.text.find("\n" + name) != std::string::npos, named) << name;
+        }
+        EXPECT_EQ(boxes_.shown().back().flags, MB_ICONINFORMATION);  // saved as
+    }
+}
+
 TEST_F(AddressForm, NewAndCloseWithoutChangesAskNothing) {
     Add("Kim");
     dialogs_.AnswerSave(Path("a.TEL"));
@@ -385,6 +530,7 @@ TEST_F(AddressForm, CloseWithChangesStopsWhenTheSaveDoesNotHappen) {
     Add("Kim");
     Form().show();
 
+    boxes_.Answer(IDOK);  // the window's place cannot be stored either
     boxes_.Answer(IDYES);
     {
         FileSizeLimit full(10);

@@ -3,12 +3,16 @@
 #include "phonebook/FileAccess.h"
 
 #include "platform/win/file_size_limit.h"
+#include "platform/win/file_write.h"
+#include "testing/other_user.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -16,6 +20,8 @@
 #include <string>
 #include <vector>
 
+using kivo::test::AsAnotherUser;
+using kivo::test::OpenToEveryone;
 using kivo::test::ScopedEnv;
 using kivo::test::TempDir;
 
@@ -280,6 +286,109 @@ TEST_F(TelFiles, SaveIntoAMissingFolderFailsWithItsName) {
     std::string error = SaveTel(Path("gone/book.TEL"), {{"Kim", "", ""}});
     EXPECT_NE(error.find("gone/book.TEL"), std::string::npos) << error;
     EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+}
+
+// Another user's folder or file: the save is refused with the reason and the book stays.
+TEST_F(TelFiles, SaveWhereTheUserMayNotWriteKeepsTheOldBook) {
+    struct Case {
+        const char* what;
+        std::filesystem::perms folder;
+        std::filesystem::perms file;
+    };
+    using std::filesystem::perms;
+    const Case cases[] = {
+        {"a read-only folder", perms::owner_all | perms::others_read | perms::others_exec,
+         perms::all},
+        {"a read-only file", perms::all, perms::owner_all | perms::others_read},
+    };
+    OpenToEveryone(dir_.path());
+    const std::string old = Record("Old", "1", "2");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(Path("shared"));
+        std::filesystem::create_directory(Path("shared"));
+        std::string path = Write("shared/book.TEL", old);
+        std::filesystem::permissions(path, c.file);
+        std::filesystem::permissions(Path("shared"), c.folder);
+        std::string error = AsAnotherUser([&] { return SaveTel(path, {{"New", "", ""}}); });
+        EXPECT_NE(error.find("\"" + path + "\""), std::string::npos) << error;
+        EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
+        EXPECT_EQ(Slurp(path), old);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Path("shared")), {}), 1);
+    }
+}
+
+TEST_F(TelFiles, SaveThroughASymbolicLinkReplacesTheFileItLeadsTo) {
+    std::filesystem::create_directory(Path("real"));
+    std::string target = Write("real/book.TEL", Record("Old", "", ""));
+    std::filesystem::create_symlink(target, Path("book.TEL"));
+    std::filesystem::create_symlink(Path("real/new.TEL"), Path("dangling.TEL"));
+    EXPECT_EQ(SaveTel(Path("book.TEL"), {{"Kim", "1", ""}}), "");
+    EXPECT_EQ(SaveTel(Path("dangling.TEL"), {{"Lee", "2", ""}}), "");
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("book.TEL")));
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("dangling.TEL")));
+    EXPECT_EQ(Slurp(target), Record("Kim", "1", ""));
+    EXPECT_EQ(Slurp(Path("real/new.TEL")), Record("Lee", "2", ""));
+}
+
+// A save that dies after writing its new file and before putting it in place leaves the old
+// book whole; what it left behind changes nothing for the saves and loads after it.
+TEST_F(TelFiles, SaveKilledBeforeItsRenameLeavesTheOldBookAndNoTrap) {
+    const std::string old = Record("Old", "1", "2");
+    std::string path = Write("book.TEL", old);
+    // The next save of this process would take the first temporary name: it is taken already.
+    Write(".~" + std::to_string(::getpid()) + ".0", "left by a killed save");
+    pid_t child = ::fork();
+    if (child == 0) {
+        win::ReplacementFile file(path);
+        bool written = file && win::WriteAll(file.fd(), Record("Half", "", ""));
+        ::_exit(written ? 0 : 1);  // dies without the rename and without cleaning up
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(Slurp(path), old);
+    EXPECT_EQ(Files().size(), 3u);  // the book and the two leftovers
+
+    EXPECT_EQ(LoadTel(path).entries, (std::vector<Entry>{{"Old", "1", "2"}}));
+    EXPECT_EQ(SaveTel(path, {{"New", "3", ""}}), "");
+    EXPECT_EQ(Slurp(path), Record("New", "3", ""));
+    EXPECT_EQ(LoadTel(path).entries, (std::vector<Entry>{{"New", "3", ""}}));
+    EXPECT_EQ(Files().size(), 3u);
+}
+
+// Two programs saving one book over and over: whoever reads it finds one whole book, either's.
+TEST_F(TelFiles, TwoProcessesSavingOneBookLeaveOneWholeBook) {
+    std::vector<Entry> first(40, Entry{"First", "1", ""});
+    std::vector<Entry> second(75, Entry{"Second", "2", "3"});
+    std::string path = Path("book.TEL");
+    ASSERT_EQ(SaveTel(path, first), "");
+    std::vector<pid_t> writers;
+    for (const auto* book : {&first, &second}) {
+        pid_t child = ::fork();
+        if (child == 0) {
+            bool ok = true;
+            for (int i = 0; i < 100 && ok; ++i)
+                ok = SaveTel(path, *book).empty();
+            ::_exit(ok ? 0 : 1);
+        }
+        writers.push_back(child);
+    }
+    int torn = 0;
+    for (int i = 0; i < 200; ++i) {
+        FileEntries read = LoadTel(path);
+        if (!read.error.empty() || (read.entries != first && read.entries != second))
+            ++torn;
+    }
+    for (pid_t child : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a save failed";
+    }
+    EXPECT_EQ(torn, 0);
+    FileEntries last = LoadTel(path);
+    EXPECT_TRUE(last.entries == first || last.entries == second);
+    EXPECT_EQ(Files(), std::vector<std::string>{"book.TEL"});
 }
 
 TEST_F(TelFiles, UnreadableFilesGiveAnErrorAndNoEntries) {

@@ -30,6 +30,7 @@ enum class LoadState { Missing, Parsed, Unparsable, Unreadable };
 struct Loaded {
     Store store;
     LoadState state = LoadState::Missing;
+    int error = 0;  // why an unreadable store could not be read
 };
 
 fs::path Directory() {
@@ -67,11 +68,13 @@ Loaded Load(RegistryRoot root) {
     UniqueFd fd = kivo::win::OpenRegularFile(FileOf(root).c_str(), O_RDONLY);
     if (!fd) {
         loaded.state = errno == ENOENT ? LoadState::Missing : LoadState::Unreadable;
+        loaded.error = errno;
         return loaded;
     }
     std::string text;
     if (!ReadAll(fd.get(), text)) {
         loaded.state = LoadState::Unreadable;
+        loaded.error = errno;
     } else {
         loaded.state = kivo::win::registry::store::Parse(text, loaded.store)
                            ? LoadState::Parsed
@@ -115,8 +118,10 @@ bool MoveAside(const fs::path& file) {
 
 // Replaces the store as a whole: a crash leaves the old or the new store, never a mixture.
 bool Save(RegistryRoot root, const Loaded& loaded) {
-    if (loaded.state == LoadState::Unreadable)
+    if (loaded.state == LoadState::Unreadable) {
+        errno = loaded.error;
         return false;
+    }
     fs::path file = FileOf(root);
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);
@@ -186,6 +191,10 @@ bool CreateKey(RegistryRoot root, std::string_view key, std::string_view section
 
 bool KeyExists(RegistryRoot root, std::string_view key, std::string_view section) {
     return KeyIn(Load(root).store, FoldCase(KeyPath(key, section)));
+}
+
+std::string StoreFile(RegistryRoot root) {
+    return FileOf(root).string();
 }
 
 }  // namespace kivo::win::registry

@@ -12,7 +12,7 @@
 // Key paths are "\"-separated and, like value names, compare without regard to ASCII case.
 // Writes replace the file atomically; a file that cannot be parsed reads as empty and is moved
 // aside the next time the store is written, never lost; a file that cannot be read at all is
-// never written over (the write fails).
+// never written over (the write fails). A failed write leaves errno saying why.
 enum class RegistryRoot { CurrentUser, LocalMachine };
 
 namespace kivo::win::registry {
@@ -26,6 +26,8 @@ KIVO_WIN_API bool Remove(RegistryRoot root, std::string_view key, std::string_vi
 // Creates the key (and section) if missing, as opening a settings key does.
 KIVO_WIN_API bool CreateKey(RegistryRoot root, std::string_view key, std::string_view section);
 KIVO_WIN_API bool KeyExists(RegistryRoot root, std::string_view key, std::string_view section);
+// The file that holds the root's values, for messages about it.
+KIVO_WIN_API std::string StoreFile(RegistryRoot root);
 
 }  // namespace kivo::win::registry
 
