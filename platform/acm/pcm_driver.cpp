@@ -28,7 +28,8 @@ public:
     PcmStream(const WaveFormat& source, const WaveFormat& destination)
         : source_(source),
           destination_(destination),
-          resampler_(source.samplesPerSec(), destination.samplesPerSec()) {}
+          resampler_(source.samplesPerSec(), destination.samplesPerSec()),
+          outEightBit_(destination.bitsPerSample() == 8) {}
 
     MMRESULT Convert(std::span<const uint8_t> source, std::span<uint8_t> destination,
                      uint32_t flags, AcmConvertResult& result) override {
@@ -40,27 +41,18 @@ public:
             const uint64_t end = consumed_ + available;
             const bool last = (flags & ACM_STREAMCONVERTF_END) != 0;
             Load(source.first(available * inAlign));
-            const size_t taps = resampler_.Taps();
+            // Where frame 0 of the loaded channels stands in the stream.
+            const int64_t origin = static_cast<int64_t>(consumed_) - Lead();
+            const int64_t taps = static_cast<int64_t>(resampler_.Taps());
             uint64_t written = 0;
-            for (; written < room && resampler_.Within(produced_ + written, end); ++written) {
-                const uint64_t k = produced_ + written;
-                const int64_t first = resampler_.First(k);
-                if (!last && first + static_cast<int64_t>(taps) > static_cast<int64_t>(end))
+            for (Resampler::Cursor k = resampler_.At(produced_); written < room && k.Within(end);
+                 k.Next(), ++written) {
+                const int64_t first = k.First();
+                if (!last && first + taps > static_cast<int64_t>(end))
                     break;
-                // Only the frames the stream has; the others are silence.
-                const int64_t from = std::max<int64_t>(first, static_cast<int64_t>(consumed_));
-                const int64_t to = std::min<int64_t>(first + static_cast<int64_t>(taps),
-                                                     static_cast<int64_t>(end));
-                const std::span<const float> w = resampler_.Weights(k).subspan(
-                    static_cast<size_t>(from - first), static_cast<size_t>(to - from));
                 uint8_t* out = destination.data() + written * outAlign;
-                for (size_t c = 0; c < channels_.size(); ++c) {
-                    const float* x = channels_[c].data() + (from - static_cast<int64_t>(consumed_));
-                    float sum = 0;
-                    for (size_t i = 0; i < w.size(); ++i)
-                        sum += w[i] * x[i];
-                    WriteSample(out, static_cast<int>(c), sum);
-                }
+                for (size_t c = 0; c < channels_.size(); ++c)
+                    WriteSample(out, c, k.Apply(channels_[c].data() + (first - origin)));
             }
             produced_ += written;
             // Keep the frames a later output frame still reads; at the end nothing is kept.
@@ -79,15 +71,11 @@ public:
     }
 
 private:
-    int ReadSample(const uint8_t* frame, int channel) const {
-        if (source_.bitsPerSample() == 8)
-            return (frame[channel] - 128) * 256;
-        return static_cast<int16_t>(frame[2 * channel] | frame[2 * channel + 1] << 8);
-    }
-
-    void WriteSample(uint8_t* frame, int channel, float sum) const {
-        const int value = static_cast<int>(std::clamp(std::lround(sum), -32768L, 32767L));
-        if (destination_.bitsPerSample() == 8) {
+    void WriteSample(uint8_t* frame, size_t channel, float sum) const {
+        // Rounded half away from zero; a float's value and a half are exact in a double.
+        const double clamped = std::clamp<double>(sum, -32768, 32767);
+        const auto value = static_cast<int>(clamped + (clamped < 0 ? -0.5 : 0.5));
+        if (outEightBit_) {
             frame[channel] = static_cast<uint8_t>((value >> 8) + 128);
         } else {
             frame[2 * channel] = static_cast<uint8_t>(value & 0xFF);
@@ -95,22 +83,60 @@ private:
         }
     }
 
-    // The source frames as the destination's channels: stereo to mono takes the mean.
+    // Silent frames loaded in front of the buffer's: an output frame never reads further back,
+    // since the frames before the stream's start count as silence and later the stream keeps
+    // every frame still to be read.
+    int64_t Lead() const { return static_cast<int64_t>(resampler_.Taps()); }
+
+    // The source frames as the destination's channels (stereo to mono takes the mean), between
+    // Lead() silent frames and Reach() more, which stand for the silence after the stream's end
+    // and let every output frame read whole groups of frames.
     void Load(std::span<const uint8_t> source) {
         const uint32_t inAlign = source_.blockAlign();
         const size_t frames = source.size() / inAlign;
+        const auto lead = static_cast<size_t>(Lead());
+        const size_t tail = resampler_.Reach();
         channels_.resize(destination_.channels());
-        for (auto& c : channels_)
-            c.resize(frames);
-        for (size_t n = 0; n < frames; ++n) {
-            const uint8_t* in = source.data() + n * inAlign;
-            const int left = ReadSample(in, 0);
-            const int right = source_.channels() == 2 ? ReadSample(in, 1) : left;
-            if (channels_.size() == 1) {
-                channels_[0][n] = static_cast<float>(left + right) / 2;
+        for (auto& c : channels_) {
+            c.resize(lead + frames + tail);
+            std::fill_n(c.begin(), lead, 0.0f);
+            std::fill_n(c.begin() + static_cast<std::ptrdiff_t>(lead + frames), tail, 0.0f);
+        }
+        float* first = channels_[0].data() + lead;
+        float* second = channels_.size() == 2 ? channels_[1].data() + lead : nullptr;
+        const bool eightBit = source_.bitsPerSample() == 8;
+        if (source_.channels() == 2) {
+            if (eightBit) {
+                LoadFrames<uint8_t, 2>(source.data(), frames, first, second);
             } else {
-                channels_[0][n] = static_cast<float>(left);
-                channels_[1][n] = static_cast<float>(right);
+                LoadFrames<int16_t, 2>(source.data(), frames, first, second);
+            }
+        } else if (eightBit) {
+            LoadFrames<uint8_t, 1>(source.data(), frames, first, second);
+        } else {
+            LoadFrames<int16_t, 1>(source.data(), frames, first, second);
+        }
+    }
+
+    // Frames of `Sample` values as floats in `first` and, unless it is null, `second`; into
+    // `first` alone the mean of the channels.
+    template <typename Sample, int kChannels>
+    static void LoadFrames(const uint8_t* in, size_t frames, float* first, float* second) {
+        constexpr size_t kBytes = sizeof(Sample);
+        const auto read = [](const uint8_t* p) {
+            if constexpr (kBytes == 1)
+                return (p[0] - 128) * 256;
+            else
+                return static_cast<int>(static_cast<int16_t>(p[0] | p[1] << 8));
+        };
+        for (size_t n = 0; n < frames; ++n, in += kChannels * kBytes) {
+            const int left = read(in);
+            const int right = kChannels == 2 ? read(in + kBytes) : left;
+            if (second == nullptr) {
+                first[n] = static_cast<float>(left + right) / 2;
+            } else {
+                first[n] = static_cast<float>(left);
+                second[n] = static_cast<float>(right);
             }
         }
     }
@@ -118,6 +144,7 @@ private:
     WaveFormat source_;
     WaveFormat destination_;
     Resampler resampler_;
+    bool outEightBit_;
     std::vector<std::vector<float>> channels_;
     uint64_t consumed_ = 0;  // source frames taken before the current buffer
     uint64_t produced_ = 0;
@@ -156,7 +183,7 @@ public:
 }  // namespace
 
 uint32_t PcmReadAhead(uint32_t fromRate, uint32_t toRate) {
-    return static_cast<uint32_t>(Resampler(fromRate, toRate).Taps());
+    return static_cast<uint32_t>(Resampler::TapsFor(fromRate, toRate));
 }
 
 std::unique_ptr<AcmDriver> MakePcmDriver() {

@@ -160,6 +160,7 @@ std::span<const DecodeKernel> Available() {
 #if defined(__x86_64__)
     static const DecodeKernel kAvx2{"avx2", RunAvx2};
     static const std::array<DecodeKernel, 2> kBoth = {kAvx2, kPortable};
+    __builtin_cpu_init();  // in case the first decoder is made while a program loads
     if (__builtin_cpu_supports("avx2"))
         return kBoth;
 #endif
