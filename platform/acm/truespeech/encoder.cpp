@@ -40,9 +40,9 @@ void EncodeSubframe(Trial& t, int q, std::span<const int16_t, kSubframeSamples> 
                     const Response& response) {
     const Lpc& filter = t.filters.subframe[q];
     const int16_t k1 = t.filters.k1;
-    DecoderState rest = t.state;
-    const SubframeSamples ringing =
-        RunSubframe(rest, filter, k1, SubframeSamples{}, SubframeSamples{});
+    // What the filters ring out with no excitation; only the rest is the codebooks' to match.
+    FilterMemory rest = t.state.filters;
+    const SubframeSamples ringing = Synthesise(rest, filter, k1, SubframeSamples{});
     Signal target;
     for (int i = 0; i < kSubframeSamples; ++i) {
         target[i] = static_cast<float>(input[i] - ringing[i]);

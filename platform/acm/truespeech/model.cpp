@@ -108,6 +108,52 @@ SubframeSamples PulseVector(uint16_t amplitudes, uint32_t firstRank, uint32_t se
     return c;
 }
 
+SubframeSamples Synthesise(FilterMemory& memory, const Lpc& q, int16_t k1,
+                           const SubframeSamples& e) {
+    std::array<int32_t, kOrder> zero;
+    std::array<int32_t, kOrder> pole;
+    for (int m = 0; m < kOrder; ++m) {
+        zero[m] = (kPostZero[m] * q[m]) >> 15;
+        pole[m] = (kPostPole[m] * q[m]) >> 15;
+    }
+    const int32_t tilt = k1 - (k1 >> 2);
+    // Both delay lines, newest first, live in locals for the whole subframe; all three filters
+    // run in one pass, so that the chains of the two recursive ones overlap.
+    std::array<int32_t, kOrder> y;
+    std::array<int32_t, kOrder> u;
+    std::copy(memory.synthesis.begin(), memory.synthesis.end(), y.begin());
+    std::copy(memory.poles.begin(), memory.poles.end(), u.begin());
+    SubframeSamples out;
+    for (int i = 0; i < kSubframeSamples; ++i) {
+        uint32_t sum = 0;
+        int32_t zeroSum = 0;
+        uint32_t poleSum = 0;
+        for (int m = 0; m < kOrder; ++m) {
+            sum += static_cast<uint32_t>(y[m] * q[m]);
+            zeroSum += y[m] * zero[m];
+            poleSum += static_cast<uint32_t>(u[m] * pole[m]);
+        }
+        const int16_t synthesised = Clamp(e[i] + (Wrap(sum + 2048) >> 12));
+        const auto y2 = static_cast<int16_t>(synthesised + ((-zeroSum) >> 12));
+        poleSum += static_cast<uint32_t>(y2 * 4096);
+        const int16_t poled = Clamp(Wrap(poleSum + 2048) >> 12);
+        // The tilt takes the previous sample's pole output.
+        poleSum += static_cast<uint32_t>((u[0] * tilt) >> 4);
+        int32_t v = Wrap(poleSum);
+        v -= v >> 3;
+        out[i] = Clamp((v + 2048) >> 12);
+        for (int m = kOrder - 1; m > 0; --m) {
+            y[m] = y[m - 1];
+            u[m] = u[m - 1];
+        }
+        y[0] = synthesised;
+        u[0] = poled;
+    }
+    std::copy(y.begin(), y.end(), memory.synthesis.begin());
+    std::copy(u.begin(), u.end(), memory.poles.begin());
+    return out;
+}
+
 SubframeSamples RunSubframe(DecoderState& s, const Lpc& q, int16_t k1, const SubframeSamples& pitch,
                             const SubframeSamples& pulses) {
     constexpr int kKept = kHistory - kSubframeSamples;
@@ -118,68 +164,7 @@ SubframeSamples RunSubframe(DecoderState& s, const Lpc& q, int16_t k1, const Sub
         s.history[kKept + i] = pulses[i] + p - (p >> 3);
         e[i] = static_cast<int16_t>(pulses[i] + p);
     }
-
-    // Each filter runs on a delay line: its 8 stored values oldest first, then the new ones.
-    constexpr int N = kSubframeSamples;
-    auto load = [](const std::array<int16_t, kOrder>& state) {
-        std::array<int16_t, kOrder + N> line;
-        for (int m = 0; m < kOrder; ++m) {
-            line[kOrder - 1 - m] = state[m];
-        }
-        return line;
-    };
-    auto store = [](const std::array<int16_t, kOrder + N>& line,
-                    std::array<int16_t, kOrder>& state) {
-        for (int m = 0; m < kOrder; ++m) {
-            state[m] = line[kOrder + N - 1 - m];
-        }
-    };
-
-    std::array<int16_t, kOrder + N> y1 = load(s.synthesis);
-    for (int i = 0; i < N; ++i) {
-        uint32_t sum = 0;
-        for (int m = 0; m < kOrder; ++m) {
-            sum += static_cast<uint32_t>(y1[kOrder + i - 1 - m] * q[m]);
-        }
-        y1[kOrder + i] = Clamp(e[i] + (Wrap(sum + 2048) >> 12));
-    }
-    store(y1, s.synthesis);
-
-    std::array<int32_t, kOrder> zero;
-    std::array<int32_t, kOrder> pole;
-    for (int m = 0; m < kOrder; ++m) {
-        zero[m] = (kPostZero[m] * q[m]) >> 15;
-        pole[m] = (kPostPole[m] * q[m]) >> 15;
-    }
-    std::array<int16_t, kOrder + N> x2 = load(s.zeros);
-    std::copy(y1.begin() + kOrder, y1.end(), x2.begin() + kOrder);
-    SubframeSamples y2;
-    for (int i = 0; i < N; ++i) {
-        int32_t sum = 0;
-        for (int m = 0; m < kOrder; ++m) {
-            sum += x2[kOrder + i - 1 - m] * zero[m];
-        }
-        y2[i] = static_cast<int16_t>(x2[kOrder + i] + ((-sum) >> 12));
-    }
-    store(x2, s.zeros);
-
-    const int32_t tilt = k1 - (k1 >> 2);
-    std::array<int16_t, kOrder + N> u = load(s.poles);
-    SubframeSamples out;
-    for (int i = 0; i < N; ++i) {
-        uint32_t sum = static_cast<uint32_t>(y2[i] * 4096);
-        for (int m = 0; m < kOrder; ++m) {
-            sum += static_cast<uint32_t>(u[kOrder + i - 1 - m] * pole[m]);
-        }
-        u[kOrder + i] = Clamp(Wrap(sum + 2048) >> 12);
-        // The tilt takes the previous sample's pole output.
-        sum += static_cast<uint32_t>((u[kOrder + i - 1] * tilt) >> 4);
-        int32_t v = Wrap(sum);
-        v -= v >> 3;
-        out[i] = Clamp((v + 2048) >> 12);
-    }
-    store(u, s.poles);
-    return out;
+    return Synthesise(s.filters, q, k1, e);
 }
 
 void RunFrame(DecoderState& state, const FrameFields& f, const FrameFilters& filters,

@@ -15,12 +15,17 @@ namespace kivo::truespeech {
 using Lpc = std::array<int16_t, kOrder>;  // direct-form coefficients, Q12
 using SubframeSamples = std::array<int16_t, kSubframeSamples>;
 
+// What the synthesis filter and the post-filter remember, each newest first. The post-filter's
+// zeros read the synthesis filter's outputs, so they share its memory.
+struct FilterMemory {
+    std::array<int16_t, kOrder> synthesis{};  // last outputs of 1/A(z)
+    std::array<int16_t, kOrder> poles{};      // last outputs of the post-filter poles
+};
+
 struct DecoderState {
     std::array<int32_t, kHistory> history{};  // excitation, newest last; read as int16
     Lpc previous{};                           // last frame's filter
-    std::array<int16_t, kOrder> synthesis{};  // last outputs of 1/A(z), newest first
-    std::array<int16_t, kOrder> zeros{};      // last inputs of the post-filter zeros
-    std::array<int16_t, kOrder> poles{};      // last outputs of the post-filter poles
+    FilterMemory filters;
 };
 
 struct FrameFilters {
@@ -41,6 +46,9 @@ SubframeSamples PitchContribution(const std::array<int32_t, kHistory>& history, 
 SubframeSamples SubframePitch(const std::array<int32_t, kHistory>& history, int base, int code);
 SubframeSamples PulseVector(uint16_t amplitudes, uint32_t firstRank, uint32_t secondRank, int gain);
 
+// Synthesis and post-filter of one subframe's excitation.
+SubframeSamples Synthesise(FilterMemory& memory, const Lpc& filter, int16_t k1,
+                           const SubframeSamples& excitation);
 // Excitation, history update, synthesis and post-filter of one subframe.
 SubframeSamples RunSubframe(DecoderState& state, const Lpc& filter, int16_t k1,
                             const SubframeSamples& pitch, const SubframeSamples& pulses);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 
@@ -9,6 +10,21 @@ namespace kivo::truespeech {
 namespace {
 
 constexpr int N = kSubframeSamples;
+
+// Four floats in one register; the loops below keep their sums in these, so that no partial
+// sum goes through memory.
+using Lanes = float __attribute__((vector_size(16)));
+constexpr int kLanes = 4;
+
+Lanes Load(const float* p) {
+    Lanes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void Store(float* p, Lanes v) {
+    std::memcpy(p, &v, sizeof v);
+}
 
 // Four partial sums, so that the compiler may keep them in one vector register.
 float Dot(const Signal& a, const float* b) {
@@ -60,20 +76,56 @@ struct PitchTaps {
     }
 };
 
-// d[j] = sum over i of x[i] h[i - j]: the correlation of x with each shifted response.
-// x is read with N zeros behind it, so that every pass runs the whole length and vectorises.
+// Twelve outputs at a time: three registers of sums share each broadcast weight.
+constexpr int kBlock = 3 * kLanes;
+struct BlockSums {
+    Lanes s0{}, s1{}, s2{};
+
+    // Adds w times the twelve values from `at` on.
+    void Add(float w, const float* at) {
+        s0 += w * Load(at);
+        s1 += w * Load(at + kLanes);
+        s2 += w * Load(at + 2 * kLanes);
+    }
+    void StoreTo(float* out) const {
+        Store(out, s0);
+        Store(out + kLanes, s1);
+        Store(out + 2 * kLanes, s2);
+    }
+};
+
+// d[j] = sum over i of x[i] h[i - j]: the correlation of x with each shifted response, each
+// summed over k = i - j rising. x is read with zeros behind it.
 Signal BackwardFilter(const Signal& h, const Signal& x) {
-    std::array<float, 2 * N> padded{};
+    std::array<float, N + kBlock> padded{};
     std::copy(x.begin(), x.end(), padded.begin());
-    Signal d{};
-    for (int k = 0; k < N; ++k) {
-        const float weight = h[k];
-        const float* shifted = padded.data() + k;
-        for (int j = 0; j < N; ++j) {
-            d[j] += weight * shifted[j];
+    Signal d;
+    for (int j = 0; j < N; j += kBlock) {
+        BlockSums sums;
+        for (int k = 0; k < N - j; ++k) {
+            sums.Add(h[k], padded.data() + j + k);
         }
+        sums.StoreTo(d.data() + j);
     }
     return d;
+}
+
+// y[n] = sum over j <= n of u[j] h[n - j], where u is zero from `length` on; each output
+// summed over j rising. h is read with zeros in front, for the lanes that j passes.
+Signal ConvolvePrefix(const Signal& h, const Signal& u, int length) {
+    std::array<float, kBlock + N> padded{};
+    std::copy(h.begin(), h.end(), padded.begin() + kBlock);
+    const float* response = padded.data() + kBlock;
+    Signal y;
+    for (int n = 0; n < N; n += kBlock) {
+        BlockSums sums;
+        const int end = std::min(n + kBlock, length);
+        for (int j = 0; j < end; ++j) {
+            sums.Add(u[j], response + n - j);
+        }
+        sums.StoreTo(y.data() + n);
+    }
+    return y;
 }
 
 // v = front * h + src delayed by one sample.
@@ -109,7 +161,7 @@ void ScoreLags(const std::array<int16_t, kHistory>& e, const Signal& h, const Si
                 for (int i = 0; i < lag; ++i) {
                     u[i] = e[kHistory - lag + i];
                 }
-                part = Convolve(h, u);
+                part = ConvolvePrefix(h, u, lag);
             }
             newer = part;
             for (int k = lag; k < N; k += lag) {
@@ -288,22 +340,7 @@ Signal ImpulseResponse(const Lpc& q, int16_t k1) {
 }
 
 Signal Convolve(const Signal& h, const Signal& u) {
-    // Each input sample adds a copy of h shifted by its position. The copy is read from a
-    // response with N zeros in front, so that every pass runs the whole length and vectorises.
-    std::array<float, 2 * N> padded{};
-    std::copy(h.begin(), h.end(), padded.begin() + N);
-    Signal y{};
-    for (int j = 0; j < N; ++j) {
-        const float v = u[j];
-        if (v == 0) {
-            continue;  // the history before a short lag, and silence
-        }
-        const float* shifted = padded.data() + N - j;
-        for (int n = 0; n < N; ++n) {
-            y[n] += v * shifted[n];
-        }
-    }
-    return y;
+    return ConvolvePrefix(h, u, N);
 }
 
 PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Response& response,
@@ -379,18 +416,58 @@ Response PrepareResponse(const Lpc& filter, int16_t k1) {
     return r;
 }
 
+namespace {
+
+// The amplitude code nearest to r / s on the levels gain * {1, 3, -1, -3}, with s > 0: also the
+// code that minimises x^2 s - 2 x r. Ties go to the smaller magnitude, and between +1 and -1
+// to +1.
+int NearestCode(float r, float s, float gain) {
+    // Signs are as good as random, so no branch.
+    return 2 * static_cast<int>(r < 0) + static_cast<int>(std::fabs(r) > 2 * gain * s);
+}
+
+// Index of the first largest score.
+int FirstLargest(const Signal& score) {
+    Lanes top = Load(score.data());
+    for (int j = kLanes; j < N; j += kLanes) {
+        const Lanes v = Load(score.data() + j);
+        top = v > top ? v : top;
+    }
+    const float largest = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
+    int j = 0;
+    while (score[j] != largest) {
+        ++j;
+    }
+    return j;
+}
+
+// The pulses' amplitudes, codes and correlations, padded to two registers.
+constexpr int kRow = 8;
+using Row = std::array<float, kRow>;
+
+// row += scale * other
+void AddScaled(Row& row, float scale, const Row& other) {
+    for (int k = 0; k < kRow; ++k) {
+        row[k] += scale * other[k];
+    }
+}
+
+}  // namespace
+
 PulseChoice SearchPulses(const Response& response, const Signal& target) {
     const Signal d = BackwardFilter(response.h, target);
 
     // Greedy multipulse (h[0] is never 0, so every energy is positive) with the amplitudes
-    // re-fitted after each pick.
+    // re-fitted after each pick by sweeps of coordinate descent.
     std::array<int, kPulses> pos{};
-    std::array<float, kPulses> amp{};
-    std::array<Signal, kPulses> column;                     // phi(., pos[n])
-    std::array<std::array<float, kPulses>, kPulses> sub{};  // phi(pos[n], pos[o])
-    // Positions already taken, or in a half that has all its pulses, are closed.
-    std::array<bool, N> open;
-    open.fill(true);
+    Row amp{};
+    Row dp{};                            // d[pos[n]]
+    Row inverse{};                       // 1 / phi(pos[n], pos[n])
+    std::array<Signal, kPulses> column;  // phi(., pos[n])
+    std::array<Row, kPulses> sub{};      // phi(pos[n], pos[o]), 0 for pulses not yet placed
+    Row fitted{};                        // sum over o of sub[n][o] amp[o]
+    // Positions already taken, or in a half that has all its pulses, score below every open one.
+    Signal closed{};
     int inFirst = 0;
     for (int n = 0; n < kPulses; ++n) {
         Signal corr = d;
@@ -399,21 +476,20 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
                 corr[j] -= amp[c] * column[c][j];
             }
         }
-        // The first of equal scores wins; a closed position scores below every open one.
-        int pick = 0;
-        float pickScore = -1.0f;
+        Signal score;
         for (int j = 0; j < N; ++j) {
-            const float score = open[j] ? corr[j] * corr[j] * response.inverseEnergy[j] : -1.0f;
-            pick = score > pickScore ? j : pick;
-            pickScore = std::max(score, pickScore);
+            score[j] = closed[j] != 0 ? -1.0f : corr[j] * corr[j] * response.inverseEnergy[j];
         }
-        open[pick] = false;
+        const int pick = FirstLargest(score);
+        closed[pick] = 1;
         pos[n] = pick;
         if (pick < kHalf && ++inFirst == kFirstHalfPulses) {
-            std::fill(open.begin(), open.begin() + kHalf, false);
+            std::fill(closed.begin(), closed.begin() + kHalf, 1.0f);
         } else if (pick >= kHalf && n + 1 - inFirst == kSecondHalfPulses) {
-            std::fill(open.begin() + kHalf, open.end(), false);
+            std::fill(closed.begin() + kHalf, closed.end(), 1.0f);
         }
+        dp[n] = d[pick];
+        inverse[n] = response.inverseEnergy[pick];
         const auto& lower = response.lower;
         std::copy(lower[pick].begin(), lower[pick].begin() + pick + 1, column[n].begin());
         for (int j = pick + 1; j < N; ++j) {
@@ -422,16 +498,15 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
         for (int o = 0; o <= n; ++o) {
             sub[n][o] = sub[o][n] = column[n][pos[o]];
         }
-        amp[n] = 0;
+        fitted[n] = 0;
+        for (int o = 0; o < n; ++o) {
+            fitted[n] += sub[n][o] * amp[o];
+        }
         for (int sweep = 0; sweep < 3; ++sweep) {
             for (int c = 0; c <= n; ++c) {
-                float r = d[pos[c]];
-                for (int o = 0; o <= n; ++o) {
-                    if (o != c) {
-                        r -= amp[o] * sub[c][o];
-                    }
-                }
-                amp[c] = r / sub[c][c];
+                const float a = (dp[c] - fitted[c] + amp[c] * sub[c][c]) * inverse[c];
+                AddScaled(fitted, a - amp[c], sub[c]);
+                amp[c] = a;
             }
         }
     }
@@ -439,16 +514,9 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
     // One gain for all seven: quantise each, refine code by code, keep the best gain. Only gains
     // from a sixth of the mean amplitude to one and a half times it can be near the optimum.
     float meanAmp = 0;
-    for (float a : amp) {
-        meanAmp += std::fabs(a) / kPulses;
-    }
-    std::array<int, kPulses> order{};
     for (int n = 0; n < kPulses; ++n) {
-        order[n] = n;
+        meanAmp += std::fabs(amp[n]) / kPulses;
     }
-    std::sort(order.begin(), order.end(), [&](int a, int b) { return pos[a] < pos[b]; });
-    float bestCost = std::numeric_limits<float>::max();
-    std::array<int, kPulses> bestCodes{};
     int lowGain = 0;
     while (lowGain < kPulseGains - 1 && kPulseGain[lowGain + 1] <= meanAmp / 6) {
         ++lowGain;
@@ -457,56 +525,55 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
     while (highGain < kPulseGains - 1 && kPulseGain[highGain + 1] <= meanAmp * 1.5f) {
         ++highGain;
     }
-    int bestGain = lowGain;
-    for (int g = lowGain; g <= highGain; ++g) {
-        const float gain = kPulseGain[g];
-        std::array<int, kPulses> codes{};
-        std::array<float, kPulses> v{};
+    // The gains' refinements are independent chains; running them side by side lets them
+    // overlap.
+    const int gains = highGain - lowGain + 1;
+    std::array<std::array<int, kPulses>, kPulseGains> codes;
+    std::array<Row, kPulseGains> v{};
+    std::array<Row, kPulseGains> full{};  // sum over o of v[o] phi(pos[n], pos[o])
+    for (int g = 0; g < gains; ++g) {
+        const float gain = kPulseGain[lowGain + g];
         for (int n = 0; n < kPulses; ++n) {
-            float nearest = std::numeric_limits<float>::max();
-            for (int code = 0; code < 4; ++code) {
-                const float dist = std::fabs(amp[n] - gain * kAmplitudeSign[code]);
-                if (dist < nearest) {
-                    nearest = dist;
-                    codes[n] = code;
-                }
-            }
-            v[n] = gain * kAmplitudeSign[codes[n]];
+            codes[g][n] = NearestCode(amp[n], 1.0f, gain);
+            v[g][n] = gain * kAmplitudeSign[codes[g][n]];
         }
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int n = 0; n < kPulses; ++n) {
-                float cross = 0;
-                for (int o = 0; o < kPulses; ++o) {
-                    if (o != n) {
-                        cross += v[o] * sub[n][o];
-                    }
-                }
-                float local = std::numeric_limits<float>::max();
-                for (int code = 0; code < 4; ++code) {
-                    const float x = gain * kAmplitudeSign[code];
-                    const float c = -2 * x * d[pos[n]] + x * x * sub[n][n] + 2 * x * cross;
-                    if (c < local) {
-                        local = c;
-                        codes[n] = code;
-                    }
-                }
-                v[n] = gain * kAmplitudeSign[codes[n]];
+        for (int o = 0; o < kPulses; ++o) {
+            AddScaled(full[g], v[g][o], sub[o]);
+        }
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int n = 0; n < kPulses; ++n) {
+            for (int g = 0; g < gains; ++g) {
+                const float gain = kPulseGain[lowGain + g];
+                const int code =
+                    NearestCode(dp[n] - full[g][n] + v[g][n] * sub[n][n], sub[n][n], gain);
+                const float level = gain * kAmplitudeSign[code];
+                AddScaled(full[g], level - v[g][n], sub[n]);
+                v[g][n] = level;
+                codes[g][n] = code;
             }
         }
+    }
+    int best = 0;
+    float bestCost = std::numeric_limits<float>::max();
+    for (int g = 0; g < gains; ++g) {
         float cost = 0;
         for (int n = 0; n < kPulses; ++n) {
-            cost -= 2 * v[n] * d[pos[n]];
-            for (int o = 0; o < kPulses; ++o) {
-                cost += v[n] * v[o] * sub[n][o];
-            }
+            cost += v[g][n] * (full[g][n] - 2 * dp[n]);
         }
         if (cost < bestCost) {
             bestCost = cost;
-            bestCodes = codes;
-            bestGain = g;
+            best = g;
         }
     }
+    const int bestGain = lowGain + best;
+    const std::array<int, kPulses>& bestCodes = codes[best];
 
+    std::array<int, kPulses> order{};
+    for (int n = 0; n < kPulses; ++n) {
+        order[n] = n;
+    }
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return pos[a] < pos[b]; });
     PulseChoice choice;
     choice.gain = static_cast<uint8_t>(bestGain);
     std::array<int, kPulses> sorted{};
