@@ -7,6 +7,17 @@ set(KIVO_TEST_ENV
   "KIVO_REGISTRY_DIR=${PROJECT_BINARY_DIR}/test-home/registry"
   "XDG_DATA_HOME=${PROJECT_BINARY_DIR}/test-home/data"
   "XDG_CONFIG_HOME=${PROJECT_BINARY_DIR}/test-home/config")
+# The same for the discovered GoogleTest cases. Their properties go through three list
+# expansions on the way to the generated test file (CMake 3.25), each taking one level of
+# escaping: unescaped, every case would see only the first variable.
+function(kivo_discovered_env out)
+  string(REPEAT "\\" 7 separator)
+  string(APPEND separator ";")
+  string(REPLACE ";" "${separator}" escaped "${ARGN}")
+  set(${out} "${escaped}" PARENT_SCOPE)
+endfunction()
+kivo_discovered_env(KIVO_GTEST_ENV ${KIVO_TEST_ENV})
+kivo_discovered_env(KIVO_QT_TEST_ENV ${KIVO_TEST_ENV} "QT_QPA_PLATFORM=offscreen")
 
 # kivo_add_test(<name> SOURCES <files...> [LIBS <targets...>])
 # A GoogleTest program whose cases ctest runs one by one.
@@ -15,7 +26,7 @@ function(kivo_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${KIVO_TEST_ENV}")
+    PROPERTIES ENVIRONMENT "${KIVO_GTEST_ENV}")
 endfunction()
 
 # kivo_add_fuzzer(<name> SOURCES <files...> [LIBS <targets...>] CORPUS <dir>)
@@ -41,5 +52,5 @@ function(kivo_add_qt_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} kivouitestmain)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${KIVO_TEST_ENV};QT_QPA_PLATFORM=offscreen")
+    PROPERTIES ENVIRONMENT "${KIVO_QT_TEST_ENV}")
 endfunction()

@@ -594,7 +594,7 @@ void TAddressForm::WarnOfCharactersNotHeld(const std::string& path,
     constexpr size_t kShown = 10;
     std::string text = "\"" + path +
                        "\" was saved, but the system's character set cannot hold every character "
-                       "of these entries; \"_\" stands in the file for each one it lacks:";
+                       "of these entries; \"_\" stands in the file for each one it lacks:\n";
     for (size_t i = 0; i < std::min(names.size(), kShown); ++i)
         text += "\n" + names[i];
     if (names.size() > kShown)

@@ -12,6 +12,10 @@ using Journey = FormTest;
 
 TEST_F(Journey, BookCopiedToThePlayerAndBackOpensWithTheSameEntries) {
     ScopedEnv packs("KIVO_PACK_DIR", KIVO_BUILT_PACKS);  // the suite's texts and pictures
+    // A player of its own, however the test is started: a player kept in a shared folder may
+    // hold an earlier run's book or be claimed by another process.
+    ScopedEnv player("KIVO_PLAYER", "mem");
+    ScopedEnv data("XDG_DATA_HOME", (dir_.path() / "data").string());
     ScopedEnv korean("KIVO_LANGID", "0412");
     ScopedEnv home("HOME", dir_.path().string());
     ScopedVirtualClock clock;

@@ -115,6 +115,30 @@ TEST_P(Rendering, QuestionBeforeChangesGoSpeaksTheLanguage) {
     ui::InstallSystemTranslations();
 }
 
+// The warning after a save whose book lost characters: every name shown, the path whole.
+TEST_P(Rendering, WarningAboutCharactersNotHeldShowsEveryName) {
+    std::string path = Write("book.TEL", "");
+    dialogs_.AnswerOpen({path});
+    Form().Open1Click();                  // saved to its file then, without a dialog or a message
+    Add("Park", "\xf0\x9f\x93\x9e 031");  // a picture of a receiver: no code page holds it
+    Add("\xea\xb9\x80\xec\xb2\xa0\xec\x88\x98", "010-1234-5678");
+    ui::InstallQtMessageBoxes();  // the real box, not the fixture's script
+    QString text;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        Save(*box, "dialbook-not-held");
+        box->button(QMessageBox::Ok)->click();
+    });
+    Form().Save1Click();
+    EXPECT_TRUE(text.startsWith(QString::fromStdString("\"" + path + "\" was saved")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("\nPark")) << text.toStdString();
+    EXPECT_EQ(text.contains(QString::fromUtf8("\n\xea\xb9\x80")), std::string(GetParam()) == "0409")
+        << text.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, Rendering, ::testing::Values("0409", "0412"));
 
 }  // namespace

@@ -210,6 +210,15 @@ TEST(CsvLines, Reading) {
         {"an empty file", "", {}},
         {"UTF-8 Korean", "h\n" + kHan + kGuk + ",010\n", {{kHan + kGuk, "010", ""}}},
         {"code page 949 Korean", "h\n" + kHan949 + kGuk949 + ",010\n", {{kHan + kGuk, "010", ""}}},
+        {"quotes are text: there is no quoting",
+         "h\n\"Kim, Jr\",010\n",
+         {{"\"Kim", "Jr\",010", ""}}},
+        {"a byte-order mark stays in the ignored header",
+         "\xEF\xBB\xBFname,home\nKim,1\n",
+         {{"Kim", "1", ""}}},
+        {"a very long line is read whole",
+         "h\n" + std::string(100000, 'N') + ",1\n",
+         {{std::string(100000, 'N'), "1", ""}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
