@@ -4,7 +4,6 @@
 
 #include <unistd.h>
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -86,29 +85,6 @@ std::vector<int16_t> Channel(const std::vector<int16_t>& pcm, unsigned channels,
     for (size_t i = index; i < pcm.size(); i += channels)
         out.push_back(pcm[i]);
     return out;
-}
-
-double SegmentalSnr(const std::vector<int16_t>& reference, const std::vector<int16_t>& decoded) {
-    constexpr size_t kSegment = 160;
-    double sum = 0;
-    size_t segments = 0;
-    for (size_t start = 0; start + kSegment <= std::min(reference.size(), decoded.size());
-         start += kSegment) {
-        double signal = 0;
-        double noise = 0;
-        for (size_t i = start; i < start + kSegment; ++i) {
-            const double x = reference[i];
-            const double e = x - decoded[i];
-            signal += x * x;
-            noise += e * e;
-        }
-        if (std::sqrt(signal / kSegment) <= 100)
-            continue;
-        const double snr = noise == 0 ? 35.0 : 10 * std::log10(signal / noise);
-        sum += std::clamp(snr, -10.0, 35.0);
-        ++segments;
-    }
-    return segments == 0 ? 0 : sum / static_cast<double>(segments);
 }
 
 }  // namespace kivo::sc4::testing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/acm/testing/segmental_snr.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,8 +21,7 @@ std::vector<int16_t> Interleave(const std::vector<int16_t>& left,
 // One channel of an interleaved signal.
 std::vector<int16_t> Channel(const std::vector<int16_t>& pcm, unsigned channels, unsigned index);
 
-// Mean SNR in dB over 160-sample segments whose reference RMS exceeds 100, each segment's
-// value held within [-10, 35] dB.
-double SegmentalSnr(const std::vector<int16_t>& reference, const std::vector<int16_t>& decoded);
+// Shared with the other codecs' tests.
+using acm::testing::SegmentalSnr;
 
 }  // namespace kivo::sc4::testing
