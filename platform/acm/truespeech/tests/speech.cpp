@@ -70,28 +70,4 @@ std::vector<int16_t> TwoTones(int samples) {
     return v;
 }
 
-double SegmentalSnr(const std::vector<int16_t>& input, const std::vector<int16_t>& output) {
-    constexpr size_t kSegment = 160;
-    double total = 0;
-    int segments = 0;
-    const size_t n = std::min(input.size(), output.size());
-    for (size_t at = 0; at + kSegment <= n; at += kSegment) {
-        double signal = 0;
-        double noise = 0;
-        for (size_t i = at; i < at + kSegment; ++i) {
-            const double x = input[i];
-            const double d = x - output[i];
-            signal += x * x;
-            noise += d * d;
-        }
-        if (std::sqrt(signal / kSegment) < 100) {
-            continue;
-        }
-        const double snr = noise == 0 ? 35.0 : 10 * std::log10(signal / noise);
-        total += std::clamp(snr, -10.0, 35.0);
-        ++segments;
-    }
-    return segments == 0 ? 0 : total / segments;
-}
-
 }  // namespace kivo::truespeech::testing
