@@ -23,8 +23,17 @@ struct ReadFault {
 };
 std::optional<ReadFault> readFault;
 
+std::string Failure(const char* what, const std::string& path, const std::string& reason) {
+    return std::string(what) + " \"" + path + "\".\n" + reason;
+}
+
 std::string Failure(const char* what, const std::string& path, int error) {
-    return std::string(what) + " \"" + path + "\".\n" + std::strerror(error);
+    return Failure(what, path, std::string(std::strerror(error)));
+}
+
+// Why a path that names something other than a file is refused.
+std::string NotAFile(const struct stat& st) {
+    return S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "It is not a file.";
 }
 
 // One read into `buffer`, failing where a test asked it to.
@@ -65,7 +74,7 @@ std::string ReadFileBytes(const std::string& path, std::string& bytes) {
     if (::fstat(fd.get(), &st) != 0)
         return Failure("Cannot read", path, errno);
     if (!S_ISREG(st.st_mode))
-        return Failure("Cannot read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        return Failure("Cannot read", path, NotAFile(st));
     char buffer[65536];
     for (;;) {
         ssize_t n = ReadSome(fd.get(), buffer, sizeof buffer, bytes.size());
@@ -80,7 +89,12 @@ std::string ReadFileBytes(const std::string& path, std::string& bytes) {
 }
 
 std::string WriteFileReplacing(const std::string& path, std::string_view bytes) {
-    win::ReplacementFile file(WriteTarget(path));
+    std::filesystem::path target = WriteTarget(path);
+    // A pipe, a device or a folder of that name is not replaced by a file.
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return Failure("Cannot write", path, NotAFile(st));
+    win::ReplacementFile file(target);
     if (!file)
         return Failure("Cannot create", path, errno);
     if (!win::WriteAll(file.fd(), bytes) || !file.Commit())

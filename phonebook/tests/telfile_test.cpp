@@ -327,6 +327,27 @@ TEST_F(TelFiles, SaveWhereTheUserMayNotWriteKeepsTheOldBook) {
     }
 }
 
+// A name that holds a folder or a pipe is refused, on reading and on saving, and stays.
+TEST_F(TelFiles, NamesOfThingsThatAreNoFileAreRefusedAndKept) {
+    std::filesystem::create_directory(Path("folder.TEL"));
+    ASSERT_EQ(::mkfifo(Path("pipe.TEL").c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        const char* reason;
+    };
+    const Case cases[] = {{Path("folder.TEL"), "Is a directory"},
+                          {Path("pipe.TEL"), "It is not a file."}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(SaveTel(c.path, {{"Kim", "", ""}}),
+                  "Cannot write \"" + c.path + "\".\n" + c.reason);
+        EXPECT_EQ(LoadTel(c.path).error, "Cannot read \"" + c.path + "\".\n" + c.reason);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(Path("folder.TEL")));
+    EXPECT_TRUE(std::filesystem::is_fifo(Path("pipe.TEL")));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"folder.TEL", "pipe.TEL"}));
+}
+
 TEST_F(TelFiles, SaveThroughASymbolicLinkReplacesTheFileItLeadsTo) {
     std::filesystem::create_directory(Path("real"));
     std::string target = Write("real/book.TEL", Record("Old", "", ""));
