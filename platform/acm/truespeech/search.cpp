@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <limits>
 
 namespace kivo::truespeech {
@@ -63,8 +62,10 @@ struct Approximate {
 };
 
 // The gain pairs as factors, with the products the quadratic form needs.
+// Padded to whole registers with pairs of no weight.
 struct PitchTaps {
-    std::array<float, kPitchGains> a, b, aa, ab, bb;
+    static constexpr int kPadded = (kPitchGains + kLanes - 1) / kLanes * kLanes;
+    std::array<float, kPadded> a{}, b{}, aa{}, ab{}, bb{};
     PitchTaps() {
         for (int g = 0; g < kPitchGains; ++g) {
             a[g] = kPitchOld[g] / 16384.0f;
@@ -207,31 +208,35 @@ void ScoreLags(const std::array<int16_t, kHistory>& e, const Signal& h, const Si
         previousXo = sxo;
         previousOo = soo;
         const int gains = lag == c.restrictedLag ? 2 : kPitchGains;
-        std::array<float, kPitchGains> err;
-        for (int g = 0; g < kPitchGains; ++g) {
-            err[g] = tt - taps.a[g] * sxo - taps.b[g] * sxn + taps.aa[g] * soo + taps.ab[g] * son +
-                     taps.bb[g] * snn;
+        std::array<float, PitchTaps::kPadded> err;
+        for (int g = 0; g < PitchTaps::kPadded; g += kLanes) {
+            const Lanes e = tt - Load(&taps.a[g]) * sxo - Load(&taps.b[g]) * sxn +
+                            Load(&taps.aa[g]) * soo + Load(&taps.ab[g]) * son +
+                            Load(&taps.bb[g]) * snn;
+            Store(&err[g], e);
         }
-        // Each lag offers its best pair; the exact check then sees several lags.
-        int g = 0;
-        for (int k = 1; k < gains; ++k) {
-            g = err[k] < err[g] ? k : g;
-        }
-        if (err[g] < best.back().error) {
-            best.back() = {err[g], lag, g};
-            std::sort(best.begin(), best.end(),
-                      [](const Approximate& l, const Approximate& r) { return l.error < r.error; });
+        // Each lag offers its best pair, the first of equal ones; the exact check then sees
+        // several lags. Most lags cannot enter the ranking, which the smallest error tells
+        // before its pair is looked for.
+        const float smallest = *std::min_element(err.begin(), err.begin() + gains);
+        if (smallest < best.back().error) {
+            const int g =
+                static_cast<int>(std::find(err.begin(), err.end(), smallest) - err.begin());
+            int at = static_cast<int>(best.size()) - 1;
+            for (; at > 0 && smallest < best[at - 1].error; --at) {
+                best[at] = best[at - 1];
+            }
+            best[at] = {smallest, lag, g};
         }
     }
 }
 
 // The history a lag repeats over the subframe.
-Signal LagVector(const std::array<int16_t, kHistory>& e, int lag) {
+Signal LagVector(const std::array<float, kHistory>& history, int lag) {
     Signal u;
-    const int first = std::min(lag, N);
-    std::copy(e.begin() + kHistory - lag, e.begin() + kHistory - lag + first, u.begin());
-    for (int i = first; i < N; ++i) {
-        u[i] = u[i - lag];
+    const float* last = history.data() + kHistory - lag;
+    for (int i = 0; i < N; i += lag) {
+        std::copy(last, last + std::min(lag, N - i), u.begin() + i);
     }
     return u;
 }
@@ -269,14 +274,18 @@ Ranking RankPitch(const std::array<int16_t, kHistory>& e, const Signal& h, const
             corr = Dot(d, history.data() + start);
             energy = static_cast<float>(squares[start + N] - squares[start]);
         } else {
-            corr = Dot(d, LagVector(e, lag).data());
+            corr = Dot(d, LagVector(history, lag).data());
             energy = static_cast<float>((N / lag) * (squares[kHistory] - squares[start]) +
                                         squares[start + N % lag] - squares[start]);
         }
         const float score = corr > 0 && energy > 0 ? corr * corr / energy : 0.0f;
+        const std::pair<float, int> entry = {score, lag};
         if (score > top.back().first) {
-            top.back() = {score, lag};
-            std::sort(top.begin(), top.end(), std::greater<>());
+            int at = kKept - 1;
+            for (; at > 0 && entry > top[at - 1]; --at) {
+                top[at] = top[at - 1];
+            }
+            top[at] = entry;
         }
     }
     std::array<bool, kMaxLag + 2> wanted{};
