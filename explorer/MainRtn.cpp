@@ -66,6 +66,10 @@ TMainFrm::TMainFrm(std::optional<int16_t> screenDepth) {
 }
 
 TMainFrm::~TMainFrm() {
+    // The lists go with the base's children, after imageFileList; closing a shown window lays
+    // them out once more.
+    listFlashMemory->SetImages(nullptr);
+    listSmartMedia->SetImages(nullptr);
     if (auto* app = dynamic_cast<kivo::ui::Application*>(QCoreApplication::instance()))
         app->SetExceptionHandler(nullptr);
     kivo::ui::SetAppMessageHook(nullptr);

@@ -153,6 +153,9 @@ struct TransferBench {
             return kivo::shell::ScriptedBrowseDialog::Choose(
                 kivo::shell::ItemIdList::FileSystem((folder / "pc").string()), "pc");
         });
+        // Shown, as the user sees it: a hidden window paints nothing.
+        form.show();
+        QCoreApplication::processEvents();
     }
     ~TransferBench() {
         SetMessageBoxHook(nullptr);

@@ -153,6 +153,22 @@ TEST_F(MainFrmTest, CloseIsRefusedWhileBusy) {
     EXPECT_FALSE(f.isVisible());
 }
 
+TEST_F(MainFrmTest, AWindowDestroyedWhileShownLetsItsListsGoFirst) {
+    // Closing a shown window lays out its lists once more, and their rows ask for their
+    // pictures: those must still be there.
+    TMainFrm& f = Create();
+    f.show();
+    QCoreApplication::processEvents();
+    // Rows that came in since the last layout, as after a refresh.
+    for (kivo::ui::ListView* list : {f.listFlashMemory, f.listSmartMedia}) {
+        ListViewControl& rows = list->control();
+        for (int i = 0; i < 3; ++i)
+            rows.SetImage(rows.InsertRow(i, "song" + std::to_string(i) + ".mp3", 0), 0);
+    }
+    form.reset();
+    EXPECT_EQ(form, nullptr);
+}
+
 TEST_F(MainFrmTest, BusyLeavesOnlyStop) {
     TMainFrm& f = Create();
     f.SetBusy(true);
