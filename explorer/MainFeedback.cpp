@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QRegion>
 #include <QToolButton>
 
 #include <cmath>
@@ -29,16 +30,40 @@ void TMainFrm::UpdateCommandStates() {
 
 void TMainFrm::SetStatusText(const std::string& text0, const std::string& text1,
                              const std::string& text2) {
-    const std::string* texts[] = {&text0, &text1, &text2};
-    for (size_t i = 0; i < sbBottom.size(); ++i) {
-        sbBottom[i]->setText(QString::fromStdString(*texts[i]));
-        sbBottom[i]->repaint();
+    shownSizes_.reset();
+    shownRate_.reset();
+    ShowPanelText(0, text0, true);
+    ShowPanelText(1, text1, true);
+    ShowPanelText(2, text2, true);
+}
+
+void TMainFrm::ShowPanelText(size_t panel, const std::string& text, bool paintNow) {
+    QLabel* label = sbBottom[panel];
+    const QString shown = QString::fromStdString(text);
+    if (label->text() == shown)
+        return;
+    label->setText(shown);
+    if (paintNow)
+        label->repaint();
+}
+
+void TMainFrm::ShowBalls(int64_t lit, bool paintNow) {
+    // Only the balls whose state differs are touched, and only their places painted.
+    QRegion changed;
+    for (int64_t k = 0; k < 36; ++k) {
+        QLabel* ball = BallImages[k];
+        const bool on = k < lit;
+        if (ball->isHidden() != on)
+            continue;
+        ball->setVisible(on);
+        changed += ball->geometry();
     }
+    if (paintNow && !changed.isEmpty())
+        Image3->repaint(changed);
 }
 
 void TMainFrm::ResetProgress() {
-    for (QLabel* ball : BallImages)
-        ball->hide();
+    ShowBalls(0, true);
     ClearStatusText();
 }
 
@@ -48,30 +73,32 @@ void TMainFrm::StartProgress(int64_t total) {
 }
 
 void TMainFrm::UpdateProgress(int64_t position) {
-    uint64_t elapsedMs = CurrentClock().Ticks() - StartTicks;
+    // A transfer reports every block: a figure that did not change is neither formatted nor
+    // painted again, and only what changed is painted at once.
+    const bool paintNow = BitsPerPixel > 8;
+    const uint64_t elapsedMs = CurrentClock().Ticks() - StartTicks;
     DoneBytes = std::min(position, TotalBytes);
-    std::string sizes = FormatSizeKB(DoneBytes) + " / " + FormatSizeKB(TotalBytes);
-    std::string rate = "0";
+    const std::pair<int64_t, int64_t> sizes{DoneBytes, TotalBytes};
+    if (shownSizes_ != sizes) {
+        ShowPanelText(1, FormatSizeKB(DoneBytes) + " / " + FormatSizeKB(TotalBytes), paintNow);
+        shownSizes_ = sizes;
+    }
+    int64_t rate = 0;
     if (elapsedMs != 0) {
         // Half to the even neighbour: the default rounding mode.
         double perSecond =
             static_cast<double>(DoneBytes) / (static_cast<double>(elapsedMs) / 1000.0);
-        rate = std::to_string(static_cast<int64_t>(std::nearbyint(perSecond)));
+        rate = static_cast<int64_t>(std::nearbyint(perSecond));
     }
-    SetStatusText(sbBottom[0]->text().toStdString(), sizes, GroupThousands(rate) + " CPS");
+    if (shownRate_ != rate) {
+        ShowPanelText(2, GroupThousands(std::to_string(rate)) + " CPS", paintNow);
+        shownRate_ = rate;
+    }
 
     int64_t lit = TotalBytes == 0 ? 0 : position * 36 / TotalBytes;
     lit = std::min<int64_t>(lit, 36);
-    if (lit >= 1) {
-        for (int64_t k = 0; k < 36; ++k) {
-            // Only the balls whose state differs are touched.
-            bool on = k < lit;
-            if (BallImages[k]->isHidden() == on)
-                BallImages[k]->setVisible(on);
-        }
-    }
-    if (BitsPerPixel > 8)
-        repaint();
+    if (lit >= 1)
+        ShowBalls(lit, paintNow);
 }
 
 LRESULT TMainFrm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

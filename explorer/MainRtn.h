@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -223,6 +224,11 @@ private:
     void BindHandlers();
     void UpdateCommandStates();
     void SetNotebookPage(QStackedWidget* notebook, int page);
+    // Sets a status-bar panel's text, painted at once when asked; a panel that already shows
+    // the text is left alone.
+    void ShowPanelText(size_t panel, const std::string& text, bool paintNow);
+    // Lights balls 1 to `lit` and hides the others.
+    void ShowBalls(int64_t lit, bool paintNow);
     // Holds Busy for a command and clears it at the end, with the status bar when asked, also
     // when an exception passes.
     class BusyScope {
@@ -265,6 +271,9 @@ private:
     std::array<QLabel*, 4> headerPages_{};
     std::array<QLabel*, 4> headerCaptions_{};
     TAboutFrm* about_ = nullptr;
+    // The figures that the progress panels show; none after SetStatusText wrote the panels.
+    std::optional<std::pair<int64_t, int64_t>> shownSizes_;  // done, total
+    std::optional<int64_t> shownRate_;
     bool shown_ = false;
     QActionGroup* viewStyles_ = nullptr;
     // What Busy turns off: every command but Stop. A command without a handler yet stays off.

@@ -1,9 +1,16 @@
 #include "explorer/WaveConv.h"
 #include "explorer/tests/mainfrm/fixture.h"
+#include "platform/ui/application.h"
 #include "platform/win/clock.h"
+#include "platform/win/window.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
+
+#include <map>
+#include <set>
+#include <vector>
 
 namespace {
 
@@ -28,6 +35,32 @@ public:
     uint64_t Ticks() override { return ticks; }
     double Now() override { return 46000.0 - static_cast<double>(ticks) / 1000.0; }
     uint64_t ticks = 5000;
+};
+
+// Counts the paint events of the widgets it watches.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(std::initializer_list<QWidget*> widgets) {
+        for (QWidget* w : widgets)
+            w->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints[watched];
+        return false;
+    }
+    std::map<QObject*, int> paints;
+};
+
+// A transfer that lets no window event run between its messages, as a blocking one would.
+class NoEventLoop {
+public:
+    NoEventLoop() {
+        SetMessagePump([](int limit) { return DispatchPostedMessages(limit); });
+    }
+    ~NoEventLoop() { kivo::ui::InstallEventPump(); }
+    NoEventLoop(const NoEventLoop&) = delete;
+    NoEventLoop& operator=(const NoEventLoop&) = delete;
 };
 
 }  // namespace
@@ -79,6 +112,59 @@ TEST_F(MainFrmTest, ProgressMessagesLightBallsAndShowSizes) {
     SendMessageA(f.handle(), kTransferProgressMessage, 100, 0);
     EXPECT_EQ(LitBalls(f), 0);
     EXPECT_EQ(f.sbBottom[1]->text(), "0 KB / 0 KB");
+}
+
+TEST_F(MainFrmTest, WhatAProgressMessageChangesIsPaintedAtOnceAndNothingElse) {
+    ScopedVirtualClock clock;
+    TMainFrm& f = Create();
+    ASSERT_GT(f.BitsPerPixel, 8);
+    f.show();
+    QCoreApplication::processEvents();
+    NoEventLoop blocking;
+    const int32_t total = 36 * 1024;
+    SendMessageA(f.handle(), kTransferStartMessage, total, 0);
+    QLabel* first = f.BallImages[0];
+    QLabel* second = f.BallImages[1];
+    PaintCounter counter{f.sbBottom[0], f.sbBottom[1], f.sbBottom[2], first, second};
+    struct Step {
+        int32_t position;
+        std::set<QObject*> painted;  // the others must not be painted
+    };
+    const Step steps[] = {
+        {1024, {f.sbBottom[1], f.sbBottom[2], first}},
+        {1024, {}},                       // nothing changed
+        {2048, {f.sbBottom[1], second}},  // the rate stays 0 CPS
+    };
+    const std::vector<QObject*> watched = {f.sbBottom[0], f.sbBottom[1], f.sbBottom[2], first,
+                                           second};
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.position);
+        counter.paints.clear();
+        SendMessageA(f.handle(), kTransferProgressMessage, static_cast<WPARAM>(s.position), 0);
+        for (size_t i = 0; i < watched.size(); ++i)
+            EXPECT_EQ(counter.paints[watched[i]] > 0, s.painted.count(watched[i]) != 0) << i;
+    }
+    EXPECT_EQ(f.sbBottom[1]->text(), "2 KB / 36 KB");
+    EXPECT_FALSE(second->isHidden());
+}
+
+TEST_F(MainFrmTest, FiguresShowAgainAfterTheBarWasCleared) {
+    // The same figures after a Stop or a cleared bar are shown again, not taken as shown.
+    ScopedVirtualClock clock;
+    TMainFrm& f = Create();
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        SendMessageA(f.handle(), kTransferStartMessage, 4096, 0);
+        clock->Advance(1000);
+        SendMessageA(f.handle(), kTransferProgressMessage, 2048, 0);
+        EXPECT_EQ(f.sbBottom[1]->text(), "2 KB / 4 KB");
+        EXPECT_EQ(f.sbBottom[2]->text(), "2,048 CPS");
+        EXPECT_EQ(LitBalls(f), 18);
+        if (round == 0)
+            f.Stop1Click();
+        EXPECT_EQ(f.sbBottom[1]->text(), round == 0 ? "" : "2 KB / 4 KB");
+        EXPECT_EQ(LitBalls(f), round == 0 ? 0 : 18);
+    }
 }
 
 TEST_F(MainFrmTest, RateIsBytesPerSecondRoundedHalfToEven) {
