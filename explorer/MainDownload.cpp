@@ -5,11 +5,15 @@
 #include "explorer/MainRtn.h"
 #include "explorer/SC4Tools.h"
 #include "explorer/UtilUnit.h"
+#include "platform/win/file_write.h"
 
 #include <strings.h>
 #include <filesystem>
 
 namespace {
+
+constexpr int16_t kPlayerAborted = -103;
+constexpr int16_t kPCFileFailed = -115;
 
 bool IsSC4Recording(const std::string& name) {
     size_t dot = name.rfind('.');
@@ -19,6 +23,26 @@ bool IsSC4Recording(const std::string& name) {
 bool Exists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+// Copies a player's file over a PC file that the user agreed to replace. The link writes beside
+// it, and the old file gives way only to a copy that counts as done: a dropped connection, a Stop
+// or a full disk leave it as it was.
+int16_t CopyOverPCFile(int32_t index, const std::string& target, bool recording) {
+    const auto& link = kivo::lptctrl::Selector();
+    std::error_code ec;
+    // Through a symbolic link, the file it names is the one replaced, as writing to it would.
+    const std::filesystem::path destination = std::filesystem::canonical(target, ec);
+    if (ec || !std::filesystem::is_regular_file(destination, ec))
+        return link.PX_CopyFromInternalMemory(index, target.c_str());  // refuses what is no file
+    kivo::win::ReplacementFile beside(destination);
+    if (!beside)
+        return kPCFileFailed;
+    const int16_t status = link.PX_CopyFromInternalMemory(index, beside.path().c_str());
+    const bool done = status == 0 || (recording && status == kPlayerAborted);
+    if (done && !beside.Commit())
+        return kPCFileFailed;
+    return status;
 }
 
 }  // namespace
@@ -75,16 +99,20 @@ int16_t TMainFrm::CopyFileToPC(const ListViewControl& list, int row) {
         return 0;
     }
     const std::string target = JoinPath(SaveFolder, name);
-    if (Exists(target) &&
+    const bool replaces = Exists(target);
+    if (replaces &&
         ShowAppMessage(FormatText(Text(10420), {name, "\r\n"}), MB_YESNO | MB_ICONQUESTION) == IDNO)
         return 0;
     ShowFileInfo(name, list.Cell(row, kSizeColumn));
-    int16_t status = kivo::lptctrl::Selector().PX_CopyFromInternalMemory(*index, target.c_str());
+    const bool recording = IsSC4Recording(name);
+    int16_t status =
+        replaces ? CopyOverPCFile(*index, target, recording)
+                 : kivo::lptctrl::Selector().PX_CopyFromInternalMemory(*index, target.c_str());
     ResetProgress();
-    if (!IsSC4Recording(name))
+    if (!recording)
         return status;
     // Only a whole recording is wrapped; a stopped or broken one stays as the player sent it.
-    if (status != 0 && status != -103)
+    if (status != 0 && status != kPlayerAborted)
         return status;
     if (SC4ToWAV && ConvertSC4ToWav(target, {}) == 0) {
         std::error_code ec;

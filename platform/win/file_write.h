@@ -34,6 +34,8 @@ public:
     // False when the new file could not be made; errno says why.
     explicit operator bool() const { return static_cast<bool>(fd_); }
     int fd() const { return fd_.get(); }
+    // The new file's name, for a writer that opens the file by name.
+    const std::filesystem::path& path() const { return temp_; }
     // Flushes the file to the disk, renames it over the destination and flushes the folder;
     // on failure errno says why and the destination stays as it was.
     bool Commit();

@@ -315,3 +315,61 @@ TEST_P(CopyToPC, RowsWithoutAFileIndexNeverReachTheLink) {
     EXPECT_EQ(Names(f.listFlashMemory), std::vector<std::string>{"listed.mp3"});
     EXPECT_NE(player->Files().find("listed.mp3"), std::string::npos);
 }
+
+TEST_P(CopyToPC, AReplacedFileGivesWayOnlyToAWholeCopy) {
+    // The user agrees to replace a PC file; the copy then ends well or breaks off. A broken copy
+    // leaves the old file byte for byte and nothing beside it.
+    const std::string song = Bytes(100000, 's'), old = Bytes(70000, 'o');
+    enum class End { Whole, Dropped, Stopped };
+    struct Case {
+        End end;
+        bool throughLink;  // the folder holds a symbolic link to the file
+        std::vector<std::string> texts;
+        std::string statusText;
+    };
+    const Case cases[] = {
+        {End::Whole, false, {"E10420 song.mp3"}, "E10421"},
+        {End::Dropped, false, {"E10420 song.mp3", "E10118"}, ""},
+        {End::Stopped, false, {"E10420 song.mp3"}, "E10421"},
+        {End::Whole, true, {"E10420 song.mp3"}, "E10421"},
+        {End::Dropped, true, {"E10420 song.mp3", "E10118"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.end) * 2 + c.throughLink);
+        const size_t shown = boxes.shown().size();
+        player->Reset();
+        player->Put(kFlash, "song.mp3", song);
+        TMainFrm& f = Open();
+        TempDir pc, elsewhere;
+        fs::path file = pc.path() / "song.mp3";
+        if (c.throughLink) {
+            file = elsewhere.path() / "mine.mp3";
+            fs::create_symlink(file, pc.path() / "song.mp3");
+        }
+        WriteFile(file, old);
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+        Select(f, f.listFlashMemory, {"song.mp3"});
+        PickFolder(pc.path());
+        boxes.Answer(IDYES);
+        bool stoppedWhileBusy = false;
+        if (c.end == End::Stopped)
+            StopOnceBytesMove(f, stoppedWhileBusy);
+        if (c.end == End::Dropped)
+            player->Control("fault drop 30000");
+        f.PC1Click();
+
+        EXPECT_EQ(stoppedWhileBusy, c.end == End::Stopped);
+        EXPECT_EQ(Texts(shown), c.texts);
+        EXPECT_EQ(f.sbBottom[0]->text().toStdString(), c.statusText);
+        std::optional<std::string> bytes = ReadFile(file);
+        ASSERT_TRUE(bytes);
+        EXPECT_TRUE(*bytes == (c.end == End::Whole ? song : old));
+        // The replaced file keeps its permissions; nothing is left beside it.
+        EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(FolderNames(pc.path()), std::vector<std::string>{"song.mp3"});
+        EXPECT_EQ(FolderNames(file.parent_path()),
+                  std::vector<std::string>{file.filename().string()});
+        EXPECT_EQ(fs::is_symlink(pc.path() / "song.mp3"), c.throughLink);
+        EXPECT_FALSE(f.Busy);
+    }
+}
