@@ -117,40 +117,43 @@ SubframeSamples Synthesise(FilterMemory& memory, const Lpc& q, int16_t k1,
         pole[m] = (kPostPole[m] * q[m]) >> 15;
     }
     const int32_t tilt = k1 - (k1 >> 2);
-    // Both delay lines, newest first, live in locals for the whole subframe; all three filters
-    // run in one pass, so that the chains of the two recursive ones overlap.
-    std::array<int32_t, kOrder> y;
-    std::array<int32_t, kOrder> u;
-    std::copy(memory.synthesis.begin(), memory.synthesis.end(), y.begin());
-    std::copy(memory.poles.begin(), memory.poles.end(), u.begin());
+    // Both filters run on delay lines, their 8 stored values oldest first, then the new ones;
+    // all three filters run in one pass, so that the chains of the two recursive ones overlap.
+    constexpr int N = kSubframeSamples;
+    std::array<int32_t, kOrder + N> y;
+    std::array<int32_t, kOrder + N> u;
+    for (int m = 0; m < kOrder; ++m) {
+        y[kOrder - 1 - m] = memory.synthesis[m];
+        u[kOrder - 1 - m] = memory.poles[m];
+    }
     SubframeSamples out;
-    for (int i = 0; i < kSubframeSamples; ++i) {
+    for (int i = 0; i < N; ++i) {
+        const int32_t* py = y.data() + kOrder + i - 1;
+        const int32_t* pu = u.data() + kOrder + i - 1;
         uint32_t sum = 0;
         int32_t zeroSum = 0;
         uint32_t poleSum = 0;
         for (int m = 0; m < kOrder; ++m) {
-            sum += static_cast<uint32_t>(y[m] * q[m]);
-            zeroSum += y[m] * zero[m];
-            poleSum += static_cast<uint32_t>(u[m] * pole[m]);
+            sum += static_cast<uint32_t>(py[-m] * q[m]);
+            zeroSum += py[-m] * zero[m];
+            poleSum += static_cast<uint32_t>(pu[-m] * pole[m]);
         }
         const int16_t synthesised = Clamp(e[i] + (Wrap(sum + 2048) >> 12));
         const auto y2 = static_cast<int16_t>(synthesised + ((-zeroSum) >> 12));
         poleSum += static_cast<uint32_t>(y2 * 4096);
         const int16_t poled = Clamp(Wrap(poleSum + 2048) >> 12);
         // The tilt takes the previous sample's pole output.
-        poleSum += static_cast<uint32_t>((u[0] * tilt) >> 4);
+        poleSum += static_cast<uint32_t>((pu[0] * tilt) >> 4);
         int32_t v = Wrap(poleSum);
         v -= v >> 3;
         out[i] = Clamp((v + 2048) >> 12);
-        for (int m = kOrder - 1; m > 0; --m) {
-            y[m] = y[m - 1];
-            u[m] = u[m - 1];
-        }
-        y[0] = synthesised;
-        u[0] = poled;
+        y[kOrder + i] = synthesised;
+        u[kOrder + i] = poled;
     }
-    std::copy(y.begin(), y.end(), memory.synthesis.begin());
-    std::copy(u.begin(), u.end(), memory.poles.begin());
+    for (int m = 0; m < kOrder; ++m) {
+        memory.synthesis[m] = static_cast<int16_t>(y[kOrder + N - 1 - m]);
+        memory.poles[m] = static_cast<int16_t>(u[kOrder + N - 1 - m]);
+    }
     return out;
 }
 

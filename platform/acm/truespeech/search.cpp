@@ -415,12 +415,10 @@ Response PrepareResponse(const Lpc& filter, int16_t k1) {
         for (int delta = 0; delta <= l; ++delta) {
             acc[delta] += r.h[k + delta] * r.h[k];
         }
-        for (int delta = 0; delta <= l; ++delta) {
-            r.lower[l][l - delta] = acc[delta];
-        }
+        std::copy(acc.begin(), acc.begin() + l + 1, r.byOffset[l].begin());
     }
     for (int j = 0; j < N; ++j) {
-        r.inverseEnergy[j] = 1.0f / r.lower[j][j];
+        r.inverseEnergy[j] = 1.0f / r.byOffset[j][0];
     }
     return r;
 }
@@ -499,10 +497,12 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
         }
         dp[n] = d[pick];
         inverse[n] = response.inverseEnergy[pick];
-        const auto& lower = response.lower;
-        std::copy(lower[pick].begin(), lower[pick].begin() + pick + 1, column[n].begin());
+        const auto& phi = response.byOffset;
+        for (int j = 0; j <= pick; ++j) {
+            column[n][j] = phi[pick][pick - j];
+        }
         for (int j = pick + 1; j < N; ++j) {
-            column[n][j] = lower[j][pick];
+            column[n][j] = phi[j][j - pick];
         }
         for (int o = 0; o <= n; ++o) {
             sub[n][o] = sub[o][n] = column[n][pos[o]];

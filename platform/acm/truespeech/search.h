@@ -19,8 +19,8 @@ Signal ImpulseResponse(const Lpc& filter, int16_t k1);
 // correlations of its shifted copies, phi(a, b) = sum over k of h[k - a] h[k - b].
 struct Response {
     Signal h;
-    std::array<Signal, kSubframeSamples> lower;  // lower[a][b] = phi(a, b) for b <= a
-    Signal inverseEnergy;                        // 1 / phi(j, j); h[0] is never 0
+    std::array<Signal, kSubframeSamples> byOffset;  // byOffset[a][k] = phi(a, a - k), k <= a
+    Signal inverseEnergy;                           // 1 / phi(j, j); h[0] is never 0
 };
 Response PrepareResponse(const Lpc& filter, int16_t k1);
 // Zero-state filtering by h, cut at the subframe's end.
