@@ -113,7 +113,7 @@ public:
                      uint32_t flags, AcmConvertResult& result) override {
         try {
             if (flags & ACM_STREAMCONVERTF_START) {
-                pending_.clear();
+                held_ = 0;
                 const MMRESULT rc = acm::MakePcmDriver()->OpenStream(
                     native_, destination_, ACM_STREAMOPENF_NONREALTIME, pcm_);
                 if (rc != MMSYSERR_NOERROR)
@@ -126,22 +126,25 @@ public:
             const uint64_t room = destination.size() / destination_.blockAlign();
             const uint64_t frames =
                 room * native_.samplesPerSec() / destination_.samplesPerSec() + readAhead_;
-            const size_t held = pending_.size();
             const size_t wanted = static_cast<size_t>(frames) * native_.blockAlign();
-            if (held < wanted)
-                pending_.resize(std::max(wanted, held + kCodesPerBlock * sizeof(int16_t)));
+            const size_t size =
+                held_ < wanted ? std::max(wanted, held_ + kCodesPerBlock * sizeof(int16_t)) : held_;
+            // The buffer only grows, so that it is not cleared again on every call.
+            if (pending_.size() < size)
+                pending_.resize(size);
             AcmConvertResult decoded;
-            MMRESULT rc =
-                decode_.Convert(source, std::span(pending_).subspan(held), flags, decoded);
-            pending_.resize(held + (rc == MMSYSERR_NOERROR ? decoded.destinationUsed : 0));
+            MMRESULT rc = decode_.Convert(source, std::span(pending_).subspan(held_, size - held_),
+                                          flags, decoded);
             if (rc != MMSYSERR_NOERROR)
                 return rc;
+            held_ += decoded.destinationUsed;
 
             AcmConvertResult converted;
-            rc = pcm_->Convert(pending_, destination, flags, converted);
+            rc = pcm_->Convert(std::span(pending_).first(held_), destination, flags, converted);
             if (rc != MMSYSERR_NOERROR)
                 return rc;
-            pending_.erase(pending_.begin(), pending_.begin() + converted.sourceUsed);
+            held_ -= converted.sourceUsed;
+            std::memmove(pending_.data(), pending_.data() + converted.sourceUsed, held_);
             result.sourceUsed = decoded.sourceUsed;
             result.destinationUsed = converted.destinationUsed;
             return MMSYSERR_NOERROR;
@@ -156,7 +159,9 @@ private:
     WaveFormat destination_;
     uint32_t readAhead_;  // source frames the PCM stream holds back
     std::unique_ptr<AcmStream> pcm_;
-    std::vector<uint8_t> pending_;  // decoded bytes the PCM stream has not taken yet
+    // Its first held_ bytes are decoded samples the PCM stream has not taken yet.
+    std::vector<uint8_t> pending_;
+    size_t held_ = 0;
 };
 
 class EncodeStream : public AcmStream {
