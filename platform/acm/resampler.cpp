@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <map>
 #include <mutex>
 #include <numbers>
 #include <numeric>
 #include <utility>
 #include <vector>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace kivo::acm {
 
@@ -122,28 +127,89 @@ std::shared_ptr<ResamplerTable> BuildTable(uint32_t from, uint32_t to) {
     return (quarter[0] + quarter[2]) + (quarter[1] + quarter[3]);
 }
 
+// The same for a row symmetric about its centre: w[d] weighs both x[d] and x[-d], so each
+// pair of frames is added before it is weighed, half the products of WeightedSum. The partial
+// sums of whole groups come from `groups`, the rest is added here.
+template <typename Groups>
+[[gnu::always_inline]] inline float FoldedSum(const float* w, const float* x, size_t folds,
+                                              Groups groups) {
+    float acc[kLanes] = {};
+    const size_t d = groups(w, x, folds, acc);
+    float rest = w[0] * x[0];
+    for (size_t e = d; e <= folds; ++e)
+        rest += w[e] * (x[e] + x[-static_cast<std::ptrdiff_t>(e)]);
+    float quarter[4];
+    for (size_t j = 0; j < 4; ++j)
+        quarter[j] = (acc[j] + acc[j + 8]) + (acc[j + 4] + acc[j + 12]);
+    return ((quarter[0] + quarter[2]) + (quarter[1] + quarter[3])) + rest;
+}
+
+// acc[j] gathers w[d + j] * (x[d + j] + x[-d - j]) over the whole groups of kLanes from d = 1
+// on; returns the first d left over.
+size_t FoldGroupsPortable(const float* w, const float* x, size_t folds, float* acc) {
+    size_t d = 1;
+    for (; d + kLanes <= folds + 1; d += kLanes) {
+        for (size_t j = 0; j < kLanes; ++j)
+            acc[j] += w[d + j] * (x[d + j] + x[-static_cast<std::ptrdiff_t>(d + j)]);
+    }
+    return d;
+}
+
+struct SumFunctions {
+    float (*weighted)(const float* w, const float* x, size_t n);
+    float (*folded)(const float* w, const float* x, size_t folds);
+};
+
 float WeightedSumPortable(const float* w, const float* x, size_t n) {
     return WeightedSum(w, x, n);
+}
+float FoldedSumPortable(const float* w, const float* x, size_t folds) {
+    return FoldedSum(w, x, folds, FoldGroupsPortable);
 }
 
 #if defined(__x86_64__)
 [[gnu::target("avx2")]] float WeightedSumAvx2(const float* w, const float* x, size_t n) {
     return WeightedSum(w, x, n);
 }
+
+// As FoldGroupsPortable, the frames before the centre loaded eight at a time and reversed.
+[[gnu::target("avx2")]] size_t FoldGroupsAvx2(const float* w, const float* x, size_t folds,
+                                              float* acc) {
+    const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+    __m256 low = _mm256_setzero_ps();
+    __m256 high = _mm256_setzero_ps();
+    size_t d = 1;
+    for (; d + kLanes <= folds + 1; d += kLanes) {
+        const __m256 before = _mm256_permutevar8x32_ps(
+            _mm256_loadu_ps(x - static_cast<std::ptrdiff_t>(d + 7)), reverse);
+        const __m256 beforeHigh = _mm256_permutevar8x32_ps(
+            _mm256_loadu_ps(x - static_cast<std::ptrdiff_t>(d + 15)), reverse);
+        low = _mm256_add_ps(low, _mm256_mul_ps(_mm256_loadu_ps(w + d),
+                                               _mm256_add_ps(_mm256_loadu_ps(x + d), before)));
+        high = _mm256_add_ps(high,
+                             _mm256_mul_ps(_mm256_loadu_ps(w + d + 8),
+                                           _mm256_add_ps(_mm256_loadu_ps(x + d + 8), beforeHigh)));
+    }
+    _mm256_storeu_ps(acc, low);
+    _mm256_storeu_ps(acc + 8, high);
+    return d;
+}
+
+[[gnu::target("avx2")]] float FoldedSumAvx2(const float* w, const float* x, size_t folds) {
+    return FoldedSum(w, x, folds, FoldGroupsAvx2);
+}
 #endif
 
-using SumFunction = float (*)(const float*, const float*, size_t);
-
-SumFunction BestWeightedSum() {
+SumFunctions BestSums() {
 #if defined(__x86_64__)
     __builtin_cpu_init();  // this runs while the library loads, maybe before the compiler's own
     if (__builtin_cpu_supports("avx2"))
-        return WeightedSumAvx2;
+        return {WeightedSumAvx2, FoldedSumAvx2};
 #endif
-    return WeightedSumPortable;
+    return {WeightedSumPortable, FoldedSumPortable};
 }
 
-const SumFunction kWeightedSum = BestWeightedSum();
+const SumFunctions kSums = BestSums();
 
 std::shared_ptr<const ResamplerTable> SharedTable(uint32_t from, uint32_t to) {
     static std::mutex mutex;
@@ -195,8 +261,14 @@ float Resampler::Cursor::Apply(const float* frames) const {
     const ResamplerTable& t = *table_;
     if (t.stride == 1)
         return t.weights[0] * frames[0];
+    // With one phase every output frame stands on a source frame, the row's centre, and the
+    // row is symmetric about it.
+    if (t.phases == 1) {
+        const auto centre = static_cast<size_t>(-t.firstOffset);
+        return kSums.folded(t.weights.data() + centre, frames + centre, centre);
+    }
     const uint64_t phase = t.phases == t.up ? rest_ : rest_ * t.phases / t.up;
-    return kWeightedSum(t.weights.data() + phase * t.stride, frames, t.stride);
+    return kSums.weighted(t.weights.data() + phase * t.stride, frames, t.stride);
 }
 
 void Resampler::Cursor::Next() {
