@@ -25,15 +25,17 @@ void Store(float* p, Lanes v) {
     std::memcpy(p, &v, sizeof v);
 }
 
-// Four partial sums, so that the compiler may keep them in one vector register.
-float Dot(const Signal& a, const float* b) {
-    std::array<float, 4> s{};
-    for (int i = 0; i < N; i += 4) {
-        for (int k = 0; k < 4; ++k) {
-            s[k] += a[i + k] * b[i + k];
-        }
-    }
+// The four lanes' partial sums added pairwise.
+float Sum(Lanes s) {
     return (s[0] + s[1]) + (s[2] + s[3]);
+}
+
+float Dot(const Signal& a, const float* b) {
+    Lanes s{};
+    for (int i = 0; i < N; i += kLanes) {
+        s += Load(&a[i]) * Load(b + i);
+    }
+    return Sum(s);
 }
 
 float Dot(const Signal& a, const Signal& b) {
@@ -183,28 +185,23 @@ void ScoreLags(const std::array<int16_t, kHistory>& e, const Signal& h, const Si
 
         // Past the subframe length, lag L's newer tap is lag L - 1's older one.
         const bool reuse = lag >= N && follows;
-        std::array<float, 4> xo{}, xn{}, oo{}, on{}, nn{};
-        for (int i = 0; i < N; i += 4) {
-            for (int k = 0; k < 4; ++k) {
-                const float o = older[i + k];
-                xo[k] += target[i + k] * o;
-                oo[k] += o * o;
-                on[k] += o * newer[i + k];
-            }
+        Lanes xo{}, xn{}, oo{}, on{}, nn{};
+        for (int i = 0; i < N; i += kLanes) {
+            const Lanes o = Load(&older[i]);
+            xo += Load(&target[i]) * o;
+            oo += o * o;
+            on += o * Load(&newer[i]);
         }
         if (!reuse) {
-            for (int i = 0; i < N; i += 4) {
-                for (int k = 0; k < 4; ++k) {
-                    const float n = newer[i + k];
-                    xn[k] += target[i + k] * n;
-                    nn[k] += n * n;
-                }
+            for (int i = 0; i < N; i += kLanes) {
+                const Lanes n = Load(&newer[i]);
+                xn += Load(&target[i]) * n;
+                nn += n * n;
             }
         }
-        auto sum = [](const std::array<float, 4>& v) { return (v[0] + v[1]) + (v[2] + v[3]); };
-        const float sxo = 2 * sum(xo), soo = sum(oo), son = sum(on);
-        const float sxn = reuse ? previousXo : 2 * sum(xn);
-        const float snn = reuse ? previousOo : sum(nn);
+        const float sxo = 2 * Sum(xo), soo = Sum(oo), son = Sum(on);
+        const float sxn = reuse ? previousXo : 2 * Sum(xn);
+        const float snn = reuse ? previousOo : Sum(nn);
         previousXo = sxo;
         previousOo = soo;
         const int gains = lag == c.restrictedLag ? 2 : kPitchGains;
@@ -415,7 +412,7 @@ Response PrepareResponse(const Lpc& filter, int16_t k1) {
         for (int delta = 0; delta <= l; ++delta) {
             acc[delta] += r.h[k + delta] * r.h[k];
         }
-        std::copy(acc.begin(), acc.begin() + l + 1, r.byOffset[l].begin());
+        r.byOffset[l] = acc;  // whole, so that the copy is inline; offsets past l are not read
     }
     for (int j = 0; j < N; ++j) {
         r.inverseEnergy[j] = 1.0f / r.byOffset[j][0];
