@@ -3,6 +3,7 @@
 #include "addressbridge/contactbridge.h"
 #include "explorer/UtilUnit.h"
 #include "phonebook/InfoUnit.h"
+#include "phonebook/Messages.h"
 #include "phonebook/Placement.h"
 #include "phonebook/ToolGlyphs.h"
 #include "platform/ui/application.h"
@@ -29,10 +30,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 
 namespace kivo::phonebook {
 
@@ -282,9 +281,9 @@ void TAddressForm::SavePlacement() {
                                         kPlacement[i].name, std::to_string(values[i]))) {
             // Said once; the settings that were stored stay as they were.
             int error = errno;
-            ShowAppMessage("Cannot store the window's place in \"" +
-                               kivo::win::registry::StoreFile(RegistryRoot::CurrentUser) + "\".\n" +
-                               std::strerror(error),
+            ShowAppMessage(PlacementNotStoredMessage(
+                               StringLib.handle(),
+                               kivo::win::registry::StoreFile(RegistryRoot::CurrentUser), error),
                            MB_OK | MB_ICONWARNING);
             return;
         }
@@ -307,6 +306,7 @@ void TAddressForm::UpdateStatus() {
 void TAddressForm::SetFileName(const std::string& path) {
     CurrentFileName_ = path;
     Modified_ = false;
+    ReadPartly_ = false;
     setWindowTitle(
         ui::FromText(path.empty() ? kTitle : std::string(kTitle) + " - " + FileNameOf(path)));
 }
@@ -480,8 +480,9 @@ void TAddressForm::Open1Click() {
 }
 
 bool TAddressForm::Save() {
-    // A book that cannot be written where it is may still be written elsewhere.
-    if (!CurrentFileName_.empty() && SaveTel(CurrentFileName_))
+    // A book that cannot be written where it is may still be written elsewhere. One that was
+    // read only partly is not written over its file unless the user chooses that file again.
+    if (!CurrentFileName_.empty() && !ReadPartly_ && SaveTel(CurrentFileName_))
         return true;
     auto request = FileRequest(handle(), kTelFilters, ".TEL");
     request.confirmOverwrite = true;
@@ -554,56 +555,49 @@ void TAddressForm::CopyTempList() {
 
 bool TAddressForm::LoadTel(const std::string& path) {
     SetFileName(path);
-    return !path.empty() && AddFromFile(phonebook::LoadTel(path));
+    if (path.empty())
+        return false;
+    ReadPartly_ = !AddFromFile(path, phonebook::LoadTel(path));
+    return !ReadPartly_;
 }
 
-bool TAddressForm::AddFromFile(const FileEntries& read) {
+bool TAddressForm::AddFromFile(const std::string& path, const FileEntries& read) {
     // What was read before a failure stays in the list.
     AppendEntries(read.entries);
-    if (read.error.empty())
+    if (!read.fault)
         return true;
-    ShowAppMessage(read.error, MB_OK | MB_ICONERROR);
+    ShowAppMessage(FileFaultMessage(StringLib.handle(), path, *read.fault, read.entries.size()),
+                   MB_OK | MB_ICONERROR);
     return false;
 }
 
 bool TAddressForm::SaveTel(const std::string& path) {
     bool modified = Modified_;
+    bool readPartly = ReadPartly_;
     std::string previous = CurrentFileName_;
     SetFileName(path);
     Modified_ = modified;
     if (path.empty())
         return false;
     std::vector<Entry> entries = Entries();
-    std::string error = phonebook::SaveTel(path, entries);
-    if (!error.empty()) {
+    if (std::optional<FileFault> fault = phonebook::SaveTel(path, entries)) {
         // The caption names no file that does not hold the list.
         SetFileName(previous);
         Modified_ = modified;
-        ShowAppMessage(error, MB_OK | MB_ICONERROR);
+        ReadPartly_ = readPartly;
+        ShowAppMessage(FileFaultMessage(StringLib.handle(), path, *fault), MB_OK | MB_ICONERROR);
         return false;
     }
     Modified_ = false;
-    WarnOfCharactersNotHeld(path, NamesNotHeld(entries, GetACP()));
+    std::vector<std::string> notHeld = NamesNotHeld(entries, GetACP());
+    if (!notHeld.empty())
+        ShowAppMessage(CharactersNotHeldMessage(StringLib.handle(), path, notHeld),
+                       MB_OK | MB_ICONWARNING);
     return true;
 }
 
-void TAddressForm::WarnOfCharactersNotHeld(const std::string& path,
-                                           const std::vector<std::string>& names) {
-    if (names.empty())
-        return;
-    constexpr size_t kShown = 10;
-    std::string text = "\"" + path +
-                       "\" was saved, but the system's character set cannot hold every character "
-                       "of these entries; \"_\" stands in the file for each one it lacks:\n";
-    for (size_t i = 0; i < std::min(names.size(), kShown); ++i)
-        text += "\n" + names[i];
-    if (names.size() > kShown)
-        text += "\n... and " + std::to_string(names.size() - kShown) + " more";
-    ShowAppMessage(text, MB_OK | MB_ICONWARNING);
-}
-
 bool TAddressForm::ImportCsv(const std::string& path) {
-    return !path.empty() && AddFromFile(phonebook::ImportCsv(path));
+    return !path.empty() && AddFromFile(path, phonebook::ImportCsv(path));
 }
 
 }  // namespace kivo::phonebook

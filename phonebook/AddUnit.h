@@ -113,10 +113,9 @@ private:
     bool LoadTel(const std::string& path);
     bool SaveTel(const std::string& path);
     bool ImportCsv(const std::string& path);
-    // Tells which entries of a saved book lost characters that the code page cannot hold.
-    void WarnOfCharactersNotHeld(const std::string& path, const std::vector<std::string>& names);
-    // Adds what a file gave and shows why it could not be read whole; true when it was.
-    bool AddFromFile(const FileEntries& read);
+    // Adds what the file at `path` gave and shows why it could not be read whole; true when it
+    // was.
+    bool AddFromFile(const std::string& path, const FileEntries& read);
     std::string Text(UINT id) const;
 
     ResourceLibrary StringLib;
@@ -124,6 +123,8 @@ private:
     int SortColumn_ = -1;
     bool Modified_ = false;
     std::string CurrentFileName_;
+    // The current file was not read whole: saving over it would lose the rest of the book.
+    bool ReadPartly_ = false;
     bool placed_ = false;
 };
 

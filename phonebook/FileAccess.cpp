@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -23,17 +22,9 @@ struct ReadFault {
 };
 std::optional<ReadFault> readFault;
 
-std::string Failure(const char* what, const std::string& path, const std::string& reason) {
-    return std::string(what) + " \"" + path + "\".\n" + reason;
-}
-
-std::string Failure(const char* what, const std::string& path, int error) {
-    return Failure(what, path, std::string(std::strerror(error)));
-}
-
 // Why a path that names something other than a file is refused.
-std::string NotAFile(const struct stat& st) {
-    return S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "It is not a file.";
+FileFault NotAFile(FileFault::Step step, const struct stat& st) {
+    return {step, S_ISDIR(st.st_mode) ? EISDIR : FileFault::kNotAFile};
 }
 
 // One read into `buffer`, failing where a test asked it to.
@@ -64,42 +55,42 @@ std::filesystem::path WriteTarget(const std::string& path) {
 
 }  // namespace
 
-std::string ReadFileBytes(const std::string& path, std::string& bytes) {
+std::optional<FileFault> ReadFileBytes(const std::string& path, std::string& bytes) {
     bytes.clear();
     // Non-blocking, so that a pipe is refused at once instead of waiting for a writer.
     win::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd)
-        return Failure("Cannot open", path, errno);
+        return FileFault{FileFault::Step::Open, errno};
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
-        return Failure("Cannot read", path, errno);
+        return FileFault{FileFault::Step::Read, errno};
     if (!S_ISREG(st.st_mode))
-        return Failure("Cannot read", path, NotAFile(st));
+        return NotAFile(FileFault::Step::Read, st);
     char buffer[65536];
     for (;;) {
         ssize_t n = ReadSome(fd.get(), buffer, sizeof buffer, bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return Failure("Cannot read", path, errno);
+            return FileFault{FileFault::Step::Read, errno};
         if (n == 0)
-            return {};
+            return std::nullopt;
         bytes.append(buffer, static_cast<size_t>(n));
     }
 }
 
-std::string WriteFileReplacing(const std::string& path, std::string_view bytes) {
+std::optional<FileFault> WriteFileReplacing(const std::string& path, std::string_view bytes) {
     std::filesystem::path target = WriteTarget(path);
     // A pipe, a device or a folder of that name is not replaced by a file.
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        return Failure("Cannot write", path, NotAFile(st));
+        return NotAFile(FileFault::Step::Write, st);
     win::ReplacementFile file(target);
     if (!file)
-        return Failure("Cannot create", path, errno);
+        return FileFault{FileFault::Step::Create, errno};
     if (!win::WriteAll(file.fd(), bytes) || !file.Commit())
-        return Failure("Cannot write", path, errno);
-    return {};
+        return FileFault{FileFault::Step::Write, errno};
+    return std::nullopt;
 }
 
 ScopedReadFault::ScopedReadFault(size_t after, int error) {

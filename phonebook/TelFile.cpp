@@ -1,6 +1,5 @@
 #include "phonebook/TelFile.h"
 
-#include "phonebook/FileAccess.h"
 #include "platform/win/lang.h"
 
 #include <algorithm>
@@ -50,15 +49,6 @@ std::string_view TakeLine(std::string_view& text) {
         text.remove_prefix(end + (crlf ? 2 : 1));
     }
     return line;
-}
-
-// The entries read before reading failed, and the error that says so.
-FileEntries Partly(std::vector<Entry> entries, std::string error) {
-    if (!entries.empty())
-        error += entries.size() == 1 ? std::string("\nOnly the first entry could be read.")
-                                     : "\nOnly the first " + std::to_string(entries.size()) +
-                                           " entries could be read.";
-    return {std::move(entries), std::move(error)};
 }
 
 }  // namespace
@@ -148,29 +138,29 @@ std::vector<Entry> ReadCsvLines(std::string_view bytes, uint32_t codePage) {
 
 FileEntries LoadTel(const std::string& path) {
     std::string bytes;
-    std::string error = ReadFileBytes(path, bytes);
+    std::optional<FileFault> fault = ReadFileBytes(path, bytes);
     // Reading that failed after a Ctrl-Z had already ended the file.
-    if (!error.empty() && bytes.find(kEndOfFile) == std::string::npos) {
+    if (fault && bytes.find(kEndOfFile) == std::string::npos) {
         // A record is added once all three of its fields are read.
         bytes.resize(bytes.size() - bytes.size() % kRecordSize);
-        return Partly(ReadTelRecords(bytes, GetACP()), error);
+        return {ReadTelRecords(bytes, GetACP()), fault};
     }
-    return {ReadTelRecords(bytes, GetACP()), {}};
+    return {ReadTelRecords(bytes, GetACP()), std::nullopt};
 }
 
 FileEntries ImportCsv(const std::string& path) {
     std::string bytes;
-    std::string error = ReadFileBytes(path, bytes);
-    if (!error.empty() && bytes.find(kEndOfFile) == std::string::npos) {
+    std::optional<FileFault> fault = ReadFileBytes(path, bytes);
+    if (fault && bytes.find(kEndOfFile) == std::string::npos) {
         // A line is added once its end is read.
         size_t end = bytes.find_last_of("\r\n");
         bytes.resize(end == std::string::npos ? 0 : end + 1);
-        return Partly(ReadCsvLines(bytes, GetACP()), error);
+        return {ReadCsvLines(bytes, GetACP()), fault};
     }
-    return {ReadCsvLines(bytes, GetACP()), {}};
+    return {ReadCsvLines(bytes, GetACP()), std::nullopt};
 }
 
-std::string SaveTel(const std::string& path, const std::vector<Entry>& entries) {
+std::optional<FileFault> SaveTel(const std::string& path, const std::vector<Entry>& entries) {
     return WriteFileReplacing(path, WriteTelRecords(entries, GetACP()));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "phonebook/FileAccess.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -48,19 +50,18 @@ std::vector<std::string> NamesNotHeld(const std::vector<Entry>& entries, uint32_
 // CR LF, LF or CR, the file at 0x1A.
 std::vector<Entry> ReadCsvLines(std::string_view bytes, uint32_t codePage);
 
-// What reading a file gave: its entries and, when reading failed partway, the error to show
-// (the entries are then those read before the failure).
+// What reading a file gave: its entries and, when reading failed, what failed (the entries are
+// then those read before the failure).
 struct FileEntries {
     std::vector<Entry> entries;
-    std::string error;
+    std::optional<FileFault> fault;
 };
 
-// The files themselves, in the system's ANSI code page. Errors are texts for the user that name
-// the file and the system's reason.
+// The files themselves, in the system's ANSI code page.
 FileEntries LoadTel(const std::string& path);
 FileEntries ImportCsv(const std::string& path);
 // Writes beside the file and then replaces it, so a failed save leaves the old file as it was;
-// the error, empty once the file is written.
-std::string SaveTel(const std::string& path, const std::vector<Entry>& entries);
+// nothing once the file is written.
+std::optional<FileFault> SaveTel(const std::string& path, const std::vector<Entry>& entries);
 
 }  // namespace kivo::phonebook

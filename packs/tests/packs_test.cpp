@@ -49,6 +49,8 @@ std::vector<UINT> ProgramIdentifiers() {
     // dialbook (10923 is read by neither program)
     range(10900, 10922);
     range(10924, 10926);
+    // dialbook: messages about its files and settings
+    range(10927, 10936);
     return ids;
 }
 
@@ -66,6 +68,14 @@ const std::map<UINT, int> kFormats = {
     {10704, 2},  // file name, line break
     {10924, 1},  // path
     {10926, 1},  // path
+    {10927, 3},  // path, line break, reason
+    {10928, 3},  // path, line break, reason
+    {10929, 3},  // path, line break, reason
+    {10930, 3},  // path, line break, reason
+    {10933, 1},  // number of entries
+    {10934, 3},  // settings file, line break, reason
+    {10935, 2},  // path, line break
+    {10936, 1},  // number of entries
 };
 
 // The numbers of the placeholders %1..%9 in a text; %% is a plain percent sign. A lone "%"

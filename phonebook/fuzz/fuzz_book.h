@@ -52,14 +52,14 @@ inline void CheckSavedAndLoaded(const std::vector<Entry>& entries) {
         if (!IsTrimmedText(e.name) || !IsTrimmedText(e.home) || !IsTrimmedText(e.office))
             std::abort();
     std::string saved = (Folder() / "saved.TEL").string();
-    if (!SaveTel(saved, entries).empty() ||
+    if (SaveTel(saved, entries) ||
         std::filesystem::file_size(saved) != entries.size() * kRecordSize)
         std::abort();
     FileEntries again = LoadTel(saved);
     size_t named = 0;
     for (const auto& e : entries)
         named += !e.name.empty();
-    if (!again.error.empty() || again.entries.size() != named)
+    if (again.fault || again.entries.size() != named)
         std::abort();
 }
 

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes = fuzz::ChooseLanguage(data, size);
     FileEntries imported = ImportCsv(fuzz::WriteFile("input.csv", bytes));
     size_t commas = std::count(bytes.begin(), bytes.end(), ',');
-    if (!imported.error.empty() || imported.entries.size() > commas)
+    if (imported.fault || imported.entries.size() > commas)
         std::abort();
     for (const auto& e : imported.entries)
         if (!e.office.empty())

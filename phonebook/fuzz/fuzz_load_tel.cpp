@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FileEntries loaded = LoadTel(fuzz::WriteFile("input.TEL", bytes));
     size_t records =
         (bytes.substr(0, bytes.find(kEndOfFile)).size() + kRecordSize - 1) / kRecordSize;
-    if (!loaded.error.empty() || loaded.entries.size() > records)
+    if (loaded.fault || loaded.entries.size() > records)
         std::abort();
     fuzz::CheckSavedAndLoaded(loaded.entries);
 

@@ -9,7 +9,10 @@
 #include <QScreen>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstring>
 
 namespace fixture = kivo::wab::fixture;
 
@@ -296,8 +299,9 @@ TEST_F(AddressForm, FilesReadOnlyPartlyKeepWhatWasReadAndSayWhy) {
     EXPECT_EQ(Status(), "2");
     ASSERT_EQ(boxes_.shown().size(), 1u);
     EXPECT_EQ(boxes_.shown()[0].flags, MB_ICONERROR);
-    EXPECT_EQ(Boxes()[0], "Cannot read \"" + Path("book.TEL") +
-                              "\".\nInput/output error\nOnly the first 2 entries could be read.");
+    EXPECT_EQ(Boxes()[0],
+              "Cannot read \"" + Path("book.TEL") +
+                  "\".\r\nInput/output error\r\nOnly the first 2 entries could be read.");
 
     // The CSV import appends what it read and does not claim to have imported the file.
     std::string csv = Write("list.csv", "name,home\nAhn,010\nCho,011\n");
@@ -311,6 +315,83 @@ TEST_F(AddressForm, FilesReadOnlyPartlyKeepWhatWasReadAndSayWhy) {
     ASSERT_EQ(boxes_.shown().size(), 2u);
     EXPECT_EQ(boxes_.shown()[1].flags, MB_ICONERROR);
     EXPECT_NE(Boxes()[1].find(csv), std::string::npos);
+}
+
+// Written over its file, a book read only partly would lose every entry that was not read: the
+// first Save asks for a name as for a new book, and the user may still choose that file.
+TEST_F(AddressForm, FirstSaveAfterAPartialReadAsksForANameInsteadOfOverwriting) {
+    const std::string whole = Record("Kim", "1") + Record("Lee", "2") + Record("Park", "3");
+    const std::string read = Record("Kim", "1") + Record("Lee", "2");
+    struct Case {
+        const char* what;
+        size_t failAfter;
+        std::optional<std::string> saveAs;  // nothing: the dialog is cancelled
+        std::string book;                   // book.TEL afterwards
+    };
+    const Case cases[] = {
+        {"cancelled", 2 * kRecordSize + 5, std::nullopt, whole},
+        {"nothing read, cancelled", 0, std::nullopt, whole},
+        {"another name", 2 * kRecordSize + 5, "other.TEL", whole},
+        {"the same file, chosen knowingly", 2 * kRecordSize + 5, "book.TEL", read},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DropForm();
+        std::filesystem::remove(Path("other.TEL"));
+        Write("book.TEL", whole);
+        dialogs_.AnswerOpen({Path("book.TEL")});
+        {
+            ScopedReadFault fault(c.failAfter, EIO);
+            Form().Open1Click();
+        }
+        const size_t asked = dialogs_.saveRequests().size();
+        const size_t told = boxes_.shown().size();
+        dialogs_.AnswerSave(c.saveAs ? std::optional(Path(*c.saveAs)) : std::nullopt);
+        Form().Save1Click();
+        ASSERT_EQ(dialogs_.saveRequests().size(), asked + 1);
+        EXPECT_TRUE(dialogs_.saveRequests().back().confirmOverwrite);
+        EXPECT_EQ(Slurp(Path("book.TEL")), c.book);
+        if (!c.saveAs) {
+            EXPECT_EQ(boxes_.shown().size(), told);
+            EXPECT_EQ(Form().CurrentFileName(), Path("book.TEL"));
+            Form().Save1Click();  // asks again
+            EXPECT_EQ(dialogs_.saveRequests().size(), asked + 2);
+            EXPECT_EQ(Slurp(Path("book.TEL")), whole);
+            continue;
+        }
+        EXPECT_EQ(Slurp(Path(*c.saveAs)), read);
+        EXPECT_EQ(Boxes().back(), "Saved as " + Path(*c.saveAs));
+        EXPECT_EQ(Form().CurrentFileName(), Path(*c.saveAs));
+        // Saved once, the book goes to its file without asking.
+        Add("Ahn");
+        Form().Save1Click();
+        EXPECT_EQ(dialogs_.saveRequests().size(), asked + 1);
+        EXPECT_EQ(Slurp(Path(*c.saveAs)), Record("Ahn") + read);
+    }
+
+    // Closing with changes asks for a name too; cancelled, the window stays and the file too.
+    DropForm();
+    Write("book.TEL", whole);
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    {
+        ScopedReadFault fault(kRecordSize, EIO);
+        Form().Open1Click();
+    }
+    Add("Ahn");
+    Form().show();
+    const size_t asked = dialogs_.saveRequests().size();
+    boxes_.Answer(IDYES);
+    EXPECT_FALSE(Form().close());
+    EXPECT_EQ(dialogs_.saveRequests().size(), asked + 1);
+    EXPECT_EQ(Slurp(Path("book.TEL")), whole);
+
+    // Opened again whole, the book is saved to its file as usual.
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    Form().Save1Click();
+    EXPECT_EQ(dialogs_.saveRequests().size(), asked + 1);
+    EXPECT_EQ(Slurp(Path("book.TEL")), whole);
+    boxes_.Answer(IDNO);
 }
 
 TEST_F(AddressForm, SaveOfANewListAsksForANameAndTellsWhereItWent) {
@@ -373,7 +454,7 @@ TEST_F(AddressForm, FailedSaveLeavesAWayToSaveElsewhere) {
     Form().Save1Click();
     ASSERT_EQ(boxes_.shown().size(), 1u);
     EXPECT_EQ(boxes_.shown()[0].flags, MB_ICONERROR);
-    EXPECT_NE(Boxes()[0].find("\"" + tooLong + "\".\nFile name too long"), std::string::npos);
+    EXPECT_NE(Boxes()[0].find("\"" + tooLong + "\".\r\nFile name too long"), std::string::npos);
     EXPECT_EQ(Form().CurrentFileName(), "");
     EXPECT_EQ(Form().windowTitle().toStdString(), "Telephone Book");
     EXPECT_TRUE(Form().Modified());
@@ -448,14 +529,14 @@ TEST_F(AddressForm, SaveTellsWhichEntriesTheCodePageCannotHold) {
         Form().Save1Click();
         EXPECT_FALSE(Form().Modified());
         FileEntries stored = LoadTel(path);
-        EXPECT_EQ(stored.error, "");
+        EXPECT_EQ(stored.fault, std::nullopt);
         std::sort(stored.entries.begin(), stored.entries.end(),
                   [](const Entry& a, const Entry& b) { return a.name < b.name; });
         EXPECT_EQ(stored.entries, c.stored);
         ASSERT_GE(boxes_.shown().size(), 2u);
         const auto& warning = boxes_.shown()[boxes_.shown().size() - 2];
         EXPECT_EQ(warning.flags, MB_ICONWARNING);
-        EXPECT_EQ(warning.text.find("\"" + path + "\" was saved"), 0u) << warning.text;
+        EXPECT_EQ(warning.text.find("\"" + path + "\""), 0u) << warning.text;
         for (const std::string& name : {std::string("Lee"), std::string("Park"), kim + " Chul"}) {
             bool named = std::find(c.named.begin(), c.named.end(), name) != c.named.end();
             EXPECT_EQ(warning.text.find("\n" + name) != std::string::npos, named) << name;
@@ -635,6 +716,111 @@ TEST_F(AddressForm, CsvImportBehindItsHiddenItemAppendsUnsorted) {
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Imported " + path});
     EXPECT_EQ(dialogs_.openRequests()[0].defaultExtension, ".CSV");
     EXPECT_EQ(Form().CurrentFileName(), "");
+}
+
+// The messages about files and settings, with the packs the program ships, in the system's
+// language: the file or the settings store named whole, the system's reason as it gives it.
+TEST_F(AddressForm, FileMessagesSpeakTheSystemsLanguage) {
+    ScopedEnv packs("KIVO_PACK_DIR", KIVO_SOURCE_PACKS);
+    const std::string book = Path("book.TEL");
+    Write("book.TEL", Record("Kim", "1") + Record("Lee", "2") + Record("Park", "3"));
+    std::filesystem::create_directory(Path("folder.TEL"));
+    ASSERT_EQ(::mkfifo(Path("pipe.TEL").c_str(), 0600), 0);
+    std::string csv = "name,home\n";
+    for (char last = 'A'; last < 'A' + 12; ++last)
+        csv += std::string("N") + last + ",\xf0\x9f\x93\x9e 031\n";  // no code page holds it
+    const std::string many = Write("many.csv", csv);
+    const std::string blocked = Write("plain-file", "") + "/registry";
+    std::string store;
+    {
+        ScopedEnv elsewhere("KIVO_REGISTRY_DIR", blocked);
+        store = kivo::win::registry::StoreFile(RegistryRoot::CurrentUser);
+    }
+    const std::string noFile = std::strerror(ENOENT);
+    const std::string io = std::strerror(EIO);
+    const std::string folder = std::strerror(EISDIR);
+    const std::string notFolder = std::strerror(ENOTDIR);
+    std::string names;
+    for (char last = 'A'; last < 'A' + 10; ++last)
+        names += std::string("\r\nN") + last;
+
+    auto open = [&](const std::string& path, std::optional<size_t> failAfter) {
+        dialogs_.AnswerOpen({path});
+        std::optional<ScopedReadFault> fault;
+        if (failAfter)
+            fault.emplace(*failAfter, EIO);
+        Form().Open1Click();
+    };
+    auto saveAs = [&](const std::string& path) {
+        Add("Kim");
+        dialogs_.AnswerSave(path);
+        Form().Save1Click();
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+        std::string english;
+        std::string korean;
+    };
+    const Case cases[] = {
+        {"a file that cannot be opened", [&] { open(Path("missing.TEL"), std::nullopt); },
+         "Cannot open \"" + Path("missing.TEL") + "\".\r\n" + noFile,
+         "\"" + Path("missing.TEL") + "\" 파일을 열 수 없습니다.\r\n" + noFile},
+        {"a pipe", [&] { open(Path("pipe.TEL"), std::nullopt); },
+         "Cannot read \"" + Path("pipe.TEL") + "\".\r\nIt is not a file.",
+         "\"" + Path("pipe.TEL") + "\" 파일을 읽을 수 없습니다.\r\n파일이 아닙니다."},
+        {"a read failing after one entry", [&] { open(book, kRecordSize + 5); },
+         "Cannot read \"" + book + "\".\r\n" + io + "\r\nOnly the first entry could be read.",
+         "\"" + book + "\" 파일을 읽을 수 없습니다.\r\n" + io + "\r\n첫 번째 항목만 읽었습니다."},
+        {"a read failing after two entries", [&] { open(book, 2 * kRecordSize + 5); },
+         "Cannot read \"" + book + "\".\r\n" + io + "\r\nOnly the first 2 entries could be read.",
+         "\"" + book + "\" 파일을 읽을 수 없습니다.\r\n" + io + "\r\n처음 2개 항목만 읽었습니다."},
+        {"a file that cannot be created", [&] { saveAs(Path("gone/book.TEL")); },
+         "Cannot create \"" + Path("gone/book.TEL") + "\".\r\n" + noFile,
+         "\"" + Path("gone/book.TEL") + "\" 파일을 만들 수 없습니다.\r\n" + noFile},
+        {"a folder to save to", [&] { saveAs(Path("folder.TEL")); },
+         "Cannot write \"" + Path("folder.TEL") + "\".\r\n" + folder,
+         "\"" + Path("folder.TEL") + "\" 파일에 쓸 수 없습니다.\r\n" + folder},
+        {"a window place that cannot be stored",
+         [&] {
+             Form().show();
+             ScopedEnv elsewhere("KIVO_REGISTRY_DIR", blocked);
+             EXPECT_TRUE(Form().close());
+         },
+         "Cannot store the window's place in \"" + store + "\".\r\n" + notFolder,
+         "창 위치를 \"" + store + "\"에 저장할 수 없습니다.\r\n" + notFolder},
+        {"characters the code page cannot hold",
+         [&] {
+             dialogs_.AnswerOpen({many});
+             Form().FromCSVFile1Click();
+             dialogs_.AnswerSave(Path("many.TEL"));
+             Form().Save1Click();
+         },
+         "\"" + Path("many.TEL") +
+             "\" was saved, but the system's character set cannot hold every character of these "
+             "entries; \"_\" stands in the file for each one it lacks:\r\n" +
+             names + "\r\n... and 2 more",
+         "\"" + Path("many.TEL") +
+             "\" 파일을 저장했습니다. 다만 다음 항목에는 시스템 문자 집합에 없는 문자가 있어 "
+             "해당 문자를 \"_\"로 바꾸어 저장했습니다.\r\n" +
+             names + "\r\n... 외 2개 항목"},
+    };
+    for (const char* lang : {"0409", "0412"}) {
+        ScopedEnv system("KIVO_LANGID", lang);
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(lang) + ": " + c.what);
+            DropForm();
+            const size_t before = boxes_.shown().size();
+            c.run();
+            auto told =
+                std::find_if(boxes_.shown().begin() + static_cast<std::ptrdiff_t>(before),
+                             boxes_.shown().end(), [](const MessageBoxRequest& box) {
+                                 return box.flags == MB_ICONERROR || box.flags == MB_ICONWARNING;
+                             });
+            ASSERT_NE(told, boxes_.shown().end());
+            EXPECT_EQ(told->text, std::string(lang) == "0409" ? c.english : c.korean);
+        }
+    }
 }
 
 TEST_F(AddressForm, KoreanSystemTakesTheKoreanPack) {

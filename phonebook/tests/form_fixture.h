@@ -40,9 +40,16 @@ inline const char* const kEnglishPack =
     "10908\tE&xit\n10909\t&Edit\n10910\t&Add\n10911\t&Modify\n10912\t&Delete\n10913\tAdd\n"
     "10914\tModify\n10915\tDelete\n10916\tAscend\n10917\tDescend\n10918\tName\n"
     "10919\tHome Phone Number\n10920\tOffice Phone Number\n10921\tOK\n10922\tCancel\n"
-    "10924\tSaved as %1\n10925\tSave the changes?\n10926\tImported %1\n";
+    "10924\tSaved as %1\n10925\tSave the changes?\n10926\tImported %1\n"
+    "10927\tCannot open \"%1\".%2%3\n10928\tCannot read \"%1\".%2%3\n"
+    "10929\tCannot create \"%1\".%2%3\n10930\tCannot write \"%1\".%2%3\n"
+    "10931\tIt is not a file.\n10932\tOnly the first entry could be read.\n"
+    "10933\tOnly the first %1 entries could be read.\n"
+    "10934\tCannot store the window's place in \"%1\".%2%3\n"
+    "10935\t\"%1\" was saved, but not every character:%2\n10936\t... and %1 more\n";
 inline const char* const kKoreanPack =
-    "10900\t\xed\x8c\x8c\xec\x9d\xbc(&F)\n10918\t\xec\x9d\xb4\xeb\xa6\x84\n";
+    "10900\t\xed\x8c\x8c\xec\x9d\xbc(&F)\n10918\t\xec\x9d\xb4\xeb\xa6\x84\n"
+    "10935\t\"%1\" \xec\xa0\x80\xec\x9e\xa5:%2\n";
 
 // Each test has its own registry, packs and folder, scripted boxes and dialogs, and a fresh
 // main window.

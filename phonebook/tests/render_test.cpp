@@ -1,7 +1,9 @@
 // Both windows in both languages with the real packs: every text fits its place. With
 // KIVO_RENDER_DIR set, the pictures are written there for people to look at.
+#include "phonebook/FileAccess.h"
 #include "phonebook/tests/form_fixture.h"
 #include "platform/ui/application.h"
+#include "platform/win/registry.h"
 
 #include <QAbstractButton>
 #include <QFontMetrics>
@@ -9,7 +11,9 @@
 #include <QMessageBox>
 #include <QTreeView>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace kivo::phonebook::testing {
 namespace {
@@ -22,6 +26,22 @@ protected:
         if (const char* dir = std::getenv("KIVO_RENDER_DIR"))
             window.grab().save(
                 QString::fromStdString(std::string(dir) + "/" + name + "-" + GetParam() + ".png"));
+    }
+
+    // Runs `action` with the real message boxes: the first box it shows is saved as `name` and
+    // closed with OK. Its text.
+    QString FirstBox(const std::string& name, const std::function<void()>& action) {
+        ui::InstallQtMessageBoxes();  // the real box, not the fixture's script
+        QString text;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            text = box->text();
+            Save(*box, name);
+            box->button(QMessageBox::Ok)->click();
+        });
+        action();
+        return text;
     }
 
     ScopedEnv packs_;
@@ -122,21 +142,41 @@ TEST_P(Rendering, WarningAboutCharactersNotHeldShowsEveryName) {
     Form().Open1Click();                  // saved to its file then, without a dialog or a message
     Add("Park", "\xf0\x9f\x93\x9e 031");  // a picture of a receiver: no code page holds it
     Add("\xea\xb9\x80\xec\xb2\xa0\xec\x88\x98", "010-1234-5678");
-    ui::InstallQtMessageBoxes();  // the real box, not the fixture's script
-    QString text;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        text = box->text();
-        Save(*box, "dialbook-not-held");
-        box->button(QMessageBox::Ok)->click();
-    });
-    Form().Save1Click();
-    EXPECT_TRUE(text.startsWith(QString::fromStdString("\"" + path + "\" was saved")))
-        << text.toStdString();
+    QString text = FirstBox("dialbook-not-held", [this] { Form().Save1Click(); });
+    EXPECT_TRUE(text.startsWith(QString::fromStdString("\"" + path + "\" "))) << text.toStdString();
     EXPECT_TRUE(text.contains("\nPark")) << text.toStdString();
     EXPECT_EQ(text.contains(QString::fromUtf8("\n\xea\xb9\x80")), std::string(GetParam()) == "0409")
         << text.toStdString();
+}
+
+// The error after a read that failed partway: the file, the reason and what was read, one to a
+// line.
+TEST_P(Rendering, ErrorAfterAPartialReadNamesTheFileAndWhatWasRead) {
+    std::string path = Write("book.TEL", std::string(3 * kRecordSize, 'N'));
+    dialogs_.AnswerOpen({path});
+    QString text = FirstBox("dialbook-read-partly", [this] {
+        ScopedReadFault fault(2 * kRecordSize + 5, EIO);
+        Form().Open1Click();
+    });
+    QStringList lines = text.split('\n');
+    ASSERT_EQ(lines.size(), 3) << text.toStdString();
+    EXPECT_TRUE(lines[0].contains(QString::fromStdString("\"" + path + "\"")))
+        << text.toStdString();
+    EXPECT_EQ(lines[1].toStdString(), std::strerror(EIO));
+    EXPECT_TRUE(lines[2].contains('2')) << text.toStdString();
+}
+
+// The warning when the window's place cannot be stored: the settings file and the reason.
+TEST_P(Rendering, WarningAboutAPlaceNotStoredNamesTheSettingsFile) {
+    Form().show();
+    ScopedEnv elsewhere("KIVO_REGISTRY_DIR", Write("plain-file", "") + "/registry");
+    std::string store = kivo::win::registry::StoreFile(RegistryRoot::CurrentUser);
+    QString text = FirstBox("dialbook-place-not-stored", [this] { Form().close(); });
+    QStringList lines = text.split('\n');
+    ASSERT_EQ(lines.size(), 2) << text.toStdString();
+    EXPECT_TRUE(lines[0].contains(QString::fromStdString("\"" + store + "\"")))
+        << text.toStdString();
+    EXPECT_EQ(lines[1].toStdString(), std::strerror(ENOTDIR));
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, Rendering, ::testing::Values("0409", "0412"));
