@@ -369,6 +369,24 @@ TEST_F(AddressForm, FirstSaveAfterAPartialReadAsksForANameInsteadOfOverwriting) 
         EXPECT_EQ(Slurp(Path(*c.saveAs)), Record("Ahn") + read);
     }
 
+    // A name that cannot be written leaves the book as partly read as before: Save asks again.
+    DropForm();
+    Write("book.TEL", whole);
+    std::filesystem::create_directory(Path("folder.TEL"));
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    {
+        ScopedReadFault fault(kRecordSize, EIO);
+        Form().Open1Click();
+    }
+    size_t asked = dialogs_.saveRequests().size();
+    dialogs_.AnswerSave(Path("folder.TEL"));
+    Form().Save1Click();
+    EXPECT_EQ(boxes_.shown().back().flags, MB_ICONERROR);
+    EXPECT_EQ(Form().CurrentFileName(), Path("book.TEL"));
+    Form().Save1Click();
+    EXPECT_EQ(dialogs_.saveRequests().size(), asked + 2);
+    EXPECT_EQ(Slurp(Path("book.TEL")), whole);
+
     // Closing with changes asks for a name too; cancelled, the window stays and the file too.
     DropForm();
     Write("book.TEL", whole);
@@ -379,7 +397,7 @@ TEST_F(AddressForm, FirstSaveAfterAPartialReadAsksForANameInsteadOfOverwriting) 
     }
     Add("Ahn");
     Form().show();
-    const size_t asked = dialogs_.saveRequests().size();
+    asked = dialogs_.saveRequests().size();
     boxes_.Answer(IDYES);
     EXPECT_FALSE(Form().close());
     EXPECT_EQ(dialogs_.saveRequests().size(), asked + 1);
