@@ -430,21 +430,6 @@ int NearestCode(float r, float s, float gain) {
     return 2 * static_cast<int>(r < 0) + static_cast<int>(std::fabs(r) > 2 * gain * s);
 }
 
-// Index of the first largest score.
-int FirstLargest(const Signal& score) {
-    Lanes top = Load(score.data());
-    for (int j = kLanes; j < N; j += kLanes) {
-        const Lanes v = Load(score.data() + j);
-        top = v > top ? v : top;
-    }
-    const float largest = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
-    int j = 0;
-    while (score[j] != largest) {
-        ++j;
-    }
-    return j;
-}
-
 // The pulses' amplitudes, codes and correlations, padded to two registers.
 constexpr int kRow = 8;
 using Row = std::array<float, kRow>;
@@ -474,17 +459,23 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
     Signal closed{};
     int inFirst = 0;
     for (int n = 0; n < kPulses; ++n) {
-        Signal corr = d;
-        for (int c = 0; c < n; ++c) {
-            for (int j = 0; j < N; ++j) {
-                corr[j] -= amp[c] * column[c][j];
-            }
-        }
+        // What the pulses placed so far leave of each position's correlation, its score and
+        // the largest score, four positions at a time; the first of equal scores wins.
         Signal score;
-        for (int j = 0; j < N; ++j) {
-            score[j] = closed[j] != 0 ? -1.0f : corr[j] * corr[j] * response.inverseEnergy[j];
+        Lanes top = Lanes{} - 2.0f;  // below every score, closed ones included
+        for (int j = 0; j < N; j += kLanes) {
+            Lanes corr = Load(&d[j]);
+            for (int c = 0; c < n; ++c) {
+                corr -= amp[c] * Load(&column[c][j]);
+            }
+            const Lanes open = corr * corr * Load(&response.inverseEnergy[j]);
+            const Lanes v = Load(&closed[j]) != 0 ? Lanes{} - 1.0f : open;
+            Store(&score[j], v);
+            top = v > top ? v : top;
         }
-        const int pick = FirstLargest(score);
+        const float largest = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
+        const int pick =
+            static_cast<int>(std::find(score.begin(), score.end(), largest) - score.begin());
         closed[pick] = 1;
         pos[n] = pick;
         if (pick < kHalf && ++inFirst == kFirstHalfPulses) {
