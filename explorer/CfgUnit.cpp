@@ -177,14 +177,17 @@ void TConfigForm::LoadPreferences() {
 }
 
 void TConfigForm::SavePreferences() {
-    kivo::settings::WriteText("CheckTime", CheckTimeEdit->text().toStdString());
-    kivo::settings::WriteTruth("CheckOnStart", StatusCheckBox->isChecked());
-    kivo::settings::WriteTruth("AutoCheck", AutoCheckBox->isChecked());
-    kivo::settings::WriteTruth("ECPEmulation", ECPCheckBox->isChecked());
-    kivo::settings::WriteNumber("PORT", LPTRadioGroup->ItemIndex());
+    // One write: a save that fails part way would leave the port of one save with the ECP
+    // mode of another. A store that cannot be written keeps what it held, without a message.
+    kivo::settings::Changes changes;
+    changes.Text("CheckTime", CheckTimeEdit->text().toStdString())
+        .Truth("CheckOnStart", StatusCheckBox->isChecked())
+        .Truth("AutoCheck", AutoCheckBox->isChecked())
+        .Truth("ECPEmulation", ECPCheckBox->isChecked())
+        .Number("PORT", LPTRadioGroup->ItemIndex());
     if (chinese_)
-        kivo::settings::WriteNumber("LangID", LanguageRadioGroup->ItemIndex());
-    kivo::settings::WriteTruth("SC4ToWAV", SC4CheckBox->isChecked());
+        changes.Number("LangID", LanguageRadioGroup->ItemIndex());
+    changes.Truth("SC4ToWAV", SC4CheckBox->isChecked()).Write();
     saved_ = true;
     ApplyButton->setEnabled(false);
 }

@@ -4,18 +4,17 @@
 #include "explorer/SettingsStore.h"
 #include "explorer/UtilUnit.h"
 #include "platform/ui/dialogs.h"
+#include "platform/win/home.h"
 #include "platform/win/lang.h"
 #include "platform/win/registry.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
 // "C:\" of the original: the user's home folder.
 std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    std::string folder = home != nullptr && *home != '\0' ? home : "/";
+    std::string folder = kivo::win::HomeFolder().string();
     return folder.back() == '/' ? folder : folder + "/";
 }
 
@@ -62,8 +61,7 @@ void TMainFrm::LoadSettings() {
 }
 
 void TMainFrm::SaveFolders() {
-    kivo::settings::WriteText("OpenFolder", OpenFolder);
-    kivo::settings::WriteText("SaveFolder", SaveFolder);
+    kivo::settings::Changes().Text("OpenFolder", OpenFolder).Text("SaveFolder", SaveFolder).Write();
 }
 
 void TMainFrm::SetPortKind(int16_t kind) {
@@ -86,9 +84,11 @@ void TMainFrm::Font1Click() {
     std::optional<kivo::ui::FontChoice> chosen = kivo::ui::Dialogs().ChooseFont(handle(), current);
     if (!chosen)
         return;
-    kivo::settings::WriteText("FontName", chosen->name);
-    kivo::settings::WriteNumber("FontSet", chosen->charset);
-    kivo::settings::WriteNumber("FontSize", chosen->pointSize);
+    kivo::settings::Changes()
+        .Text("FontName", chosen->name)
+        .Number("FontSet", chosen->charset)
+        .Number("FontSize", chosen->pointSize)
+        .Write();
     QFont applied = font();
     applied.setFamily(QString::fromStdString(chosen->name));
     applied.setPointSize(chosen->pointSize);

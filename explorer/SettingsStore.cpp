@@ -1,7 +1,6 @@
 #include "explorer/SettingsStore.h"
 
 #include "explorer/UtilUnit.h"
-#include "platform/win/registry.h"
 
 namespace kivo::settings {
 
@@ -29,16 +28,21 @@ bool ReadTruth(std::string_view name, bool fallback) {
     return value ? *value != 0 : fallback;
 }
 
-bool WriteText(std::string_view name, std::string_view value) {
-    return kivo::win::registry::Write(RegistryRoot::CurrentUser, kKey, kSection, name, value);
+Changes& Changes::Text(std::string_view name, std::string_view value) {
+    values_.emplace_back(name, value);
+    return *this;
 }
 
-bool WriteNumber(std::string_view name, int64_t value) {
-    return WriteText(name, std::to_string(value));
+Changes& Changes::Number(std::string_view name, int64_t value) {
+    return Text(name, std::to_string(value));
 }
 
-bool WriteTruth(std::string_view name, bool value) {
-    return WriteText(name, value ? "1" : "0");
+Changes& Changes::Truth(std::string_view name, bool value) {
+    return Text(name, value ? "1" : "0");
+}
+
+bool Changes::Write() const {
+    return kivo::win::registry::WriteValues(RegistryRoot::CurrentUser, kKey, kSection, values_);
 }
 
 }  // namespace kivo::settings

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/win/registry.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,9 +22,18 @@ int64_t ReadNumber(std::string_view name, int64_t fallback, int64_t min, int64_t
 // True for any decimal number but 0; the default when the value is missing or no number.
 bool ReadTruth(std::string_view name, bool fallback);
 
-// false when the store cannot be written.
-bool WriteText(std::string_view name, std::string_view value);
-bool WriteNumber(std::string_view name, int64_t value);
-bool WriteTruth(std::string_view name, bool value);
+// Values written together: the store then holds all of them or, when it cannot be written
+// (a full disk, a folder this user may not write), none, and keeps what it held.
+class Changes {
+public:
+    Changes& Text(std::string_view name, std::string_view value);
+    Changes& Number(std::string_view name, int64_t value);
+    Changes& Truth(std::string_view name, bool value);
+    // false when the store cannot be written.
+    bool Write() const;
+
+private:
+    kivo::win::registry::Values values_;
+};
 
 }  // namespace kivo::settings

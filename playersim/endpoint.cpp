@@ -1,6 +1,7 @@
 #include "playersim/endpoint.h"
 
-#include <cstdlib>
+#include "platform/win/home.h"
+
 #include <filesystem>
 #include <iostream>
 #include <string_view>
@@ -72,13 +73,7 @@ public:
 };
 
 std::filesystem::path DefaultStore() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data != nullptr && *data != '\0') {
-        return std::filesystem::path(data) / "kivo" / "player";
-    }
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home != nullptr ? home : ".") / ".local" / "share" / "kivo" /
-           "player";
+    return win::XdgFolder("XDG_DATA_HOME", ".local/share") / "kivo" / "player";
 }
 
 std::unique_ptr<Endpoint> StoreEndpoint(const std::filesystem::path& folder) {

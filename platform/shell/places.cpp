@@ -1,14 +1,13 @@
 #include "platform/shell/places.h"
 
 #include "platform/shell/item_id_list.h"
+#include "platform/win/home.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,17 +15,12 @@
 namespace kivo::shell {
 namespace {
 
-std::string EnvOr(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value && *value == '/' ? std::string(value) : fallback;
-}
-
 std::string DataHome() {
-    return EnvOr("XDG_DATA_HOME", HomeFolder() + "/.local/share");
+    return NormalPath(kivo::win::XdgFolder("XDG_DATA_HOME", ".local/share").string());
 }
 
 std::string ConfigHome() {
-    return EnvOr("XDG_CONFIG_HOME", HomeFolder() + "/.config");
+    return NormalPath(kivo::win::XdgFolder("XDG_CONFIG_HOME", ".config").string());
 }
 
 // A line of user-dirs.dirs: XDG_<KEY>_DIR="$HOME/Name" or an absolute path.
@@ -66,11 +60,7 @@ std::string UnescapeMountField(std::string_view field) {
 }  // namespace
 
 std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home == '/')
-        return NormalPath(home);
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
-        return NormalPath(entry->pw_dir);
-    return "/";
+    return NormalPath(kivo::win::HomeFolder().string());
 }
 
 std::string UserFolder(std::string_view key, std::string_view fallback) {

@@ -1,6 +1,7 @@
 #include "platform/win/registry.h"
 
 #include "platform/win/file_write.h"
+#include "platform/win/home.h"
 #include "platform/win/registry_store.h"
 #include "platform/win/regular_file.h"
 #include "platform/win/unique_fd.h"
@@ -36,11 +37,7 @@ struct Loaded {
 fs::path Directory() {
     if (const char* d = std::getenv("KIVO_REGISTRY_DIR"); d && *d)
         return d;
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x)
-        return fs::path(x) / "kivo";
-    if (const char* h = std::getenv("HOME"); h && *h)
-        return fs::path(h) / ".config" / "kivo";
-    return fs::path(".kivo");
+    return kivo::win::XdgFolder("XDG_CONFIG_HOME", ".config") / "kivo";
 }
 
 fs::path FileOf(RegistryRoot root) {
@@ -157,13 +154,19 @@ std::optional<std::string> Read(RegistryRoot root, std::string_view key, std::st
 
 bool Write(RegistryRoot root, std::string_view key, std::string_view section, std::string_view name,
            std::string_view value) {
+    return WriteValues(root, key, section, {{std::string(name), std::string(value)}});
+}
+
+bool WriteValues(RegistryRoot root, std::string_view key, std::string_view section,
+                 const Values& values) {
     StoreLock lock(root);
     Loaded loaded = Load(root);
     std::string path = KeyPath(key, section);
     auto& k = loaded.store.keys[FoldCase(path)];
     if (k.name.empty())
         k.name = path;
-    k.values[FoldCase(name)] = {std::string(name), std::string(value)};
+    for (const auto& [name, value] : values)
+        k.values[FoldCase(name)] = {name, value};
     return Save(root, loaded);
 }
 

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Text values by root, key, section and value name, as the programs' settings are addressed.
 // One file per root under KIVO_REGISTRY_DIR, else $XDG_CONFIG_HOME/kivo (~/.config/kivo).
@@ -21,6 +23,11 @@ KIVO_WIN_API std::optional<std::string> Read(RegistryRoot root, std::string_view
                                              std::string_view section, std::string_view name);
 KIVO_WIN_API bool Write(RegistryRoot root, std::string_view key, std::string_view section,
                         std::string_view name, std::string_view value);
+// Names and values of one section, written with one replacement of the file: another process,
+// a crash or a full disk finds all of them written or none.
+using Values = std::vector<std::pair<std::string, std::string>>;
+KIVO_WIN_API bool WriteValues(RegistryRoot root, std::string_view key, std::string_view section,
+                              const Values& values);
 KIVO_WIN_API bool Remove(RegistryRoot root, std::string_view key, std::string_view section,
                          std::string_view name);
 // Creates the key (and section) if missing, as opening a settings key does.

@@ -2,6 +2,7 @@
 #include "explorer/CfgUnit.h"
 #include "explorer/SettingsStore.h"
 #include "explorer/tests/dialogs/dialog_test_support.h"
+#include "platform/win/file_size_limit.h"
 #include "platform/win/registry.h"
 
 #include <QCheckBox>
@@ -12,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -27,7 +30,7 @@ std::optional<std::string> Stored(const char* name) {
 }
 
 void Store(const char* name, const char* value) {
-    ASSERT_TRUE(kivo::settings::WriteText(name, value));
+    ASSERT_TRUE(kivo::settings::Changes().Text(name, value).Write());
 }
 
 class Preferences : public ::testing::Test {
@@ -40,6 +43,11 @@ protected:
             step(*form);
         });
         return TConfigForm::Execute(&main_, strings_.handle());
+    }
+
+    std::string StoreText() const {
+        std::ifstream in(folder_.path() / "HKEY_CURRENT_USER.reg", std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     TempDir folder_;
@@ -191,6 +199,20 @@ TEST_F(Preferences, ChangesAreWrittenAndApplyFollowsThem) {
     EXPECT_EQ(Stored("ECPEmulation"), "1");
     EXPECT_EQ(Stored("PORT"), "1");
     EXPECT_EQ(Stored("SC4ToWAV"), "0");
+}
+
+// A disk with room for a line or two more: the save writes all of its values or none, never
+// the port of this save beside the ECP mode of the last.
+TEST_F(Preferences, ASaveThatCannotBeWrittenKeepsTheStoredValuesWhole) {
+    Store("PORT", "0");
+    const std::string before = StoreText();
+    EXPECT_TRUE(Run([&before](TConfigForm& form) {
+        form.ECPCheckBox->click();
+        form.LPTRadioGroup->Item(1)->click();
+        FileSizeLimit full(before.size() + 16);
+        form.OKButton->click();
+    }));
+    EXPECT_EQ(StoreText(), before);
 }
 
 TEST_F(Preferences, CancelEscAndTheCloseBoxWithoutApplyWriteNothing) {

@@ -1,5 +1,6 @@
 #include "platform/win/registry.h"
 
+#include "testing/files.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -51,7 +53,7 @@ protected:
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(dir_.path())) {
             std::string name = e.path().filename().string();
-            if (name.find(".tmp-") != std::string::npos)
+            if (name.starts_with(".~"))
                 names.push_back(name);
         }
         return names;
@@ -136,6 +138,69 @@ TEST_F(Registry, WritesOfTwoProcessesAtOnceAreAllKept) {
         for (int i = 0; i < kEach; ++i)
             EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, section, std::to_string(i)), section)
                 << i;
+    EXPECT_TRUE(AsideContents().empty());
+}
+
+// A writer of whole sets of values that another process watches and then kills in the middle
+// of its writing: every state seen, and the one left, holds one set whole.
+TEST_F(Registry, ValuesWrittenTogetherAreSeenTogetherAndSurviveAKill) {
+    const char* names[] = {"PORT", "ECPEmulation", "SC4ToWAV"};
+    auto set = [&names](int i) {
+        kivo::win::registry::Values values;
+        for (const char* name : names)
+            values.emplace_back(name, std::to_string(i));
+        return values;
+    };
+    ASSERT_TRUE(kivo::win::registry::WriteValues(kUser, kKey, kSection, set(0)));
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        for (int i = 1;; ++i)
+            kivo::win::registry::WriteValues(kUser, kKey, kSection, set(i));
+    }
+    // Killed however the test ends, so that a failure never leaves the writer running.
+    struct Killed {
+        pid_t pid;
+        ~Killed() {
+            if (pid > 0 && ::kill(pid, SIGKILL) == 0)
+                ::waitpid(pid, nullptr, 0);
+        }
+    } writer{child};
+    // The numbers of one state, by name, as the file holds them.
+    auto numbers = [&names](const std::string& text) {
+        const std::string lines = "\n" + text;
+        std::vector<std::string> found;
+        for (const char* name : names) {
+            const std::string start = std::string("\n") + name + "=";
+            const size_t at = lines.find(start);
+            if (at == std::string::npos) {
+                found.push_back("missing");
+                continue;
+            }
+            const size_t begin = at + start.size();
+            found.push_back(lines.substr(begin, lines.find('\n', begin) - begin));
+        }
+        return found;
+    };
+    std::string last;
+    int states = 0;
+    for (int look = 0; look < 20000 && states < 50; ++look) {
+        const std::string text = StoreText();
+        if (text == last)
+            continue;
+        last = text;
+        ++states;
+        const auto seen = numbers(text);
+        ASSERT_EQ(seen, std::vector<std::string>(3, seen[0])) << text;
+    }
+    ASSERT_EQ(::kill(child, SIGKILL), 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    writer.pid = 0;
+    EXPECT_GT(states, 1);
+    const auto port = kivo::win::registry::Read(kUser, kKey, kSection, "PORT");
+    ASSERT_TRUE(port);
+    for (const char* name : names)
+        EXPECT_EQ(kivo::win::registry::Read(kUser, kKey, kSection, name), port) << name;
     EXPECT_TRUE(AsideContents().empty());
 }
 
@@ -257,4 +322,19 @@ TEST_F(Registry, OpeningAMissingKeyFailsAndCreatesNothing) {
     EXPECT_EQ(RegOpenKeyExA(reinterpret_cast<HKEY>(0x42), "x", 0, KEY_READ, &key),
               ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "x", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
+}
+
+// Without a folder of its own the store lies under the user's home, never in the folder the
+// program happens to run in.
+TEST(RegistryFolder, ARelativeConfigFolderIsNotTaken) {
+    TempDir home, current;
+    ScopedEnv noDir("KIVO_REGISTRY_DIR", std::nullopt);
+    ScopedEnv homeEnv("HOME", home.path().string());
+    ScopedEnv config("XDG_CONFIG_HOME", "relative");
+    {
+        kivo::test::ScopedCurrentDir inside(current.path());
+        EXPECT_TRUE(kivo::win::registry::Write(kUser, kKey, kSection, "PORT", "1"));
+    }
+    EXPECT_TRUE(fs::is_empty(current.path()));
+    EXPECT_TRUE(fs::exists(home.path() / ".config" / "kivo" / "HKEY_CURRENT_USER.reg"));
 }
