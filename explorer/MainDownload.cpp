@@ -31,9 +31,8 @@ bool Exists(const std::string& path) {
 int16_t CopyOverPCFile(int32_t index, const std::string& target, bool recording) {
     const auto& link = kivo::lptctrl::Selector();
     std::error_code ec;
-    // Through a symbolic link, the file it names is the one replaced, as writing to it would.
-    const std::filesystem::path destination = std::filesystem::canonical(target, ec);
-    if (ec || !std::filesystem::is_regular_file(destination, ec))
+    const std::filesystem::path destination = kivo::win::LinkedFile(target);
+    if (!std::filesystem::is_regular_file(destination, ec))
         return link.PX_CopyFromInternalMemory(index, target.c_str());  // refuses what is no file
     kivo::win::ReplacementFile beside(destination);
     if (!beside)

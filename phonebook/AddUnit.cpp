@@ -276,17 +276,18 @@ void TAddressForm::LoadPlacement() {
 void TAddressForm::SavePlacement() {
     QRect outer = frameGeometry();
     const int values[] = {outer.left(), outer.top(), outer.width(), outer.height()};
-    for (size_t i = 0; i < std::size(kPlacement); ++i) {
-        if (!kivo::win::registry::Write(RegistryRoot::CurrentUser, kPlacementKey, kPlacementSection,
-                                        kPlacement[i].name, std::to_string(values[i]))) {
-            // Said once; the settings that were stored stay as they were.
-            int error = errno;
-            ShowAppMessage(PlacementNotStoredMessage(
-                               StringLib.handle(),
-                               kivo::win::registry::StoreFile(RegistryRoot::CurrentUser), error),
-                           MB_OK | MB_ICONWARNING);
-            return;
-        }
+    kivo::win::registry::Values placement;
+    for (size_t i = 0; i < std::size(kPlacement); ++i)
+        placement.emplace_back(kPlacement[i].name, std::to_string(values[i]));
+    // One write: the settings then hold the whole place or, when they cannot be written, what
+    // they held.
+    if (!kivo::win::registry::WriteValues(RegistryRoot::CurrentUser, kPlacementKey,
+                                          kPlacementSection, placement)) {
+        int error = errno;
+        ShowAppMessage(PlacementNotStoredMessage(
+                           StringLib.handle(),
+                           kivo::win::registry::StoreFile(RegistryRoot::CurrentUser), error),
+                       MB_OK | MB_ICONWARNING);
     }
 }
 

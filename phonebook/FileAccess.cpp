@@ -39,20 +39,6 @@ ssize_t ReadSome(int fd, char* buffer, size_t size, size_t done) {
     return ::read(fd, buffer, size);
 }
 
-// Where the bytes of `path` are written: a symbolic link leads to the file it names, which
-// need not exist yet.
-std::filesystem::path WriteTarget(const std::string& path) {
-    std::filesystem::path target = path;
-    std::error_code ec;
-    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, ec); ++hops) {
-        std::filesystem::path next = std::filesystem::read_symlink(target, ec);
-        if (ec)
-            break;
-        target = next.is_absolute() ? next : target.parent_path() / next;
-    }
-    return target;
-}
-
 }  // namespace
 
 std::optional<FileFault> ReadFileBytes(const std::string& path, std::string& bytes) {
@@ -80,7 +66,7 @@ std::optional<FileFault> ReadFileBytes(const std::string& path, std::string& byt
 }
 
 std::optional<FileFault> WriteFileReplacing(const std::string& path, std::string_view bytes) {
-    std::filesystem::path target = WriteTarget(path);
+    std::filesystem::path target = win::LinkedFile(path);
     // A pipe, a device or a folder of that name is not replaced by a file.
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))

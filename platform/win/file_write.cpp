@@ -82,6 +82,19 @@ bool ReplacementFile::Commit() {
     return false;
 }
 
+std::filesystem::path LinkedFile(const std::filesystem::path& path) {
+    std::filesystem::path target = path;
+    std::error_code ec;
+    // As many hops as the system follows before it calls a chain a loop.
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, ec); ++hops) {
+        std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+        if (ec)
+            break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
+}
+
 bool ReplaceFile(const std::filesystem::path& destination, std::string_view content, mode_t mode) {
     ReplacementFile file(destination, mode);
     return file && WriteAll(file.fd(), content) && file.Commit();

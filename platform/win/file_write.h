@@ -49,6 +49,10 @@ private:
     UniqueFd fd_;
 };
 
+// The file that writing to `path` reaches: symbolic links are followed to the file they name,
+// which need not exist yet. Replacing that file keeps the links.
+KIVO_WIN_API std::filesystem::path LinkedFile(const std::filesystem::path& path);
+
 // Replaces `destination` with `content` as ReplacementFile does.
 KIVO_WIN_API bool ReplaceFile(const std::filesystem::path& destination, std::string_view content,
                               mode_t mode = 0666);
