@@ -25,6 +25,9 @@ void Store(float* p, Lanes v) {
     std::memcpy(p, &v, sizeof v);
 }
 
+constexpr Lanes kLaneIndex = {0, 1, 2, 3};
+constexpr float kUnreachable = std::numeric_limits<float>::infinity();
+
 // The four lanes' partial sums added pairwise.
 float Sum(Lanes s) {
     return (s[0] + s[1]) + (s[2] + s[3]);
@@ -79,63 +82,34 @@ struct PitchTaps {
     }
 };
 
-// Twelve outputs at a time: three registers of sums share each broadcast weight.
-constexpr int kBlock = 3 * kLanes;
-struct BlockSums {
-    Lanes s0{}, s1{}, s2{};
+// The fastest zero-state filters this processor runs.
+const FilterKernel& Filters() {
+    static const FilterKernel& kernel = FilterKernels().front();
+    return kernel;
+}
 
-    // Adds w times the twelve values from `at` on.
-    void Add(float w, const float* at) {
-        s0 += w * Load(at);
-        s1 += w * Load(at + kLanes);
-        s2 += w * Load(at + 2 * kLanes);
-    }
-    void StoreTo(float* out) const {
-        Store(out, s0);
-        Store(out + kLanes, s1);
-        Store(out + 2 * kLanes, s2);
-    }
-};
-
-// d[j] = sum over i of x[i] h[i - j]: the correlation of x with each shifted response, each
-// summed over k = i - j rising. x is read with zeros behind it.
 Signal BackwardFilter(const Signal& h, const Signal& x) {
-    std::array<float, N + kBlock> padded{};
-    std::copy(x.begin(), x.end(), padded.begin());
-    Signal d;
-    for (int j = 0; j < N; j += kBlock) {
-        BlockSums sums;
-        for (int k = 0; k < N - j; ++k) {
-            sums.Add(h[k], padded.data() + j + k);
-        }
-        sums.StoreTo(d.data() + j);
-    }
-    return d;
+    return Filters().backwardFilter(h, x);
 }
 
-// y[n] = sum over j <= n of u[j] h[n - j], where u is zero from `length` on; each output
-// summed over j rising. h is read with zeros in front, for the lanes that j passes.
-Signal ConvolvePrefix(const Signal& h, const Signal& u, int length) {
-    std::array<float, kBlock + N> padded{};
-    std::copy(h.begin(), h.end(), padded.begin() + kBlock);
-    const float* response = padded.data() + kBlock;
-    Signal y;
-    for (int n = 0; n < N; n += kBlock) {
-        BlockSums sums;
-        const int end = std::min(n + kBlock, length);
-        for (int j = 0; j < end; ++j) {
-            sums.Add(u[j], response + n - j);
-        }
-        sums.StoreTo(y.data() + n);
-    }
-    return y;
+Signal ConvolvePrefix(const PaddedResponse& h, const Signal& u, int length) {
+    return Filters().convolvePrefix(h, u, length);
 }
 
-// v = front * h + src delayed by one sample.
+// Zero-state filtering by h, cut at the subframe's end.
+Signal Convolve(const PaddedResponse& h, const Signal& u) {
+    return ConvolvePrefix(h, u, N);
+}
+
+// v = front * h + src delayed by one sample; v and src are different signals.
 void PrependImpulse(Signal& v, const Signal& src, float front, const Signal& h) {
     v[0] = front * h[0];
-    for (int i = 1; i < N; ++i) {
+    for (int i = 1; i < kLanes; ++i) {
         v[i] = front * h[i] + src[i - 1];
+    }
+    const Lanes f = Lanes{} + front;
+    for (int i = kLanes; i < N; i += kLanes) {
+        Store(&v[i], f * Load(&h[i]) + Load(&src[i - 1]));
     }
 }
 
@@ -144,57 +118,61 @@ using Ranking = std::array<Approximate, 4>;
 // Ranks a run of lags by the two-tap quadratic form. Lags below the subframe length repeat the
 // history instead of extending it through the gains; the exact check afterwards corrects that.
 // Each filtered vector comes from its neighbour lag's by one shift, so a lag costs O(N).
-void ScoreLags(const std::array<int16_t, kHistory>& e, const Signal& h, const Signal& target,
-               const PitchCandidates& c, Ranking& best) {
+void ScoreLags(const std::array<int16_t, kHistory>& e, const PaddedResponse& padded,
+               const Signal& h, const Signal& target, const PitchCandidates& c, Ranking& best) {
     static const PitchTaps taps;
     const float tt = Dot(target, target);
-    Signal part{};   // h * (the last `lag` history samples, then silence)
-    Signal newer{};  // h * (history from lag L back, repeated)
-    Signal older{};  // h * (history from lag L + 1 back)
+    // Each vector is written beside the one it comes from, then the two trade places.
+    std::array<Signal, 2> parts{};     // h * (the last `lag` history samples, then silence)
+    std::array<Signal, 2> filtered{};  // h * (history from lag L back, repeated) and from L + 1
+    Signal* part = &parts[0];
+    Signal* newer = &filtered[0];
+    Signal* older = &filtered[1];
     float previousXo = 0;
     float previousOo = 0;
     for (int lag = c.lowLag; lag <= c.highLag; ++lag) {
         const bool follows = lag > c.lowLag;
         if (lag < N) {
             if (follows) {
-                const Signal shorter = part;
-                PrependImpulse(part, shorter, e[kHistory - lag], h);
+                Signal* longer = part == &parts[0] ? &parts[1] : &parts[0];
+                PrependImpulse(*longer, *part, e[kHistory - lag], h);
+                part = longer;
             } else {
                 Signal u{};
                 for (int i = 0; i < lag; ++i) {
                     u[i] = e[kHistory - lag + i];
                 }
-                part = ConvolvePrefix(h, u, lag);
+                *part = ConvolvePrefix(padded, u, lag);
             }
-            newer = part;
+            *newer = *part;
             for (int k = lag; k < N; k += lag) {
                 for (int i = k; i < N; ++i) {
-                    newer[i] += part[i - k];
+                    (*newer)[i] += (*part)[i - k];
                 }
             }
         } else if (follows) {
-            newer = older;  // the window of lag L + 1 is that of L, one sample older
+            std::swap(newer, older);  // the window of lag L + 1 is that of L, one sample older
         } else {
             Signal u;
             for (int i = 0; i < N; ++i) {
                 u[i] = e[kHistory - lag + i];
             }
-            newer = Convolve(h, u);
+            *newer = Convolve(padded, u);
         }
-        PrependImpulse(older, newer, e[kHistory - 1 - lag], h);
+        PrependImpulse(*older, *newer, e[kHistory - 1 - lag], h);
 
         // Past the subframe length, lag L's newer tap is lag L - 1's older one.
         const bool reuse = lag >= N && follows;
         Lanes xo{}, xn{}, oo{}, on{}, nn{};
         for (int i = 0; i < N; i += kLanes) {
-            const Lanes o = Load(&older[i]);
+            const Lanes o = Load(&(*older)[i]);
             xo += Load(&target[i]) * o;
             oo += o * o;
-            on += o * Load(&newer[i]);
+            on += o * Load(&(*newer)[i]);
         }
         if (!reuse) {
             for (int i = 0; i < N; i += kLanes) {
-                const Lanes n = Load(&newer[i]);
+                const Lanes n = Load(&(*newer)[i]);
                 xn += Load(&target[i]) * n;
                 nn += n * n;
             }
@@ -204,18 +182,22 @@ void ScoreLags(const std::array<int16_t, kHistory>& e, const Signal& h, const Si
         const float snn = reuse ? previousOo : Sum(nn);
         previousXo = sxo;
         previousOo = soo;
-        const int gains = lag == c.restrictedLag ? 2 : kPitchGains;
+        // Each lag offers its best pair, the first of equal ones; the exact check then sees
+        // several lags. Most lags cannot enter the ranking, which the smallest error tells
+        // before its pair is looked for. Pairs the lag may not use weigh as infinite errors.
+        const float gains = lag == c.restrictedLag ? 2 : kPitchGains;
         std::array<float, PitchTaps::kPadded> err;
+        const Lanes none = Lanes{} + kUnreachable;
+        Lanes low = none;
         for (int g = 0; g < PitchTaps::kPadded; g += kLanes) {
             const Lanes e = tt - Load(&taps.a[g]) * sxo - Load(&taps.b[g]) * sxn +
                             Load(&taps.aa[g]) * soo + Load(&taps.ab[g]) * son +
                             Load(&taps.bb[g]) * snn;
-            Store(&err[g], e);
+            const Lanes allowed = kLaneIndex + static_cast<float>(g) < gains ? e : none;
+            Store(&err[g], allowed);
+            low = allowed < low ? allowed : low;
         }
-        // Each lag offers its best pair, the first of equal ones; the exact check then sees
-        // several lags. Most lags cannot enter the ranking, which the smallest error tells
-        // before its pair is looked for.
-        const float smallest = *std::min_element(err.begin(), err.begin() + gains);
+        const float smallest = std::min(std::min(low[0], low[1]), std::min(low[2], low[3]));
         if (smallest < best.back().error) {
             const int g =
                 static_cast<int>(std::find(err.begin(), err.end(), smallest) - err.begin());
@@ -241,14 +223,14 @@ Signal LagVector(const std::array<float, kHistory>& history, int lag) {
 // A wide range is first narrowed by the correlation of each lag's history with the
 // backward-filtered target, normalised by the history's own energy, which needs no filtering;
 // the quadratic form then ranks the neighbourhoods of the best few.
-Ranking RankPitch(const std::array<int16_t, kHistory>& e, const Signal& h, const Signal& target,
-                  const PitchCandidates& c) {
+Ranking RankPitch(const std::array<int16_t, kHistory>& e, const PaddedResponse& padded,
+                  const Signal& h, const Signal& target, const PitchCandidates& c) {
     constexpr int kWide = 16;
     constexpr int kKept = 6;
     Ranking best;
     best.fill({std::numeric_limits<float>::max(), 0, -1});
     if (c.highLag - c.lowLag < kWide) {
-        ScoreLags(e, h, target, c, best);
+        ScoreLags(e, padded, h, target, c, best);
         return best;
     }
     const Signal d = BackwardFilter(h, target);
@@ -302,7 +284,7 @@ Ranking RankPitch(const std::array<int16_t, kHistory>& e, const Signal& h, const
         while (end + 1 <= c.highLag && wanted[end + 1]) {
             ++end;
         }
-        ScoreLags(e, h, target, {lag, end, c.restrictedLag}, best);
+        ScoreLags(e, padded, h, target, {lag, end, c.restrictedLag}, best);
         lag = end;
     }
     return best;
@@ -345,10 +327,6 @@ Signal ImpulseResponse(const Lpc& q, int16_t k1) {
     return h;
 }
 
-Signal Convolve(const Signal& h, const Signal& u) {
-    return ConvolvePrefix(h, u, N);
-}
-
 PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Response& response,
                         const Signal& target, const PitchCandidates& candidates) {
     const Signal& h = response.h;
@@ -361,7 +339,8 @@ PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Resp
     // to the rounding of the contribution.
     PitchChoice best;
     float bestError = Dot(target, target);
-    for (const Approximate& a : RankPitch(e, h, target, candidates)) {
+    const PaddedResponse padded(h);
+    for (const Approximate& a : RankPitch(e, padded, h, target, candidates)) {
         if (a.gainPair < 0) {
             continue;
         }
@@ -373,7 +352,7 @@ PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Resp
             continue;
         }
         const SubframeSamples p = PitchContribution(history, a.lag, a.gainPair);
-        const Signal y = Convolve(h, ToSignal(p));
+        const Signal y = Convolve(padded, ToSignal(p));
         const float err = SquaredError(target, y);
         if (err < bestError) {
             bestError = err;
@@ -382,7 +361,7 @@ PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Resp
     }
     if (best.lag >= N) {
         best.contribution = PitchContribution(history, best.lag, best.gainPair);
-        best.filtered = Convolve(h, ToSignal(best.contribution));
+        best.filtered = Convolve(padded, ToSignal(best.contribution));
     }
     return best;
 }

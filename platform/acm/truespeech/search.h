@@ -3,14 +3,13 @@
 // The encoder's searches: floating point to rank candidates, while the decoder model alone
 // decides what the state becomes.
 
+#include "platform/acm/truespeech/filter_kernels.h"
 #include "platform/acm/truespeech/model.h"
 
 #include <array>
 #include <cstdint>
 
 namespace kivo::truespeech {
-
-using Signal = std::array<float, kSubframeSamples>;
 
 // Impulse response of synthesis and post-filter together, from rest.
 Signal ImpulseResponse(const Lpc& filter, int16_t k1);
@@ -23,8 +22,6 @@ struct Response {
     Signal inverseEnergy;                           // 1 / phi(j, j); h[0] is never 0
 };
 Response PrepareResponse(const Lpc& filter, int16_t k1);
-// Zero-state filtering by h, cut at the subframe's end.
-Signal Convolve(const Signal& h, const Signal& u);
 
 struct PitchCandidates {
     int lowLag = kMinLag;
