@@ -90,12 +90,42 @@ template <typename Lanes, int kRegisters>
     return out;
 }
 
+// One window to a lane: each lane keeps the four partial sums a single dot product keeps.
+template <typename Lanes>
+[[gnu::always_inline]] inline void WindowProductsBody(const Signal& d, const float* x, int count,
+                                                      float* out) {
+    constexpr int kWidth = sizeof(Lanes) / sizeof(float);
+    std::array<float, kHistory + kWidth + N> padded{};
+    std::copy(x, x + count - 1 + N, padded.begin());
+    for (int s = 0; s < count; s += kWidth) {
+        Lanes p0{}, p1{}, p2{}, p3{}, v0, v1, v2, v3;
+        for (int i = 0; i < N; i += 4) {
+            std::memcpy(&v0, padded.data() + s + i, sizeof v0);
+            std::memcpy(&v1, padded.data() + s + i + 1, sizeof v1);
+            std::memcpy(&v2, padded.data() + s + i + 2, sizeof v2);
+            std::memcpy(&v3, padded.data() + s + i + 3, sizeof v3);
+            p0 += d[i] * v0;
+            p1 += d[i + 1] * v1;
+            p2 += d[i + 2] * v2;
+            p3 += d[i + 3] * v3;
+        }
+        const Lanes sums = (p0 + p1) + (p2 + p3);
+        std::array<float, kWidth> lanes;
+        std::memcpy(lanes.data(), &sums, sizeof sums);
+        std::copy(lanes.begin(), lanes.begin() + std::min(kWidth, count - s), out + s);
+    }
+}
+
 Signal ConvolvePrefixPortable(const PaddedResponse& h, const Signal& u, int length) {
     return ConvolvePrefixBody<Four, 3>(h, u, length);
 }
 
 Signal BackwardFilterPortable(const Signal& h, const Signal& x) {
     return BackwardFilterBody<Four, 3>(h, x);
+}
+
+void WindowProductsPortable(const Signal& d, const float* x, int count, float* out) {
+    WindowProductsBody<Four>(d, x, count, out);
 }
 
 #if defined(__x86_64__)
@@ -111,12 +141,19 @@ __attribute__((target("avx2"))) Signal BackwardFilterAvx2(const Signal& h, const
     return BackwardFilterBody<Eight, 4>(h, x);
 }
 
+__attribute__((target("avx2"))) void WindowProductsAvx2(const Signal& d, const float* x, int count,
+                                                        float* out) {
+    WindowProductsBody<Eight>(d, x, count, out);
+}
+
 #endif
 
 std::span<const FilterKernel> Available() {
-    static const FilterKernel kPortable{"portable", ConvolvePrefixPortable, BackwardFilterPortable};
+    static const FilterKernel kPortable{"portable", ConvolvePrefixPortable, BackwardFilterPortable,
+                                        WindowProductsPortable};
 #if defined(__x86_64__)
-    static const FilterKernel kAvx2{"avx2", ConvolvePrefixAvx2, BackwardFilterAvx2};
+    static const FilterKernel kAvx2{"avx2", ConvolvePrefixAvx2, BackwardFilterAvx2,
+                                    WindowProductsAvx2};
     static const std::array<FilterKernel, 2> kBoth = {kAvx2, kPortable};
     __builtin_cpu_init();  // in case the first encoder is made while a program loads
     if (__builtin_cpu_supports("avx2"))

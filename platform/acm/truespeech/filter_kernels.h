@@ -29,6 +29,10 @@ struct FilterKernel {
     Signal (*convolvePrefix)(const PaddedResponse& h, const Signal& u, int length);
     // d[j] = sum over k of h[k] x[j + k], k rising, x zero past its end.
     Signal (*backwardFilter)(const Signal& h, const Signal& x);
+    // out[s] = the dot product of d with x[s], x[s + 1], ... for s below `count`, in four
+    // partial sums (every fourth product, rising) added pairwise; x holds count - 1 + N values
+    // and count is at most kHistory.
+    void (*windowProducts)(const Signal& d, const float* x, int count, float* out);
 };
 
 // The kernels this processor can run, the fastest first.

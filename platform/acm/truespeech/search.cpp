@@ -234,30 +234,38 @@ Ranking RankPitch(const std::array<int16_t, kHistory>& e, const PaddedResponse& 
         return best;
     }
     const Signal d = BackwardFilter(h, target);
-    // Past the subframe length a lag's history is a window of the history itself, read in
-    // place; below it, the last `lag` samples repeated. Energies come from running sums of
-    // squares either way.
+    // Past the subframe length a lag's history is a window of the history itself, all of them
+    // correlated in one pass; below it, the last `lag` samples repeated. Energies come from
+    // running sums of squares either way, exact in integers.
     std::array<float, kHistory> history;
-    std::array<double, kHistory + 1> squares{};
+    std::array<int64_t, kHistory + 1> squares{};
     for (int i = 0; i < kHistory; ++i) {
         history[i] = e[i];
-        squares[i + 1] = squares[i] + static_cast<double>(e[i]) * e[i];
+        squares[i + 1] = squares[i] + e[i] * e[i];
+    }
+    std::array<float, kMaxLag + 1> corr;
+    const int windowed = std::max(c.lowLag, N);
+    if (windowed <= c.highLag) {
+        // Window k starts where lag highLag - k does.
+        std::array<float, kHistory> products;
+        const int count = c.highLag - windowed + 1;
+        Filters().windowProducts(d, history.data() + kHistory - c.highLag, count, products.data());
+        for (int k = 0; k < count; ++k) {
+            corr[c.highLag - k] = products[k];
+        }
+    }
+    for (int lag = c.lowLag; lag < windowed; ++lag) {
+        corr[lag] = Dot(d, LagVector(history, lag).data());
     }
     std::array<std::pair<float, int>, kKept> top;
     top.fill({-1.0f, -1});
     for (int lag = c.lowLag; lag <= c.highLag; ++lag) {
         const int start = kHistory - lag;
-        float corr;
-        float energy;
-        if (lag >= N) {
-            corr = Dot(d, history.data() + start);
-            energy = static_cast<float>(squares[start + N] - squares[start]);
-        } else {
-            corr = Dot(d, LagVector(history, lag).data());
-            energy = static_cast<float>((N / lag) * (squares[kHistory] - squares[start]) +
-                                        squares[start + N % lag] - squares[start]);
-        }
-        const float score = corr > 0 && energy > 0 ? corr * corr / energy : 0.0f;
+        const float energy =
+            lag >= N ? static_cast<float>(squares[start + N] - squares[start])
+                     : static_cast<float>((N / lag) * (squares[kHistory] - squares[start]) +
+                                          squares[start + N % lag] - squares[start]);
+        const float score = corr[lag] > 0 && energy > 0 ? corr[lag] * corr[lag] / energy : 0.0f;
         const std::pair<float, int> entry = {score, lag};
         if (score > top.back().first) {
             int at = kKept - 1;

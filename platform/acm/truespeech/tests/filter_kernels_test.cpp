@@ -31,6 +31,15 @@ Signal BackwardFiltered(const Signal& h, const Signal& x) {
     return d;
 }
 
+// Every fourth product summed rising, the four sums added pairwise.
+float FourPartDot(const Signal& d, const float* x) {
+    std::array<float, 4> part{};
+    for (int i = 0; i < N; ++i) {
+        part[i % 4] += d[i] * x[i];
+    }
+    return (part[0] + part[1]) + (part[2] + part[3]);
+}
+
 // Responses and signals of every scale the searches meet, with silence from some point on.
 std::vector<Signal> Signals() {
     std::mt19937 rng(11);
@@ -63,6 +72,27 @@ TEST(TrueSpeechFilterKernels, EveryKernelSumsAsOneOutputAtATime) {
                           Convolved(h, u, length))
                     << "pair " << a << " length " << length;
             }
+        }
+    }
+}
+
+TEST(TrueSpeechFilterKernels, EveryKernelCorrelatesEachWindowAsOneDotProduct) {
+    const std::vector<Signal> signals = Signals();
+    std::vector<float> history;
+    for (const Signal& s : signals) {
+        history.insert(history.end(), s.begin(), s.end());
+    }
+    history.resize(kHistory + N);
+    for (const FilterKernel& kernel : FilterKernels()) {
+        SCOPED_TRACE(kernel.name);
+        for (const int count : {1, 7, 9, 86, kHistory}) {
+            const Signal& d = signals[count % signals.size()];
+            std::vector<float> out(count + 1, -1.0f);
+            kernel.windowProducts(d, history.data(), count, out.data());
+            for (int s = 0; s < count; ++s) {
+                ASSERT_EQ(out[s], FourPartDot(d, history.data() + s)) << count << " at " << s;
+            }
+            EXPECT_EQ(out[count], -1.0f) << "written past the count";
         }
     }
 }
