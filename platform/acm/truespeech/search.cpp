@@ -243,7 +243,7 @@ Ranking RankPitch(const std::array<int16_t, kHistory>& e, const PaddedResponse& 
         history[i] = e[i];
         squares[i + 1] = squares[i] + e[i] * e[i];
     }
-    std::array<float, kMaxLag + 1> corr;
+    std::array<float, kMaxLag + 1 + kLanes> corr{};
     const int windowed = std::max(c.lowLag, N);
     if (windowed <= c.highLag) {
         // Window k starts where lag highLag - k does.
@@ -257,17 +257,26 @@ Ranking RankPitch(const std::array<int16_t, kHistory>& e, const PaddedResponse& 
     for (int lag = c.lowLag; lag < windowed; ++lag) {
         corr[lag] = Dot(d, LagVector(history, lag).data());
     }
+    // Scores side by side, then the ranking of the run in lag order.
+    std::array<float, kMaxLag + 1 + kLanes> energy{};
+    for (int lag = c.lowLag; lag <= c.highLag; ++lag) {
+        const int start = kHistory - lag;
+        energy[lag] = lag >= N
+                          ? static_cast<float>(squares[start + N] - squares[start])
+                          : static_cast<float>((N / lag) * (squares[kHistory] - squares[start]) +
+                                               squares[start + N % lag] - squares[start]);
+    }
+    std::array<float, kMaxLag + 1 + kLanes> score{};
+    for (int lag = c.lowLag; lag <= c.highLag; lag += kLanes) {
+        const Lanes r = Load(&corr[lag]);
+        const Lanes w = Load(&energy[lag]);
+        Store(&score[lag], r > 0 && w > 0 ? r * r / w : Lanes{});
+    }
     std::array<std::pair<float, int>, kKept> top;
     top.fill({-1.0f, -1});
     for (int lag = c.lowLag; lag <= c.highLag; ++lag) {
-        const int start = kHistory - lag;
-        const float energy =
-            lag >= N ? static_cast<float>(squares[start + N] - squares[start])
-                     : static_cast<float>((N / lag) * (squares[kHistory] - squares[start]) +
-                                          squares[start + N % lag] - squares[start]);
-        const float score = corr[lag] > 0 && energy > 0 ? corr[lag] * corr[lag] / energy : 0.0f;
-        const std::pair<float, int> entry = {score, lag};
-        if (score > top.back().first) {
+        const std::pair<float, int> entry = {score[lag], lag};
+        if (entry.first > top.back().first) {
             int at = kKept - 1;
             for (; at > 0 && entry > top[at - 1]; --at) {
                 top[at] = top[at - 1];
