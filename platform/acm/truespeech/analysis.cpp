@@ -49,11 +49,19 @@ std::array<uint8_t, kOrder> AnalyseFrame(std::span<const int16_t, kFrameSamples>
     for (int i = 0; i < kFrameSamples; ++i) {
         s[i] = frame[i] * win.hamming[i];
     }
+    // All lags' sums side by side, each still in the order of i, so that their chains overlap.
     std::array<double, kOrder + 1> r{};
-    for (int l = 0; l <= kOrder; ++l) {
-        for (int i = l; i < kFrameSamples; ++i) {
+    for (int i = 0; i < kOrder; ++i) {
+        for (int l = 0; l <= i; ++l) {
             r[l] += s[i] * s[i - l];
         }
+    }
+    for (int i = kOrder; i < kFrameSamples; ++i) {
+        for (int l = 0; l <= kOrder; ++l) {
+            r[l] += s[i] * s[i - l];
+        }
+    }
+    for (int l = 0; l <= kOrder; ++l) {
         r[l] *= win.lag[l];
     }
 

@@ -64,17 +64,19 @@ int PitchLag(int base, int code) {
 
 SubframeSamples PitchContribution(const std::array<int32_t, kHistory>& history, int lag,
                                   int gainPair) {
+    // Only the last lag + 1 samples of the history are read, followed by the new ones.
     std::array<int16_t, kHistory + kSubframeSamples> e;
-    for (int i = 0; i < kHistory; ++i) {
-        e[i] = static_cast<int16_t>(history[i]);
+    const int first = kHistory - 1 - lag;
+    for (int i = first; i < kHistory; ++i) {
+        e[i - first] = static_cast<int16_t>(history[i]);
     }
     const int32_t older = kPitchOld[gainPair];
     const int32_t newer = kPitchNew[gainPair];
     SubframeSamples p;
     for (int i = 0; i < kSubframeSamples; ++i) {
-        const int32_t v = (e[145 - lag + i] * older + e[146 - lag + i] * newer + 8192) >> 14;
+        const int32_t v = (e[i] * older + e[i + 1] * newer + 8192) >> 14;
         p[i] = static_cast<int16_t>(v);
-        e[kHistory + i] = p[i];
+        e[lag + 1 + i] = p[i];
     }
     return p;
 }

@@ -400,15 +400,27 @@ Response PrepareResponse(const Lpc& filter, int16_t k1) {
     Response r;
     r.h = ImpulseResponse(filter, k1);
     // phi(a, b) = sum over k of h[k - a] h[k - b], cut at the subframe's end. Every diagonal
-    // is a running sum from its far end; all of them run side by side, and row l is complete
-    // once k reaches N - 1 - l.
-    Signal acc{};
-    for (int k = 0; k < N; ++k) {
-        const int l = N - 1 - k;
-        for (int delta = 0; delta <= l; ++delta) {
-            acc[delta] += r.h[k + delta] * r.h[k];
+    // is a running sum from its far end, and row l is complete once k reaches N - 1 - l. The
+    // diagonals run a block at a time, their sums held in registers; the zeros past the end of
+    // h add nothing to the offsets past l, which are not read.
+    constexpr int kBlock = 5;  // registers of diagonals summed side by side
+    constexpr int kWidth = kBlock * kLanes;
+    static_assert(N % kWidth == 0);
+    std::array<float, N + kWidth> h{};
+    std::copy(r.h.begin(), r.h.end(), h.begin());
+    for (int first = 0; first < N; first += kWidth) {
+        std::array<Lanes, kBlock> acc{};
+        for (int k = 0; k < N; ++k) {
+            const int l = N - 1 - k;
+            if (l >= first) {
+                for (int b = 0; b < kBlock; ++b) {
+                    acc[b] += Load(&h[k + first + b * kLanes]) * h[k];
+                }
+            }
+            for (int b = 0; b < kBlock; ++b) {
+                Store(&r.byOffset[l][first + b * kLanes], acc[b]);
+            }
         }
-        r.byOffset[l] = acc;  // whole, so that the copy is inline; offsets past l are not read
     }
     for (int j = 0; j < N; ++j) {
         r.inverseEnergy[j] = 1.0f / r.byOffset[j][0];

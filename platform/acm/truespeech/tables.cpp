@@ -21,29 +21,6 @@ constexpr int16_t kRc6[8] = {-10981, -3794, 1070, 5063, 8800, 12571, 16606, 2138
 constexpr int16_t kRc7[8] = {-19120, -14299, -9856, -5737, -1917, 1874, 6161, 11800};
 constexpr int16_t kRc8[8] = {-12560, -6919, -2373, 1606, 5365, 9215, 13679, 19085};
 
-constexpr int32_t Choose(int n, int k) {
-    if (n < k) {
-        return 0;
-    }
-    int32_t r = 1;
-    for (int j = 1; j <= k; ++j) {
-        r = r * (n - k + j) / j;
-    }
-    return r;
-}
-
-constexpr std::array<std::array<int32_t, kHalf>, 4> MakeCombinations() {
-    std::array<std::array<int32_t, kHalf>, 4> t{};
-    for (int k = 0; k < 4; ++k) {
-        for (int i = 0; i < kHalf; ++i) {
-            t[k][i] = Choose(29 - i, k);
-        }
-    }
-    return t;
-}
-
-constexpr auto kCombinations = MakeCombinations();
-
 }  // namespace
 
 const std::array<Codebook, kOrder> kReflection = {
@@ -63,9 +40,5 @@ const std::array<int16_t, kPitchGains> kPitchNew = {
 
 const std::array<int16_t, kPulseGains> kPulseGain = {2,   4,   6,   10,  16,  25,   40,   64,
                                                      101, 161, 256, 406, 645, 1024, 1625, 2580};
-
-int32_t Combination(int i, int k) {
-    return kCombinations[k][i];
-}
 
 }  // namespace kivo::truespeech

@@ -37,7 +37,37 @@ extern const std::array<int16_t, kPulseGains> kPulseGain;
 // Multiplier of each 2-bit pulse amplitude code.
 inline constexpr std::array<int, 4> kAmplitudeSign = {1, 3, -1, -3};
 
+namespace detail {
+
+constexpr int32_t Choose(int n, int k) {
+    if (n < k) {
+        return 0;
+    }
+    int32_t r = 1;
+    for (int j = 1; j <= k; ++j) {
+        r = r * (n - k + j) / j;
+    }
+    return r;
+}
+
+constexpr std::array<std::array<int32_t, kHalf>, 4> MakeCombinations() {
+    std::array<std::array<int32_t, kHalf>, 4> t{};
+    for (int k = 0; k < 4; ++k) {
+        for (int i = 0; i < kHalf; ++i) {
+            t[k][i] = Choose(29 - i, k);
+        }
+    }
+    return t;
+}
+
+// A table in the header, so that the rank loops read it without a call.
+inline constexpr auto kCombinations = MakeCombinations();
+
+}  // namespace detail
+
 // C(29 - i, k) for k = 0..3: the weights of the pulse-position ranks.
-int32_t Combination(int i, int k);
+constexpr int32_t Combination(int i, int k) {
+    return detail::kCombinations[k][i];
+}
 
 }  // namespace kivo::truespeech
