@@ -1,21 +1,11 @@
 #include "platform/acm/truespeech/model.h"
 
+#include "platform/acm/truespeech/synthesis_kernels.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace kivo::truespeech {
-namespace {
-
-int16_t Clamp(int32_t v) {
-    return static_cast<int16_t>(std::clamp(v, -32766, 32766));
-}
-
-// Sums that the reference lets wrap around in 32 bits.
-int32_t Wrap(uint32_t v) {
-    return static_cast<int32_t>(v);
-}
-
-}  // namespace
 
 Lpc StepUp(const std::array<int16_t, kOrder>& k) {
     Lpc a{};
@@ -112,51 +102,8 @@ SubframeSamples PulseVector(uint16_t amplitudes, uint32_t firstRank, uint32_t se
 
 SubframeSamples Synthesise(FilterMemory& memory, const Lpc& q, int16_t k1,
                            const SubframeSamples& e) {
-    std::array<int32_t, kOrder> zero;
-    std::array<int32_t, kOrder> pole;
-    for (int m = 0; m < kOrder; ++m) {
-        zero[m] = (kPostZero[m] * q[m]) >> 15;
-        pole[m] = (kPostPole[m] * q[m]) >> 15;
-    }
-    const int32_t tilt = k1 - (k1 >> 2);
-    // Both filters run on delay lines, their 8 stored values oldest first, then the new ones;
-    // all three filters run in one pass, so that the chains of the two recursive ones overlap.
-    constexpr int N = kSubframeSamples;
-    std::array<int32_t, kOrder + N> y;
-    std::array<int32_t, kOrder + N> u;
-    for (int m = 0; m < kOrder; ++m) {
-        y[kOrder - 1 - m] = memory.synthesis[m];
-        u[kOrder - 1 - m] = memory.poles[m];
-    }
-    SubframeSamples out;
-    for (int i = 0; i < N; ++i) {
-        const int32_t* py = y.data() + kOrder + i - 1;
-        const int32_t* pu = u.data() + kOrder + i - 1;
-        uint32_t sum = 0;
-        int32_t zeroSum = 0;
-        uint32_t poleSum = 0;
-        for (int m = 0; m < kOrder; ++m) {
-            sum += static_cast<uint32_t>(py[-m] * q[m]);
-            zeroSum += py[-m] * zero[m];
-            poleSum += static_cast<uint32_t>(pu[-m] * pole[m]);
-        }
-        const int16_t synthesised = Clamp(e[i] + (Wrap(sum + 2048) >> 12));
-        const auto y2 = static_cast<int16_t>(synthesised + ((-zeroSum) >> 12));
-        poleSum += static_cast<uint32_t>(y2 * 4096);
-        const int16_t poled = Clamp(Wrap(poleSum + 2048) >> 12);
-        // The tilt takes the previous sample's pole output.
-        poleSum += static_cast<uint32_t>((pu[0] * tilt) >> 4);
-        int32_t v = Wrap(poleSum);
-        v -= v >> 3;
-        out[i] = Clamp((v + 2048) >> 12);
-        y[kOrder + i] = synthesised;
-        u[kOrder + i] = poled;
-    }
-    for (int m = 0; m < kOrder; ++m) {
-        memory.synthesis[m] = static_cast<int16_t>(y[kOrder + N - 1 - m]);
-        memory.poles[m] = static_cast<int16_t>(u[kOrder + N - 1 - m]);
-    }
-    return out;
+    static const SynthesisKernel& kernel = SynthesisKernels().front();
+    return kernel.run(memory, q, k1, e);
 }
 
 SubframeSamples RunSubframe(DecoderState& s, const Lpc& q, int16_t k1, const SubframeSamples& pitch,
