@@ -422,14 +422,6 @@ Response PrepareResponse(const Lpc& filter, int16_t k1) {
 
 namespace {
 
-// The amplitude code nearest to r / s on the levels gain * {1, 3, -1, -3}, with s > 0: also the
-// code that minimises x^2 s - 2 x r. Ties go to the smaller magnitude, and between +1 and -1
-// to +1.
-int NearestCode(float r, float s, float gain) {
-    // Signs are as good as random, so no branch.
-    return 2 * static_cast<int>(r < 0) + static_cast<int>(std::fabs(r) > 2 * gain * s);
-}
-
 // The pulses' amplitudes, codes and correlations, padded to two registers.
 constexpr int kRow = 8;
 using Row = std::array<float, kRow>;
@@ -439,6 +431,107 @@ void AddScaled(Row& row, float scale, const Row& other) {
     for (int k = 0; k < kRow; ++k) {
         row[k] += scale * other[k];
     }
+}
+
+// Integers in four lanes: what comparisons of Lanes give, 0 or -1 each.
+using Indices = int32_t __attribute__((vector_size(16)));
+
+// Per lane, the level nearest to r / s of gain * {1, 3, -1, -3}, with s > 0: also the level x
+// that minimises x^2 s - 2 x r. Ties go to the smaller magnitude, and between +1 and -1 to +1.
+Lanes NearestLevel(Lanes r, float s, Lanes gain) {
+    const Lanes magnitude = reinterpret_cast<Lanes>(reinterpret_cast<Indices>(r) & 0x7fffffff);
+    const Lanes one = Lanes{} + 1.0f;
+    const Lanes multiple = magnitude > 2 * gain * s ? one * 3 : one;
+    return gain * (r < 0 ? -multiple : multiple);
+}
+
+// The amplitude code of a level gain * kAmplitudeSign[code], gain > 0.
+int CodeOf(float level, float gain) {
+    return 2 * static_cast<int>(level < 0) + static_cast<int>(std::fabs(level) > gain);
+}
+
+using PulseLanes = std::array<Lanes, kPulses>;
+
+// Quantises the amplitudes for four gains at once and refines the levels code by code; returns
+// each gain's cost, sum over n of level[n] (full[n] - 2 dp[n]), where full[n] is the sum over o
+// of level[o] phi(pos[n], pos[o]). Every loop is unrolled, so that the rows stay in registers.
+Lanes RefineGains(Lanes gain, const Row& amp, const Row& dp, const std::array<Row, kPulses>& sub,
+                  PulseLanes& level) {
+    PulseLanes full{};
+#pragma GCC unroll kPulses
+    for (int o = 0; o < kPulses; ++o) {
+        level[o] = NearestLevel(Lanes{} + amp[o], 1.0f, gain);
+#pragma GCC unroll kPulses
+        for (int k = 0; k < kPulses; ++k) {
+            full[k] += level[o] * sub[o][k];
+        }
+    }
+#pragma GCC unroll 2
+    for (int pass = 0; pass < 2; ++pass) {
+#pragma GCC unroll kPulses
+        for (int n = 0; n < kPulses; ++n) {
+            const float s = sub[n][n];
+            const Lanes nearest = NearestLevel(dp[n] - full[n] + level[n] * s, s, gain);
+            const Lanes step = nearest - level[n];
+#pragma GCC unroll kPulses
+            for (int k = 0; k < kPulses; ++k) {
+                full[k] += step * sub[n][k];
+            }
+            level[n] = nearest;
+        }
+    }
+    Lanes cost{};
+#pragma GCC unroll kPulses
+    for (int n = 0; n < kPulses; ++n) {
+        cost += level[n] * (full[n] - 2 * dp[n]);
+    }
+    return cost;
+}
+
+struct GainChoice {
+    int gain;
+    std::array<int, kPulses> codes;
+};
+
+// One gain for all seven: quantise each, refine code by code, keep the best gain. Only gains from
+// a sixth of the mean amplitude to one and a half times it can be near the optimum.
+GainChoice ChooseGain(const Row& amp, const Row& dp, const std::array<Row, kPulses>& sub) {
+    float meanAmp = 0;
+    for (int n = 0; n < kPulses; ++n) {
+        meanAmp += std::fabs(amp[n]) / kPulses;
+    }
+    int lowGain = 0;
+    while (lowGain < kPulseGains - 1 && kPulseGain[lowGain + 1] <= meanAmp / 6) {
+        ++lowGain;
+    }
+    int highGain = lowGain;
+    while (highGain < kPulseGains - 1 && kPulseGain[highGain + 1] <= meanAmp * 1.5f) {
+        ++highGain;
+    }
+    const int gains = highGain - lowGain + 1;
+    constexpr int kGroups = (kPulseGains + kLanes - 1) / kLanes;
+    std::array<float, kGroups * kLanes> gain;
+    std::array<float, kGroups * kLanes> cost;
+    std::array<PulseLanes, kGroups> level;
+    for (int g = 0; g < gains; g += kLanes) {
+        for (int l = 0; l < kLanes; ++l) {
+            gain[g + l] = kPulseGain[std::min(lowGain + g + l, kPulseGains - 1)];
+        }
+        Store(&cost[g], RefineGains(Load(&gain[g]), amp, dp, sub, level[g / kLanes]));
+    }
+    int best = 0;
+    float bestCost = std::numeric_limits<float>::max();
+    for (int g = 0; g < gains; ++g) {
+        if (cost[g] < bestCost) {
+            bestCost = cost[g];
+            best = g;
+        }
+    }
+    GainChoice choice{lowGain + best, {}};
+    for (int n = 0; n < kPulses; ++n) {
+        choice.codes[n] = CodeOf(level[best / kLanes][n][best % kLanes], gain[best]);
+    }
+    return choice;
 }
 
 }  // namespace
@@ -508,63 +601,7 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
         }
     }
 
-    // One gain for all seven: quantise each, refine code by code, keep the best gain. Only gains
-    // from a sixth of the mean amplitude to one and a half times it can be near the optimum.
-    float meanAmp = 0;
-    for (int n = 0; n < kPulses; ++n) {
-        meanAmp += std::fabs(amp[n]) / kPulses;
-    }
-    int lowGain = 0;
-    while (lowGain < kPulseGains - 1 && kPulseGain[lowGain + 1] <= meanAmp / 6) {
-        ++lowGain;
-    }
-    int highGain = lowGain;
-    while (highGain < kPulseGains - 1 && kPulseGain[highGain + 1] <= meanAmp * 1.5f) {
-        ++highGain;
-    }
-    // The gains' refinements are independent chains; running them side by side lets them
-    // overlap.
-    const int gains = highGain - lowGain + 1;
-    std::array<std::array<int, kPulses>, kPulseGains> codes;
-    std::array<Row, kPulseGains> v{};
-    std::array<Row, kPulseGains> full{};  // sum over o of v[o] phi(pos[n], pos[o])
-    for (int g = 0; g < gains; ++g) {
-        const float gain = kPulseGain[lowGain + g];
-        for (int n = 0; n < kPulses; ++n) {
-            codes[g][n] = NearestCode(amp[n], 1.0f, gain);
-            v[g][n] = gain * kAmplitudeSign[codes[g][n]];
-        }
-        for (int o = 0; o < kPulses; ++o) {
-            AddScaled(full[g], v[g][o], sub[o]);
-        }
-    }
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int n = 0; n < kPulses; ++n) {
-            for (int g = 0; g < gains; ++g) {
-                const float gain = kPulseGain[lowGain + g];
-                const int code =
-                    NearestCode(dp[n] - full[g][n] + v[g][n] * sub[n][n], sub[n][n], gain);
-                const float level = gain * kAmplitudeSign[code];
-                AddScaled(full[g], level - v[g][n], sub[n]);
-                v[g][n] = level;
-                codes[g][n] = code;
-            }
-        }
-    }
-    int best = 0;
-    float bestCost = std::numeric_limits<float>::max();
-    for (int g = 0; g < gains; ++g) {
-        float cost = 0;
-        for (int n = 0; n < kPulses; ++n) {
-            cost += v[g][n] * (full[g][n] - 2 * dp[n]);
-        }
-        if (cost < bestCost) {
-            bestCost = cost;
-            best = g;
-        }
-    }
-    const int bestGain = lowGain + best;
-    const std::array<int, kPulses>& bestCodes = codes[best];
+    const auto [bestGain, bestCodes] = ChooseGain(amp, dp, sub);
 
     std::array<int, kPulses> order{};
     for (int n = 0; n < kPulses; ++n) {
