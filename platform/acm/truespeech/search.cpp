@@ -426,12 +426,48 @@ namespace {
 constexpr int kRow = 8;
 using Row = std::array<float, kRow>;
 
-// row += scale * other
-void AddScaled(Row& row, float scale, const Row& other) {
-    for (int k = 0; k < kRow; ++k) {
-        row[k] += scale * other[k];
-    }
+// Whether two values are the same bit for bit.
+template <typename T>
+bool Same(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
+
+// Three sweeps of coordinate descent over the first kCount amplitudes, where fitted[n] is the
+// sum over o of sub[n][o] amp[o]. Each step waits on the one before, so the loops are unrolled
+// and the fits kept in registers. A sweep that changes no bit of the state leaves the rest
+// nothing to change.
+template <int kCount>
+void Refit(Row& amp, Row& fitted, const Row& dp, const Row& inverse,
+           const std::array<Row, kPulses>& sub) {
+    Lanes low = Load(&fitted[0]);
+    Lanes high = Load(&fitted[kLanes]);
+    Row a = amp;
+#pragma GCC unroll 3
+    for (int sweep = 0; sweep < 3; ++sweep) {
+        const Row before = a;
+        const Lanes lowBefore = low;
+        const Lanes highBefore = high;
+#pragma GCC unroll kPulses
+        for (int c = 0; c < kCount; ++c) {
+            const float fit = c < kLanes ? low[c] : high[c - kLanes];
+            const float next = (dp[c] - fit + a[c] * sub[c][c]) * inverse[c];
+            const float step = next - a[c];
+            low += step * Load(&sub[c][0]);
+            high += step * Load(&sub[c][kLanes]);
+            a[c] = next;
+        }
+        if (Same(a, before) && Same(low, lowBefore) && Same(high, highBefore)) {
+            break;
+        }
+    }
+    amp = a;
+    Store(&fitted[0], low);
+    Store(&fitted[kLanes], high);
+}
+
+using RefitSweeps = void (*)(Row&, Row&, const Row&, const Row&, const std::array<Row, kPulses>&);
+constexpr std::array<RefitSweeps, kPulses> kRefit = {Refit<1>, Refit<2>, Refit<3>, Refit<4>,
+                                                     Refit<5>, Refit<6>, Refit<7>};
 
 // Integers in four lanes: what comparisons of Lanes give, 0 or -1 each.
 using Indices = int32_t __attribute__((vector_size(16)));
@@ -592,13 +628,7 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
         for (int o = 0; o < n; ++o) {
             fitted[n] += sub[n][o] * amp[o];
         }
-        for (int sweep = 0; sweep < 3; ++sweep) {
-            for (int c = 0; c <= n; ++c) {
-                const float a = (dp[c] - fitted[c] + amp[c] * sub[c][c]) * inverse[c];
-                AddScaled(fitted, a - amp[c], sub[c]);
-                amp[c] = a;
-            }
-        }
+        kRefit[n](amp, fitted, dp, inverse, sub);
     }
 
     const auto [bestGain, bestCodes] = ChooseGain(amp, dp, sub);
