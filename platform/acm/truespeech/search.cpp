@@ -524,6 +524,61 @@ Lanes RefineGains(Lanes gain, const Row& amp, const Row& dp, const std::array<Ro
     return cost;
 }
 
+// phi(a, b), read from the row of the later position.
+float Phi(const Response& r, int a, int b) {
+    return a >= b ? r.byOffset[a][a - b] : r.byOffset[b][b - a];
+}
+
+// Positions from begin to end, whole registers.
+struct Span {
+    int begin;
+    int end;
+};
+
+// phi(j, pick) for j in the span.
+void FillColumn(const Response& r, int pick, Span span, Signal& column) {
+    for (int j = span.begin; j < std::min(pick + 1, span.end); ++j) {
+        column[j] = r.byOffset[pick][pick - j];
+    }
+    for (int j = std::max(pick + 1, span.begin); j < span.end; ++j) {
+        column[j] = r.byOffset[j][j - pick];
+    }
+}
+
+// The position whose correlation, less what the placed pulses explain, scores highest,
+// corr^2 / phi(j, j), with closed positions at -1; the first of equal scores. Each lane keeps its
+// own largest score and where it first had it. Positions outside the span are closed.
+int BestPosition(const Signal& d, const Signal& inverseEnergy, const Signal& closed, const Row& amp,
+                 const std::array<Signal, kPulses>& column, int placed, Span span) {
+    Lanes top = Lanes{} - 2.0f;  // below every score, closed ones included
+    Indices at{};
+    for (int j = span.begin; j < span.end; j += kLanes) {
+        Lanes corr = Load(&d[j]);
+        for (int c = 0; c < placed; ++c) {
+            corr -= amp[c] * Load(&column[c][j]);
+        }
+        const Lanes open = corr * corr * Load(&inverseEnergy[j]);
+        const Lanes v = Load(&closed[j]) != 0 ? Lanes{} - 1.0f : open;
+        const Indices better = v > top;
+        top = better ? v : top;
+        at = better ? Indices{0, 1, 2, 3} + j : at;
+    }
+    int pick = at[0];
+    float largest = top[0];
+    for (int l = 1; l < kLanes; ++l) {
+        if (top[l] > largest || (top[l] == largest && at[l] < pick)) {
+            largest = top[l];
+            pick = at[l];
+        }
+    }
+    // Only closed positions scored, the open ones' scores being NaN from an overflowed response:
+    // the first closed position, as a scan of every position finds.
+    if (largest == -1.0f) {
+        return static_cast<int>(std::find(closed.begin(), closed.end(), 1.0f) - closed.begin());
+    }
+    return pick;
+}
+
 struct GainChoice {
     int gain;
     std::array<int, kPulses> codes;
@@ -581,48 +636,33 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
     Row amp{};
     Row dp{};                            // d[pos[n]]
     Row inverse{};                       // 1 / phi(pos[n], pos[n])
-    std::array<Signal, kPulses> column;  // phi(., pos[n])
+    std::array<Signal, kPulses> column;  // phi(., pos[n]), over the registers still scanned
     std::array<Row, kPulses> sub{};      // phi(pos[n], pos[o]), 0 for pulses not yet placed
     Row fitted{};                        // sum over o of sub[n][o] amp[o]
     // Positions already taken, or in a half that has all its pulses, score below every open one.
     Signal closed{};
+    // The registers that hold open positions: once a half has all its pulses, only the other
+    // half's.
+    Span scan = {0, N};
     int inFirst = 0;
     for (int n = 0; n < kPulses; ++n) {
-        // What the pulses placed so far leave of each position's correlation, its score and
-        // the largest score, four positions at a time; the first of equal scores wins.
-        Signal score;
-        Lanes top = Lanes{} - 2.0f;  // below every score, closed ones included
-        for (int j = 0; j < N; j += kLanes) {
-            Lanes corr = Load(&d[j]);
-            for (int c = 0; c < n; ++c) {
-                corr -= amp[c] * Load(&column[c][j]);
-            }
-            const Lanes open = corr * corr * Load(&response.inverseEnergy[j]);
-            const Lanes v = Load(&closed[j]) != 0 ? Lanes{} - 1.0f : open;
-            Store(&score[j], v);
-            top = v > top ? v : top;
-        }
-        const float largest = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
-        const int pick =
-            static_cast<int>(std::find(score.begin(), score.end(), largest) - score.begin());
+        const int pick = BestPosition(d, response.inverseEnergy, closed, amp, column, n, scan);
         closed[pick] = 1;
         pos[n] = pick;
         if (pick < kHalf && ++inFirst == kFirstHalfPulses) {
             std::fill(closed.begin(), closed.begin() + kHalf, 1.0f);
+            scan.begin = kHalf / kLanes * kLanes;
         } else if (pick >= kHalf && n + 1 - inFirst == kSecondHalfPulses) {
             std::fill(closed.begin() + kHalf, closed.end(), 1.0f);
+            scan.end = (kHalf + kLanes - 1) / kLanes * kLanes;
         }
         dp[n] = d[pick];
         inverse[n] = response.inverseEnergy[pick];
-        const auto& phi = response.byOffset;
-        for (int j = 0; j <= pick; ++j) {
-            column[n][j] = phi[pick][pick - j];
-        }
-        for (int j = pick + 1; j < N; ++j) {
-            column[n][j] = phi[j][j - pick];
+        if (n + 1 < kPulses) {
+            FillColumn(response, pick, scan, column[n]);
         }
         for (int o = 0; o <= n; ++o) {
-            sub[n][o] = sub[o][n] = column[n][pos[o]];
+            sub[n][o] = sub[o][n] = Phi(response, pick, pos[o]);
         }
         fitted[n] = 0;
         for (int o = 0; o < n; ++o) {
