@@ -1,6 +1,7 @@
 #include "platform/acm/truespeech/search.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -524,6 +525,11 @@ Lanes RefineGains(Lanes gain, const Row& amp, const Row& dp, const std::array<Ro
     return cost;
 }
 
+// One bit for each lane of a comparison that holds.
+int Mask(Indices m) {
+    return (m[0] & 1) | (m[1] & 2) | (m[2] & 4) | (m[3] & 8);
+}
+
 // phi(a, b), read from the row of the later position.
 float Phi(const Response& r, int a, int b) {
     return a >= b ? r.byOffset[a][a - b] : r.byOffset[b][b - a];
@@ -546,12 +552,12 @@ void FillColumn(const Response& r, int pick, Span span, Signal& column) {
 }
 
 // The position whose correlation, less what the placed pulses explain, scores highest,
-// corr^2 / phi(j, j), with closed positions at -1; the first of equal scores. Each lane keeps its
-// own largest score and where it first had it. Positions outside the span are closed.
+// corr^2 / phi(j, j), with closed positions at -1; the first of equal scores. Positions outside
+// the span are closed.
 int BestPosition(const Signal& d, const Signal& inverseEnergy, const Signal& closed, const Row& amp,
                  const std::array<Signal, kPulses>& column, int placed, Span span) {
+    Signal score;
     Lanes top = Lanes{} - 2.0f;  // below every score, closed ones included
-    Indices at{};
     for (int j = span.begin; j < span.end; j += kLanes) {
         Lanes corr = Load(&d[j]);
         for (int c = 0; c < placed; ++c) {
@@ -559,24 +565,20 @@ int BestPosition(const Signal& d, const Signal& inverseEnergy, const Signal& clo
         }
         const Lanes open = corr * corr * Load(&inverseEnergy[j]);
         const Lanes v = Load(&closed[j]) != 0 ? Lanes{} - 1.0f : open;
-        const Indices better = v > top;
-        top = better ? v : top;
-        at = better ? Indices{0, 1, 2, 3} + j : at;
+        Store(&score[j], v);
+        top = v > top ? v : top;
     }
-    int pick = at[0];
-    float largest = top[0];
-    for (int l = 1; l < kLanes; ++l) {
-        if (top[l] > largest || (top[l] == largest && at[l] < pick)) {
-            largest = top[l];
-            pick = at[l];
-        }
-    }
+    const float largest = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
     // Only closed positions scored, the open ones' scores being NaN from an overflowed response:
     // the first closed position, as a scan of every position finds.
     if (largest == -1.0f) {
         return static_cast<int>(std::find(closed.begin(), closed.end(), 1.0f) - closed.begin());
     }
-    return pick;
+    int j = span.begin;
+    int equal = 0;
+    for (; (equal = Mask(Load(&score[j]) == largest)) == 0; j += kLanes) {
+    }
+    return j + std::countr_zero(static_cast<unsigned>(equal));
 }
 
 struct GainChoice {
