@@ -1,6 +1,7 @@
 #include "platform/acm/truespeech/search.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -430,23 +431,208 @@ Response PrepareResponse(const Lpc& filter, int16_t k1) {
 
 namespace {
 
-// The amplitude code nearest to r / s on the levels gain * {1, 3, -1, -3}, with s > 0: also the
-// code that minimises x^2 s - 2 x r. Ties go to the smaller magnitude, and between +1 and -1
-// to +1.
-int NearestCode(float r, float s, float gain) {
-    // Signs are as good as random, so no branch.
-    return 2 * static_cast<int>(r < 0) + static_cast<int>(std::fabs(r) > 2 * gain * s);
-}
-
 // The pulses' amplitudes, codes and correlations, padded to two registers.
 constexpr int kRow = 8;
 using Row = std::array<float, kRow>;
 
-// row += scale * other
-void AddScaled(Row& row, float scale, const Row& other) {
-    for (int k = 0; k < kRow; ++k) {
-        row[k] += scale * other[k];
+// Whether two values are the same bit for bit.
+template <typename T>
+bool Same(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Three sweeps of coordinate descent over the first kCount amplitudes, where fitted[n] is the
+// sum over o of sub[n][o] amp[o]. Each step waits on the one before, so the loops are unrolled
+// and the fits kept in registers. A sweep that changes no bit of the state leaves the rest
+// nothing to change.
+template <int kCount>
+void Refit(Row& amp, Row& fitted, const Row& dp, const Row& inverse,
+           const std::array<Row, kPulses>& sub) {
+    Lanes low = Load(&fitted[0]);
+    Lanes high = Load(&fitted[kLanes]);
+    Row a = amp;
+#pragma GCC unroll 3
+    for (int sweep = 0; sweep < 3; ++sweep) {
+        const Row before = a;
+        const Lanes lowBefore = low;
+        const Lanes highBefore = high;
+#pragma GCC unroll kPulses
+        for (int c = 0; c < kCount; ++c) {
+            const float fit = c < kLanes ? low[c] : high[c - kLanes];
+            const float next = (dp[c] - fit + a[c] * sub[c][c]) * inverse[c];
+            const float step = next - a[c];
+            low += step * Load(&sub[c][0]);
+            high += step * Load(&sub[c][kLanes]);
+            a[c] = next;
+        }
+        if (Same(a, before) && Same(low, lowBefore) && Same(high, highBefore)) {
+            break;
+        }
     }
+    amp = a;
+    Store(&fitted[0], low);
+    Store(&fitted[kLanes], high);
+}
+
+using RefitSweeps = void (*)(Row&, Row&, const Row&, const Row&, const std::array<Row, kPulses>&);
+constexpr std::array<RefitSweeps, kPulses> kRefit = {Refit<1>, Refit<2>, Refit<3>, Refit<4>,
+                                                     Refit<5>, Refit<6>, Refit<7>};
+
+// Integers in four lanes: what comparisons of Lanes give, 0 or -1 each.
+using Indices = int32_t __attribute__((vector_size(16)));
+
+// Per lane, the level nearest to r / s of gain * {1, 3, -1, -3}, with s > 0: also the level x
+// that minimises x^2 s - 2 x r. Ties go to the smaller magnitude, and between +1 and -1 to +1.
+Lanes NearestLevel(Lanes r, float s, Lanes gain) {
+    const Lanes magnitude = reinterpret_cast<Lanes>(reinterpret_cast<Indices>(r) & 0x7fffffff);
+    const Lanes one = Lanes{} + 1.0f;
+    const Lanes multiple = magnitude > 2 * gain * s ? one * 3 : one;
+    return gain * (r < 0 ? -multiple : multiple);
+}
+
+// The amplitude code of a level gain * kAmplitudeSign[code], gain > 0.
+int CodeOf(float level, float gain) {
+    return 2 * static_cast<int>(level < 0) + static_cast<int>(std::fabs(level) > gain);
+}
+
+using PulseLanes = std::array<Lanes, kPulses>;
+
+// Quantises the amplitudes for four gains at once and refines the levels code by code; returns
+// each gain's cost, sum over n of level[n] (full[n] - 2 dp[n]), where full[n] is the sum over o
+// of level[o] phi(pos[n], pos[o]). Every loop is unrolled, so that the rows stay in registers.
+Lanes RefineGains(Lanes gain, const Row& amp, const Row& dp, const std::array<Row, kPulses>& sub,
+                  PulseLanes& level) {
+    PulseLanes full{};
+#pragma GCC unroll kPulses
+    for (int o = 0; o < kPulses; ++o) {
+        level[o] = NearestLevel(Lanes{} + amp[o], 1.0f, gain);
+#pragma GCC unroll kPulses
+        for (int k = 0; k < kPulses; ++k) {
+            full[k] += level[o] * sub[o][k];
+        }
+    }
+#pragma GCC unroll 2
+    for (int pass = 0; pass < 2; ++pass) {
+#pragma GCC unroll kPulses
+        for (int n = 0; n < kPulses; ++n) {
+            const float s = sub[n][n];
+            const Lanes nearest = NearestLevel(dp[n] - full[n] + level[n] * s, s, gain);
+            const Lanes step = nearest - level[n];
+#pragma GCC unroll kPulses
+            for (int k = 0; k < kPulses; ++k) {
+                full[k] += step * sub[n][k];
+            }
+            level[n] = nearest;
+        }
+    }
+    Lanes cost{};
+#pragma GCC unroll kPulses
+    for (int n = 0; n < kPulses; ++n) {
+        cost += level[n] * (full[n] - 2 * dp[n]);
+    }
+    return cost;
+}
+
+// One bit for each lane of a comparison that holds.
+int Mask(Indices m) {
+    return (m[0] & 1) | (m[1] & 2) | (m[2] & 4) | (m[3] & 8);
+}
+
+// phi(a, b), read from the row of the later position.
+float Phi(const Response& r, int a, int b) {
+    return a >= b ? r.byOffset[a][a - b] : r.byOffset[b][b - a];
+}
+
+// Positions from begin to end, whole registers.
+struct Span {
+    int begin;
+    int end;
+};
+
+// phi(j, pick) for j in the span.
+void FillColumn(const Response& r, int pick, Span span, Signal& column) {
+    for (int j = span.begin; j < std::min(pick + 1, span.end); ++j) {
+        column[j] = r.byOffset[pick][pick - j];
+    }
+    for (int j = std::max(pick + 1, span.begin); j < span.end; ++j) {
+        column[j] = r.byOffset[j][j - pick];
+    }
+}
+
+// The position whose correlation, less what the placed pulses explain, scores highest,
+// corr^2 / phi(j, j), with closed positions at -1; the first of equal scores. Positions outside
+// the span are closed.
+int BestPosition(const Signal& d, const Signal& inverseEnergy, const Signal& closed, const Row& amp,
+                 const std::array<Signal, kPulses>& column, int placed, Span span) {
+    Signal score;
+    Lanes top = Lanes{} - 2.0f;  // below every score, closed ones included
+    for (int j = span.begin; j < span.end; j += kLanes) {
+        Lanes corr = Load(&d[j]);
+        for (int c = 0; c < placed; ++c) {
+            corr -= amp[c] * Load(&column[c][j]);
+        }
+        const Lanes open = corr * corr * Load(&inverseEnergy[j]);
+        const Lanes v = Load(&closed[j]) != 0 ? Lanes{} - 1.0f : open;
+        Store(&score[j], v);
+        top = v > top ? v : top;
+    }
+    const float largest = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
+    // Only closed positions scored, the open ones' scores being NaN from an overflowed response:
+    // the first closed position, as a scan of every position finds.
+    if (largest == -1.0f) {
+        return static_cast<int>(std::find(closed.begin(), closed.end(), 1.0f) - closed.begin());
+    }
+    int j = span.begin;
+    int equal = 0;
+    for (; (equal = Mask(Load(&score[j]) == largest)) == 0; j += kLanes) {
+    }
+    return j + std::countr_zero(static_cast<unsigned>(equal));
+}
+
+struct GainChoice {
+    int gain;
+    std::array<int, kPulses> codes;
+};
+
+// One gain for all seven: quantise each, refine code by code, keep the best gain. Only gains from
+// a sixth of the mean amplitude to one and a half times it can be near the optimum.
+GainChoice ChooseGain(const Row& amp, const Row& dp, const std::array<Row, kPulses>& sub) {
+    float meanAmp = 0;
+    for (int n = 0; n < kPulses; ++n) {
+        meanAmp += std::fabs(amp[n]) / kPulses;
+    }
+    int lowGain = 0;
+    while (lowGain < kPulseGains - 1 && kPulseGain[lowGain + 1] <= meanAmp / 6) {
+        ++lowGain;
+    }
+    int highGain = lowGain;
+    while (highGain < kPulseGains - 1 && kPulseGain[highGain + 1] <= meanAmp * 1.5f) {
+        ++highGain;
+    }
+    const int gains = highGain - lowGain + 1;
+    constexpr int kGroups = (kPulseGains + kLanes - 1) / kLanes;
+    std::array<float, kGroups * kLanes> gain;
+    std::array<float, kGroups * kLanes> cost;
+    std::array<PulseLanes, kGroups> level;
+    for (int g = 0; g < gains; g += kLanes) {
+        for (int l = 0; l < kLanes; ++l) {
+            gain[g + l] = kPulseGain[std::min(lowGain + g + l, kPulseGains - 1)];
+        }
+        Store(&cost[g], RefineGains(Load(&gain[g]), amp, dp, sub, level[g / kLanes]));
+    }
+    int best = 0;
+    float bestCost = std::numeric_limits<float>::max();
+    for (int g = 0; g < gains; ++g) {
+        if (cost[g] < bestCost) {
+            bestCost = cost[g];
+            best = g;
+        }
+    }
+    GainChoice choice{lowGain + best, {}};
+    for (int n = 0; n < kPulses; ++n) {
+        choice.codes[n] = CodeOf(level[best / kLanes][n][best % kLanes], gain[best]);
+    }
+    return choice;
 }
 
 }  // namespace
@@ -460,119 +646,42 @@ PulseChoice SearchPulses(const Response& response, const Signal& target) {
     Row amp{};
     Row dp{};                            // d[pos[n]]
     Row inverse{};                       // 1 / phi(pos[n], pos[n])
-    std::array<Signal, kPulses> column;  // phi(., pos[n])
+    std::array<Signal, kPulses> column;  // phi(., pos[n]), over the registers still scanned
     std::array<Row, kPulses> sub{};      // phi(pos[n], pos[o]), 0 for pulses not yet placed
     Row fitted{};                        // sum over o of sub[n][o] amp[o]
     // Positions already taken, or in a half that has all its pulses, score below every open one.
     Signal closed{};
+    // The registers that hold open positions: once a half has all its pulses, only the other
+    // half's.
+    Span scan = {0, N};
     int inFirst = 0;
     for (int n = 0; n < kPulses; ++n) {
-        // What the pulses placed so far leave of each position's correlation, its score and
-        // the largest score, four positions at a time; the first of equal scores wins.
-        Signal score;
-        Lanes top = Lanes{} - 2.0f;  // below every score, closed ones included
-        for (int j = 0; j < N; j += kLanes) {
-            Lanes corr = Load(&d[j]);
-            for (int c = 0; c < n; ++c) {
-                corr -= amp[c] * Load(&column[c][j]);
-            }
-            const Lanes open = corr * corr * Load(&response.inverseEnergy[j]);
-            const Lanes v = Load(&closed[j]) != 0 ? Lanes{} - 1.0f : open;
-            Store(&score[j], v);
-            top = v > top ? v : top;
-        }
-        const float largest = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
-        const int pick =
-            static_cast<int>(std::find(score.begin(), score.end(), largest) - score.begin());
+        const int pick = BestPosition(d, response.inverseEnergy, closed, amp, column, n, scan);
         closed[pick] = 1;
         pos[n] = pick;
         if (pick < kHalf && ++inFirst == kFirstHalfPulses) {
             std::fill(closed.begin(), closed.begin() + kHalf, 1.0f);
+            scan.begin = kHalf / kLanes * kLanes;
         } else if (pick >= kHalf && n + 1 - inFirst == kSecondHalfPulses) {
             std::fill(closed.begin() + kHalf, closed.end(), 1.0f);
+            scan.end = (kHalf + kLanes - 1) / kLanes * kLanes;
         }
         dp[n] = d[pick];
         inverse[n] = response.inverseEnergy[pick];
-        const auto& phi = response.byOffset;
-        for (int j = 0; j <= pick; ++j) {
-            column[n][j] = phi[pick][pick - j];
-        }
-        for (int j = pick + 1; j < N; ++j) {
-            column[n][j] = phi[j][j - pick];
+        if (n + 1 < kPulses) {
+            FillColumn(response, pick, scan, column[n]);
         }
         for (int o = 0; o <= n; ++o) {
-            sub[n][o] = sub[o][n] = column[n][pos[o]];
+            sub[n][o] = sub[o][n] = Phi(response, pick, pos[o]);
         }
         fitted[n] = 0;
         for (int o = 0; o < n; ++o) {
             fitted[n] += sub[n][o] * amp[o];
         }
-        for (int sweep = 0; sweep < 3; ++sweep) {
-            for (int c = 0; c <= n; ++c) {
-                const float a = (dp[c] - fitted[c] + amp[c] * sub[c][c]) * inverse[c];
-                AddScaled(fitted, a - amp[c], sub[c]);
-                amp[c] = a;
-            }
-        }
+        kRefit[n](amp, fitted, dp, inverse, sub);
     }
 
-    // One gain for all seven: quantise each, refine code by code, keep the best gain. Only gains
-    // from a sixth of the mean amplitude to one and a half times it can be near the optimum.
-    float meanAmp = 0;
-    for (int n = 0; n < kPulses; ++n) {
-        meanAmp += std::fabs(amp[n]) / kPulses;
-    }
-    int lowGain = 0;
-    while (lowGain < kPulseGains - 1 && kPulseGain[lowGain + 1] <= meanAmp / 6) {
-        ++lowGain;
-    }
-    int highGain = lowGain;
-    while (highGain < kPulseGains - 1 && kPulseGain[highGain + 1] <= meanAmp * 1.5f) {
-        ++highGain;
-    }
-    // The gains' refinements are independent chains; running them side by side lets them
-    // overlap.
-    const int gains = highGain - lowGain + 1;
-    std::array<std::array<int, kPulses>, kPulseGains> codes;
-    std::array<Row, kPulseGains> v{};
-    std::array<Row, kPulseGains> full{};  // sum over o of v[o] phi(pos[n], pos[o])
-    for (int g = 0; g < gains; ++g) {
-        const float gain = kPulseGain[lowGain + g];
-        for (int n = 0; n < kPulses; ++n) {
-            codes[g][n] = NearestCode(amp[n], 1.0f, gain);
-            v[g][n] = gain * kAmplitudeSign[codes[g][n]];
-        }
-        for (int o = 0; o < kPulses; ++o) {
-            AddScaled(full[g], v[g][o], sub[o]);
-        }
-    }
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int n = 0; n < kPulses; ++n) {
-            for (int g = 0; g < gains; ++g) {
-                const float gain = kPulseGain[lowGain + g];
-                const int code =
-                    NearestCode(dp[n] - full[g][n] + v[g][n] * sub[n][n], sub[n][n], gain);
-                const float level = gain * kAmplitudeSign[code];
-                AddScaled(full[g], level - v[g][n], sub[n]);
-                v[g][n] = level;
-                codes[g][n] = code;
-            }
-        }
-    }
-    int best = 0;
-    float bestCost = std::numeric_limits<float>::max();
-    for (int g = 0; g < gains; ++g) {
-        float cost = 0;
-        for (int n = 0; n < kPulses; ++n) {
-            cost += v[g][n] * (full[g][n] - 2 * dp[n]);
-        }
-        if (cost < bestCost) {
-            bestCost = cost;
-            best = g;
-        }
-    }
-    const int bestGain = lowGain + best;
-    const std::array<int, kPulses>& bestCodes = codes[best];
+    const auto [bestGain, bestCodes] = ChooseGain(amp, dp, sub);
 
     std::array<int, kPulses> order{};
     for (int n = 0; n < kPulses; ++n) {
