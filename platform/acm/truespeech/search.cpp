@@ -577,10 +577,12 @@ int BestPosition(const Signal& d, const Signal& inverseEnergy, const Signal& clo
         top = v > top ? v : top;
     }
     const float largest = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
-    // Only closed positions scored, the open ones' scores being NaN from an overflowed response:
-    // the first closed position, as a scan of every position finds.
-    if (largest == -1.0f) {
-        return static_cast<int>(std::find(closed.begin(), closed.end(), 1.0f) - closed.begin());
+    // No open position scored, their scores being NaN from an overflowed response: any open one
+    // serves, so the first.
+    if (largest < 0) {
+        return static_cast<int>(
+            std::find(closed.begin() + span.begin, closed.begin() + span.end, 0.0f) -
+            closed.begin());
     }
     int j = span.begin;
     int equal = 0;

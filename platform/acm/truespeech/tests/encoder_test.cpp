@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -161,6 +163,34 @@ TEST(TrueSpeechEncoder, SilenceStaysNearlySilent) {
     const Encoded e = EncodeAll(std::vector<int16_t>(2400, 0));
     for (int16_t v : DecodeWithLibav(e.bytes)) {
         ASSERT_LE(std::abs(v), 8);
+    }
+}
+
+// A filter whose response overflows leaves no score to rank; the pulses still land inside the
+// subframe, three in its first half and four in its second.
+TEST(TrueSpeechEncoder, PulsesOfAnOverflowingResponseStayInTheSubframe) {
+    for (const float bad :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+        SCOPED_TRACE(bad);
+        Response r;
+        r.h.fill(bad);
+        for (Signal& row : r.byOffset) {
+            row.fill(bad);
+        }
+        r.inverseEnergy.fill(bad);
+        Signal target;
+        for (int i = 0; i < kSubframeSamples; ++i) {
+            target[i] = static_cast<float>(i % 7) * 100;
+        }
+        const PulseChoice c = SearchPulses(r, target);
+        EXPECT_LT(c.gain, kPulseGains);
+        const SubframeSamples pulses = PulseVector(c.amplitudes, c.firstRank, c.secondRank, c.gain);
+        const auto placed = [&](int from, int to) {
+            return std::count_if(pulses.begin() + from, pulses.begin() + to,
+                                 [](int16_t v) { return v != 0; });
+        };
+        EXPECT_EQ(placed(0, kHalf), kFirstHalfPulses);
+        EXPECT_EQ(placed(kHalf, kSubframeSamples), kSecondHalfPulses);
     }
 }
 
