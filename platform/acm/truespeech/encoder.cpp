@@ -102,15 +102,21 @@ std::array<uint8_t, kFrameBytes> Encoder::EncodeFrame(
     // Held, the first half keeps last frame's filter; blended, each of its subframes has its
     // own; the second half has the frame's filter either way.
     const int16_t k1 = held.filters.k1;
-    const Response kept = PrepareResponse(held.filters.subframe[0], k1);
+    // Every filter the frame may use, in one pass: the first half's of each trial, and the
+    // second half's, which is the frame's own in both.
+    const std::array<Signal, kResponses> impulse =
+        ImpulseResponses({held.filters.subframe[0], blended.filters.subframe[0],
+                          blended.filters.subframe[1], held.filters.subframe[2]},
+                         k1);
+    const Response kept = PrepareResponse(impulse[0]);
     // Both filters hear the same pitch, so the second trial searches near the first's lag.
     EncodeSubframe(held, 0, sub(0), kept);
     blended.lagHint = held.base[0] >= 0 ? held.base[0] + kMinLag : -1;
-    EncodeSubframe(blended, 0, sub(0), PrepareResponse(blended.filters.subframe[0], k1));
+    EncodeSubframe(blended, 0, sub(0), PrepareResponse(impulse[1]));
     EncodeSubframe(held, 1, sub(1), kept);
-    EncodeSubframe(blended, 1, sub(1), PrepareResponse(blended.filters.subframe[1], k1));
+    EncodeSubframe(blended, 1, sub(1), PrepareResponse(impulse[2]));
     Trial& best = blended.error < held.error ? blended : held;
-    const Response own = PrepareResponse(best.filters.subframe[2], k1);
+    const Response own = PrepareResponse(impulse[3]);
     for (int q = 2; q < kSubframes; ++q) {
         EncodeSubframe(best, q, sub(q), own);
     }

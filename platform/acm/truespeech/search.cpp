@@ -310,37 +310,46 @@ Ranking RankPitch(const std::array<int16_t, kHistory>& e, const PaddedResponse& 
 
 }  // namespace
 
-Signal ImpulseResponse(const Lpc& q, int16_t k1) {
-    std::array<float, kOrder> a;
-    std::array<float, kOrder> zero;
-    std::array<float, kOrder> pole;
+std::array<Signal, kResponses> ImpulseResponses(const std::array<Lpc, kResponses>& filters,
+                                                int16_t k1) {
+    static_assert(kResponses == kLanes);
+    std::array<Lanes, kOrder> a;
+    std::array<Lanes, kOrder> zero;
+    std::array<Lanes, kOrder> pole;
     for (int m = 0; m < kOrder; ++m) {
-        a[m] = q[m] / 4096.0f;
-        zero[m] = ((kPostZero[m] * q[m]) >> 15) / 4096.0f;
-        pole[m] = ((kPostPole[m] * q[m]) >> 15) / 4096.0f;
+        for (int f = 0; f < kResponses; ++f) {
+            const int16_t q = filters[f][m];
+            a[m][f] = q / 4096.0f;
+            zero[m][f] = ((kPostZero[m] * q) >> 15) / 4096.0f;
+            pole[m][f] = ((kPostPole[m] * q) >> 15) / 4096.0f;
+        }
     }
     const float tilt = (k1 - (k1 >> 2)) / 65536.0f;
-    // Delay lines with kOrder zeros in front: the filters start at rest.
-    std::array<float, kOrder + N> y1{};
-    std::array<float, kOrder + N> u{};
-    Signal h;
+    // Delay lines with kOrder zeros in front: the filters start at rest. Each sample waits on
+    // the one before through 24 sums, so the filters run side by side, one to a lane.
+    std::array<Lanes, kOrder + N> y1{};
+    std::array<Lanes, kOrder + N> u{};
+    std::array<Signal, kResponses> h;
     for (int i = 0; i < N; ++i) {
         const int at = kOrder + i;
-        float s = i == 0 ? 1.0f : 0.0f;
+        Lanes s = Lanes{} + (i == 0 ? 1.0f : 0.0f);
         for (int m = 0; m < kOrder; ++m) {
             s += a[m] * y1[at - 1 - m];
         }
         y1[at] = s;
-        float z = s;
+        Lanes z = s;
         for (int m = 0; m < kOrder; ++m) {
             z -= zero[m] * y1[at - 1 - m];
         }
-        float p = z;
+        Lanes p = z;
         for (int m = 0; m < kOrder; ++m) {
             p += pole[m] * u[at - 1 - m];
         }
         u[at] = p;
-        h[i] = 0.875f * (p + tilt * u[at - 1]);
+        const Lanes out = 0.875f * (p + tilt * u[at - 1]);
+        for (int f = 0; f < kResponses; ++f) {
+            h[f][i] = out[f];
+        }
     }
     return h;
 }
@@ -397,9 +406,9 @@ uint32_t PositionRank(std::span<const int> u) {
     return rank;
 }
 
-Response PrepareResponse(const Lpc& filter, int16_t k1) {
+Response PrepareResponse(const Signal& impulse) {
     Response r;
-    r.h = ImpulseResponse(filter, k1);
+    r.h = impulse;
     // phi(a, b) = sum over k of h[k - a] h[k - b], cut at the subframe's end. Every diagonal
     // is a running sum from its far end, and row l is complete once k reaches N - 1 - l. The
     // diagonals run a block at a time, their sums held in registers; the zeros past the end of

@@ -11,8 +11,11 @@
 
 namespace kivo::truespeech {
 
-// Impulse response of synthesis and post-filter together, from rest.
-Signal ImpulseResponse(const Lpc& filter, int16_t k1);
+// Impulse responses of synthesis and post-filter together, from rest, of several filters with
+// the same first reflection coefficient; each as it would be alone.
+inline constexpr int kResponses = 4;
+std::array<Signal, kResponses> ImpulseResponses(const std::array<Lpc, kResponses>& filters,
+                                                int16_t k1);
 
 // What the searches of every subframe with the same filter share: the impulse response and the
 // correlations of its shifted copies, phi(a, b) = sum over k of h[k - a] h[k - b].
@@ -21,7 +24,7 @@ struct Response {
     std::array<Signal, kSubframeSamples> byOffset;  // byOffset[a][k] = phi(a, a - k), k <= a
     Signal inverseEnergy;                           // 1 / phi(j, j); h[0] is never 0
 };
-Response PrepareResponse(const Lpc& filter, int16_t k1);
+Response PrepareResponse(const Signal& impulse);
 
 struct PitchCandidates {
     int lowLag = kMinLag;

@@ -194,5 +194,25 @@ TEST(TrueSpeechEncoder, PulsesOfAnOverflowingResponseStayInTheSubframe) {
     }
 }
 
+// Filters prepared side by side give each the response it has alone, in whichever place.
+TEST(TrueSpeechEncoder, ResponsesPreparedTogetherEqualEachAlone) {
+    std::mt19937 rng(17);
+    std::array<Lpc, kResponses> filters;
+    for (Lpc& f : filters) {
+        std::array<uint8_t, kOrder> reflection;
+        for (uint8_t& r : reflection) {
+            r = static_cast<uint8_t>(rng());
+        }
+        f = SetupFrame(Lpc{}, reflection, false).lpc;
+    }
+    const int16_t k1 = -21000;
+    const std::array<Signal, kResponses> together = ImpulseResponses(filters, k1);
+    for (int f = 0; f < kResponses; ++f) {
+        std::array<Lpc, kResponses> alone;
+        alone.fill(filters[f]);
+        EXPECT_EQ(together[f], ImpulseResponses(alone, k1)[(f + 1) % kResponses]) << f;
+    }
+}
+
 }  // namespace
 }  // namespace kivo::truespeech
