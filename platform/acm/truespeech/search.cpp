@@ -46,6 +46,19 @@ float Dot(const Signal& a, const Signal& b) {
     return Dot(a, b.data());
 }
 
+// Dot(a, b[k]) for each k, side by side.
+Lanes Dots(const Signal& a, const std::array<Signal, kLanes>& b) {
+    Lanes s0{}, s1{}, s2{}, s3{};
+    for (int i = 0; i < N; i += kLanes) {
+        const Lanes x = Load(&a[i]);
+        s0 += x * Load(&b[0][i]);
+        s1 += x * Load(&b[1][i]);
+        s2 += x * Load(&b[2][i]);
+        s3 += x * Load(&b[3][i]);
+    }
+    return Lanes{Sum(s0), Sum(s1), Sum(s2), Sum(s3)};
+}
+
 Signal ToSignal(const SubframeSamples& v) {
     Signal s;
     std::copy(v.begin(), v.end(), s.begin());
@@ -255,8 +268,16 @@ Ranking RankPitch(const std::array<int16_t, kHistory>& e, const PaddedResponse& 
             corr[c.highLag - k] = products[k];
         }
     }
-    for (int lag = c.lowLag; lag < windowed; ++lag) {
-        corr[lag] = Dot(d, LagVector(history, lag).data());
+    // Four lags at a time, so that their sums' chains overlap.
+    for (int lag = c.lowLag; lag < windowed; lag += kLanes) {
+        std::array<Signal, kLanes> repeated;
+        for (int k = 0; k < kLanes; ++k) {
+            repeated[k] = LagVector(history, std::min(lag + k, windowed - 1));
+        }
+        const Lanes products = Dots(d, repeated);
+        for (int k = 0; k < kLanes && lag + k < windowed; ++k) {
+            corr[lag + k] = products[k];
+        }
     }
     // Scores side by side, then the ranking of the run in lag order.
     std::array<float, kMaxLag + 1 + kLanes> energy{};
