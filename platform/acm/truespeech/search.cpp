@@ -228,8 +228,11 @@ void ScoreLags(const std::array<int16_t, kHistory>& e, const PaddedResponse& pad
 Signal LagVector(const std::array<float, kHistory>& history, int lag) {
     Signal u;
     const float* last = history.data() + kHistory - lag;
-    for (int i = 0; i < N; i += lag) {
-        std::copy(last, last + std::min(lag, N - i), u.begin() + i);
+    for (int i = 0; i < lag; ++i) {
+        u[i] = last[i];
+    }
+    for (int i = lag; i < N; ++i) {
+        u[i] = u[i - lag];
     }
     return u;
 }
