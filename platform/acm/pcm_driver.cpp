@@ -43,16 +43,13 @@ public:
             Load(source.first(available * inAlign));
             // Where frame 0 of the loaded channels stands in the stream.
             const int64_t origin = static_cast<int64_t>(consumed_) - Lead();
-            const int64_t taps = static_cast<int64_t>(resampler_.Taps());
-            uint64_t written = 0;
-            for (Resampler::Cursor k = resampler_.At(produced_); written < room && k.Within(end);
-                 k.Next(), ++written) {
-                const int64_t first = k.First();
-                if (!last && first + taps > static_cast<int64_t>(end))
-                    break;
-                uint8_t* out = destination.data() + written * outAlign;
-                for (size_t c = 0; c < channels_.size(); ++c)
-                    WriteSample(out, c, k.Apply(channels_[c].data() + (first - origin)));
+            const uint64_t ready = resampler_.Ready(end, last);
+            const uint64_t written = ready > produced_ ? std::min(room, ready - produced_) : 0;
+            sums_.resize(written);
+            for (size_t c = 0; c < channels_.size(); ++c) {
+                resampler_.Sums(produced_, channels_[c].data(), origin, sums_);
+                for (size_t k = 0; k < written; ++k)
+                    WriteSample(destination.data() + k * outAlign, c, sums_[k]);
             }
             produced_ += written;
             // Keep the frames a later output frame still reads; at the end nothing is kept.
@@ -146,7 +143,8 @@ private:
     Resampler resampler_;
     bool outEightBit_;
     std::vector<std::vector<float>> channels_;
-    uint64_t consumed_ = 0;  // source frames taken before the current buffer
+    std::vector<float> sums_;  // one channel's sums of the output frames of a call
+    uint64_t consumed_ = 0;    // source frames taken before the current buffer
     uint64_t produced_ = 0;
 };
 
