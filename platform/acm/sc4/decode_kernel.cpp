@@ -58,10 +58,25 @@ inline int64_t NextPrediction(int64_t t) {
     return ((t * (9 * int64_t{3435973837})) >> 35) - (t >> 63);
 }
 
+// The step moves 1/32 of the way toward 32 x kStep in 17-bit arithmetic: by kStep -
+// ceil(step / 32), where 32 x 4084 reads as -384, so that the codes with that target move by
+// -12 - ceil(step / 32). Once the step has left the zero state it stays in [544, 5120], where
+// nothing wraps and this is exact.
+constexpr std::array<int32_t, 16> kStepMove = [] {
+    std::array<int32_t, 16> moves{};
+    for (size_t i = 0; i < moves.size(); ++i)
+        moves[i] = static_cast<int32_t>(kStep[i]) - (32 * kStep[i] < 0x10000 ? 0 : 0x1000);
+    return moves;
+}();
+
 inline uint32_t NextStep(uint32_t step, unsigned code) {
-    const uint32_t v = (kStepTarget[code] - step) & 0x1FFFF;
-    const uint32_t next = ((v >> 5) + ((v >> 4) & 0x1000) + step) & 0x1FFF;
-    return std::clamp<uint32_t>(next, 544, 5120);
+    if (step < 544) [[unlikely]] {
+        const uint32_t v = (kStepTarget[code] - step) & 0x1FFFF;
+        const uint32_t next = ((v >> 5) + ((v >> 4) & 0x1000) + step) & 0x1FFF;
+        return std::clamp<uint32_t>(next, 544, 5120);
+    }
+    const int32_t next = static_cast<int32_t>(step - ((step + 31) >> 5)) + kStepMove[code];
+    return static_cast<uint32_t>(std::clamp(next, 544, 5120));
 }
 
 // The taps as separate variables, so that the state stays in registers for the whole run.
@@ -100,6 +115,9 @@ void RunPortable(ChannelState& state, std::span<const uint8_t> codes, int16_t* o
 
 #if defined(__x86_64__)
 
+// What a weight gains for a delta of sign -1, 0 and 1, where its history is positive.
+constexpr double kSignedGain[3] = {-(1 << 27), 0, 1 << 27};
+
 // The taps in doubles, four to a register. Every value stays an exact integer: a history value
 // is at most 16 x 16320 < 2^18 and a weight stays below 2^35 (it leaks 1/256 and gains at most
 // 2^27 per code), so each product lies below 2^53; the history is kept scaled by 2^-26, which
@@ -123,9 +141,9 @@ __attribute__((target("avx2"))) void RunAvx2(ChannelState& state, std::span<cons
     uint32_t step = state.step;
     for (const uint8_t code : codes) {
         const Decoded d = DecodeDelta(step, prediction, code);
-        const __m256d c =
-            _mm256_set1_pd(static_cast<double>((d.delta > 0) - (d.delta < 0)) * (1 << 27));
-        const __m256d minusC = _mm256_sub_pd(zero, c);
+        const int sign = (d.delta > 0) - (d.delta < 0);
+        const __m256d c = _mm256_broadcast_sd(&kSignedGain[1 + sign]);
+        const __m256d minusC = _mm256_broadcast_sd(&kSignedGain[1 - sign]);
         w0 = _mm256_add_pd(_mm256_round_pd(_mm256_mul_pd(w0, leak), kTruncate),
                            _mm256_blendv_pd(minusC, c, _mm256_cmp_pd(h0, zero, _CMP_GT_OQ)));
         w1 = _mm256_add_pd(_mm256_round_pd(_mm256_mul_pd(w1, leak), kTruncate),
@@ -134,7 +152,7 @@ __attribute__((target("avx2"))) void RunAvx2(ChannelState& state, std::span<cons
         h1 = _mm256_blend_pd(_mm256_blend_pd(zero, _mm256_permute4x64_pd(h0, 0xFF), 1),
                              _mm256_permute4x64_pd(h1, 0x00), 2);
         h0 = _mm256_blend_pd(_mm256_permute4x64_pd(h0, 0x90),
-                             _mm256_set1_pd(-16.0 * d.delta * kScale), 1);
+                             _mm256_set1_pd(d.delta * (-16.0 * kScale)), 1);
         const __m256d p = _mm256_add_pd(_mm256_round_pd(_mm256_mul_pd(h0, w0), kFloor),
                                         _mm256_round_pd(_mm256_mul_pd(h1, w1), kFloor));
         const __m128d q = _mm_add_pd(_mm256_castpd256_pd128(p), _mm256_extractf128_pd(p, 1));
