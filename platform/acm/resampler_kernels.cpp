@@ -61,8 +61,13 @@ constexpr size_t kLanes = kResamplerLanes;
 
 struct PortableSums {
     static float Weighted(const float* w, const float* x, size_t n) { return WeightedSum(w, x, n); }
-    static float Folded(const float* w, const float* x, size_t folds) {
-        return FoldedSum(w, x, folds);
+    // Output frame k of the run stands at x + k * step.
+    static void FoldedRun(const float* w, size_t folds, const float* x, size_t step,
+                          std::span<float> sums) {
+        for (float& sum : sums) {
+            sum = FoldedSum(w, x, folds);
+            x += step;
+        }
     }
 };
 
@@ -82,10 +87,8 @@ template <typename Sums>
     // row is symmetric about it.
     if (t.phases == 1) {
         const auto centre = static_cast<size_t>(-t.firstOffset);
-        for (float& sum : sums) {
-            sum = Sums::Folded(weights + centre, start + time.whole + centre, centre);
-            time.whole += t.wholeStep;
-        }
+        Sums::FoldedRun(weights + centre, centre, start + time.whole + centre, t.wholeStep, sums);
+        time.whole += t.wholeStep * sums.size();
         return;
     }
     for (float& sum : sums) {
@@ -137,11 +140,13 @@ struct Avx2Sums {
         return AddUp(_mm256_add_ps(even[0], odd[0]), _mm256_add_ps(even[1], odd[1]));
     }
 
-    // The frames before the centre loaded eight at a time and reversed.
-    [[gnu::target("avx2")]] static float Folded(const float* w, const float* x, size_t folds) {
+    // The whole groups of the folded sum: the frames before the centre loaded eight at a time
+    // and reversed. Returns the first d left over.
+    [[gnu::target("avx2")]] static size_t FoldGroups(const float* w, const float* x, size_t folds,
+                                                     __m256& low, __m256& high) {
         const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
-        __m256 low = _mm256_setzero_ps();
-        __m256 high = _mm256_setzero_ps();
+        low = _mm256_setzero_ps();
+        high = _mm256_setzero_ps();
         size_t d = 1;
         for (; d + kLanes <= folds + 1; d += kLanes) {
             const __m256 before = _mm256_permutevar8x32_ps(
@@ -154,10 +159,94 @@ struct Avx2Sums {
                 high, _mm256_mul_ps(_mm256_loadu_ps(w + d + 8),
                                     _mm256_add_ps(_mm256_loadu_ps(x + d + 8), beforeHigh)));
         }
+        return d;
+    }
+
+    [[gnu::target("avx2")]] static float Folded(const float* w, const float* x, size_t folds) {
+        __m256 low;
+        __m256 high;
+        size_t d = FoldGroups(w, x, folds, low, high);
         float rest = w[0] * x[0];
         for (; d <= folds; ++d)
             rest += w[d] * (x[d] + x[-static_cast<std::ptrdiff_t>(d)]);
         return AddUp(low, high) + rest;
+    }
+
+    // Eight output frames at a time: the products of the frames left over after the whole
+    // groups, w[0] x[0] first, form a row of sixteen lanes for each frame; the rows turned into
+    // columns add up in the scalar order for eight frames at once, without the wait for each
+    // addition in turn.
+    [[gnu::target("avx2")]] static void FoldedRun(const float* w, size_t folds, const float* x,
+                                                  size_t step, std::span<float> sums) {
+        const size_t d = 1 + folds / kLanes * kLanes;
+        const size_t rest = folds + 1 - d;  // lanes 1 to rest hold w[e] (x[e] + x[-e]), e >= d
+        const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+        const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+        const __m256i last = _mm256_set1_epi32(static_cast<int>(rest));
+        // Lane l of the low half reads e = d - 1 + l, of the high half e = d + 7 + l.
+        const __m256i lowMask =
+            _mm256_cmpgt_epi32(_mm256_add_epi32(last, _mm256_set1_epi32(1)), lane);
+        const __m256i highMask =
+            _mm256_cmpgt_epi32(_mm256_sub_epi32(last, _mm256_set1_epi32(7)), lane);
+        const __m256i lowBefore = _mm256_permutevar8x32_epi32(lowMask, reverse);
+        const __m256i highBefore = _mm256_permutevar8x32_epi32(highMask, reverse);
+        const __m256 lowWeights =
+            _mm256_blend_ps(_mm256_maskload_ps(w + d - 1, lowMask), _mm256_broadcast_ss(w), 1);
+        const __m256 highWeights = _mm256_maskload_ps(w + d + 7, highMask);
+        const auto back = [](size_t e) { return -static_cast<std::ptrdiff_t>(e); };
+        size_t k = 0;
+        for (; k + 8 <= sums.size(); k += 8) {
+            __m256 lows[8];
+            __m256 highs[8];
+            alignas(32) float groups[8];
+            for (size_t j = 0; j < 8; ++j) {
+                const float* at = x + (k + j) * step;
+                __m256 low;
+                __m256 high;
+                FoldGroups(w, at, folds, low, high);
+                groups[j] = AddUp(low, high);
+                const __m256 lowPairs =
+                    _mm256_add_ps(_mm256_maskload_ps(at + d - 1, lowMask),
+                                  _mm256_permutevar8x32_ps(
+                                      _mm256_maskload_ps(at + back(d + 6), lowBefore), reverse));
+                lows[j] = _mm256_mul_ps(lowWeights,
+                                        _mm256_blend_ps(lowPairs, _mm256_broadcast_ss(at), 1));
+                highs[j] = _mm256_mul_ps(
+                    highWeights,
+                    _mm256_add_ps(_mm256_maskload_ps(at + d + 7, highMask),
+                                  _mm256_permutevar8x32_ps(
+                                      _mm256_maskload_ps(at + back(d + 14), highBefore), reverse)));
+            }
+            __m256 columns[16];
+            Transpose(lows, columns);
+            Transpose(highs, columns + 8);
+            __m256 sum = columns[0];
+            for (size_t l = 1; l <= rest; ++l)
+                sum = _mm256_add_ps(sum, columns[l]);
+            _mm256_storeu_ps(sums.data() + k, _mm256_add_ps(_mm256_load_ps(groups), sum));
+        }
+        for (; k < sums.size(); ++k)
+            sums[k] = Folded(w, x + k * step, folds);
+    }
+
+    // Row j of `rows` as lane j of each of eight `columns`.
+    [[gnu::target("avx2")]] static void Transpose(const __m256* rows, __m256* columns) {
+        __m256 pairs[8];
+        for (size_t j = 0; j < 8; j += 2) {
+            pairs[j] = _mm256_unpacklo_ps(rows[j], rows[j + 1]);
+            pairs[j + 1] = _mm256_unpackhi_ps(rows[j], rows[j + 1]);
+        }
+        __m256 quads[8];
+        for (size_t j = 0; j < 8; j += 4) {
+            quads[j] = _mm256_shuffle_ps(pairs[j], pairs[j + 2], 0x44);
+            quads[j + 1] = _mm256_shuffle_ps(pairs[j], pairs[j + 2], 0xEE);
+            quads[j + 2] = _mm256_shuffle_ps(pairs[j + 1], pairs[j + 3], 0x44);
+            quads[j + 3] = _mm256_shuffle_ps(pairs[j + 1], pairs[j + 3], 0xEE);
+        }
+        for (size_t j = 0; j < 4; ++j) {
+            columns[j] = _mm256_permute2f128_ps(quads[j], quads[j + 4], 0x20);
+            columns[j + 4] = _mm256_permute2f128_ps(quads[j], quads[j + 4], 0x31);
+        }
     }
 };
 

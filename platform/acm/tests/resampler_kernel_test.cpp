@@ -17,11 +17,12 @@ struct RatePair {
     uint32_t to;
 };
 
-// Each kind of row: one phase and a symmetric row (whole factors down), few phases, as many
-// phases as the table holds, equal rates, and rates up.
-constexpr RatePair kPairs[] = {{16000, 8000}, {32000, 8000}, {48000, 8000},
-                               {11025, 8000}, {44100, 8000}, {22050, 16000},
-                               {8000, 8000},  {8000, 11025}, {8000, 32000}};
+// Each kind of row: one phase and a symmetric row (whole factors down, leaving 7, 15 and 11
+// frames after the whole groups of the fold), few phases, as many phases as the table holds,
+// equal rates, and rates up.
+constexpr RatePair kPairs[] = {{16000, 8000}, {32000, 8000}, {24000, 8000},  {48000, 8000},
+                               {11025, 8000}, {44100, 8000}, {22050, 16000}, {8000, 8000},
+                               {8000, 11025}, {8000, 32000}};
 
 TEST(ResamplerKernels, EveryKernelSumsAsThePortableOne) {
     const ResamplerKernel& portable = ResamplerKernels().back();
