@@ -115,8 +115,21 @@ void RunPortable(ChannelState& state, std::span<const uint8_t> codes, int16_t* o
 
 #if defined(__x86_64__)
 
-// What a weight gains for a delta of sign -1, 0 and 1, where its history is positive.
-constexpr double kSignedGain[3] = {-(1 << 27), 0, 1 << 27};
+// What a weight gains after each code where its history is positive, and where it is not. The
+// delta's sign is the code's: codes 0 and 15 give none, and the others never reach a zero
+// magnitude.
+constexpr std::array<double, 16> kGain = [] {
+    std::array<double, 16> gains{};
+    for (size_t code = 1; code < 15; ++code)
+        gains[code] = code < 8 ? 1 << 27 : -(1 << 27);
+    return gains;
+}();
+constexpr std::array<double, 16> kLoss = [] {
+    std::array<double, 16> losses{};
+    for (size_t code = 0; code < 16; ++code)
+        losses[code] = -kGain[code];
+    return losses;
+}();
 
 // The taps in doubles, four to a register. Every value stays an exact integer: a history value
 // is at most 16 x 16320 < 2^18 and a weight stays below 2^35 (it leaks 1/256 and gains at most
@@ -141,9 +154,8 @@ __attribute__((target("avx2"))) void RunAvx2(ChannelState& state, std::span<cons
     uint32_t step = state.step;
     for (const uint8_t code : codes) {
         const Decoded d = DecodeDelta(step, prediction, code);
-        const int sign = (d.delta > 0) - (d.delta < 0);
-        const __m256d c = _mm256_broadcast_sd(&kSignedGain[1 + sign]);
-        const __m256d minusC = _mm256_broadcast_sd(&kSignedGain[1 - sign]);
+        const __m256d c = _mm256_broadcast_sd(&kGain[code]);
+        const __m256d minusC = _mm256_broadcast_sd(&kLoss[code]);
         w0 = _mm256_add_pd(_mm256_round_pd(_mm256_mul_pd(w0, leak), kTruncate),
                            _mm256_blendv_pd(minusC, c, _mm256_cmp_pd(h0, zero, _CMP_GT_OQ)));
         w1 = _mm256_add_pd(_mm256_round_pd(_mm256_mul_pd(w1, leak), kTruncate),
