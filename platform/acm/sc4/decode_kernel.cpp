@@ -1,5 +1,6 @@
 #include "platform/acm/sc4/decode_kernel.h"
 
+#include <algorithm>
 #include <array>
 
 #if defined(__x86_64__)
@@ -152,28 +153,42 @@ __attribute__((target("avx2"))) void RunAvx2(ChannelState& state, std::span<cons
     const __m256d leak = _mm256_set1_pd(255.0 / 256.0);
     int64_t prediction = state.prediction;
     uint32_t step = state.step;
-    for (const uint8_t code : codes) {
-        const Decoded d = DecodeDelta(step, prediction, code);
-        const __m256d c = _mm256_broadcast_sd(&kGain[code]);
-        const __m256d minusC = _mm256_broadcast_sd(&kLoss[code]);
-        w0 = _mm256_add_pd(_mm256_round_pd(_mm256_mul_pd(w0, leak), kTruncate),
-                           _mm256_blendv_pd(minusC, c, _mm256_cmp_pd(h0, zero, _CMP_GT_OQ)));
-        w1 = _mm256_add_pd(_mm256_round_pd(_mm256_mul_pd(w1, leak), kTruncate),
-                           _mm256_blendv_pd(minusC, c, _mm256_cmp_pd(h1, zero, _CMP_GT_OQ)));
-        // h1 becomes {h3, h4, 0, 0}, h0 {new, h0, h1, h2}.
-        h1 = _mm256_blend_pd(_mm256_blend_pd(zero, _mm256_permute4x64_pd(h0, 0xFF), 1),
-                             _mm256_permute4x64_pd(h1, 0x00), 2);
-        h0 = _mm256_blend_pd(_mm256_permute4x64_pd(h0, 0x90),
-                             _mm256_set1_pd(d.delta * (-16.0 * kScale)), 1);
-        const __m256d p = _mm256_add_pd(_mm256_round_pd(_mm256_mul_pd(h0, w0), kFloor),
-                                        _mm256_round_pd(_mm256_mul_pd(h1, w1), kFloor));
-        const __m128d q = _mm_add_pd(_mm256_castpd256_pd128(p), _mm256_extractf128_pd(p, 1));
-        const double sum = _mm_cvtsd_f64(_mm_add_sd(q, _mm_unpackhi_pd(q, q)));
-        prediction =
-            NextPrediction(prediction + (int64_t{d.delta} * 4096 + static_cast<int64_t>(sum)));
-        step = NextStep(step, code);
-        *out = d.sample;
-        out += stride;
+    // The samples of a stretch of codes are clamped and stored after it, in a loop of their own.
+    constexpr size_t kStretch = 64;
+    alignas(32) int32_t shifted[kStretch];
+    for (size_t from = 0; from < codes.size(); from += kStretch) {
+        const size_t n = std::min(kStretch, codes.size() - from);
+        for (size_t i = 0; i < n; ++i) {
+            const unsigned code = codes[from + i];
+            const Decoded d = DecodeDelta(step, prediction, code);
+            const __m256d c = _mm256_broadcast_sd(&kGain[code]);
+            const __m256d minusC = _mm256_broadcast_sd(&kLoss[code]);
+            w0 = _mm256_add_pd(_mm256_round_pd(_mm256_mul_pd(w0, leak), kTruncate),
+                               _mm256_blendv_pd(minusC, c, _mm256_cmp_pd(h0, zero, _CMP_GT_OQ)));
+            w1 = _mm256_add_pd(_mm256_round_pd(_mm256_mul_pd(w1, leak), kTruncate),
+                               _mm256_blendv_pd(minusC, c, _mm256_cmp_pd(h1, zero, _CMP_GT_OQ)));
+            // h1 becomes {h3, h4, 0, 0}, h0 {new, h0, h1, h2}.
+            h1 = _mm256_blend_pd(_mm256_blend_pd(zero, _mm256_permute4x64_pd(h0, 0xFF), 1),
+                                 _mm256_permute4x64_pd(h1, 0x00), 2);
+            h0 = _mm256_blend_pd(_mm256_permute4x64_pd(h0, 0x90),
+                                 _mm256_set1_pd(d.delta * (-16.0 * kScale)), 1);
+            const __m256d p = _mm256_add_pd(_mm256_round_pd(_mm256_mul_pd(h0, w0), kFloor),
+                                            _mm256_round_pd(_mm256_mul_pd(h1, w1), kFloor));
+            const __m128d q = _mm_add_pd(_mm256_castpd256_pd128(p), _mm256_extractf128_pd(p, 1));
+            const double sum = _mm_cvtsd_f64(_mm_add_sd(q, _mm_unpackhi_pd(q, q)));
+            prediction =
+                NextPrediction(prediction + (int64_t{d.delta} * 4096 + static_cast<int64_t>(sum)));
+            step = NextStep(step, code);
+            shifted[i] = static_cast<int32_t>(d.value >> 9);
+        }
+        if (stride == 1) {
+            for (size_t i = 0; i < n; ++i)
+                out[i] = static_cast<int16_t>(std::clamp(shifted[i], -32768, 32767));
+        } else {
+            for (size_t i = 0; i < n; ++i)
+                out[i * stride] = static_cast<int16_t>(std::clamp(shifted[i], -32768, 32767));
+        }
+        out += n * stride;
     }
     alignas(32) double w[8];
     alignas(32) double h[8];
