@@ -65,6 +65,13 @@ std::shared_ptr<ResamplerTable> BuildTable(uint32_t from, uint32_t to) {
     t->taps = static_cast<size_t>(2 * reach);
     t->stride = (t->taps + kLanes - 1) / kLanes * kLanes;
     t->weights.assign(t->phases * t->stride, 0.0f);
+    // With a row for every phase, the output frames take the rows in a fixed cycle; stored in
+    // that order, they are read one after the other.
+    t->rowOf.resize(t->phases);
+    for (uint64_t row = 0, phase = 0; row < t->phases; ++row) {
+        t->rowOf[phase] = static_cast<uint32_t>(row);
+        phase = t->phases == t->up ? (phase + t->restStep) % t->up : row + 1;
+    }
     const double norm = BesselI0(kBeta);
     std::vector<double> w(t->taps);
     for (uint64_t p = 0; p < t->phases; ++p) {
@@ -80,7 +87,7 @@ std::shared_ptr<ResamplerTable> BuildTable(uint32_t from, uint32_t to) {
             sum += w[i];
         }
         // Unit gain at every phase, so that silence and a constant level stay as they are.
-        float* row = t->weights.data() + p * t->stride;
+        float* row = t->weights.data() + t->rowOf[p] * t->stride;
         for (size_t i = 0; i < t->taps; ++i)
             row[i] = static_cast<float>(w[i] / sum);
     }

@@ -93,7 +93,7 @@ template <typename Sums>
     }
     for (float& sum : sums) {
         const uint64_t phase = t.phases == t.up ? time.rest : time.rest * t.phases / t.up;
-        sum = Sums::Weighted(weights + phase * t.stride, start + time.whole, t.stride);
+        sum = Sums::Weighted(weights + t.rowOf[phase] * t.stride, start + time.whole, t.stride);
         time.whole += t.wholeStep;
         time.rest += t.restStep;
         if (time.rest >= t.up) {

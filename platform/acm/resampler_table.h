@@ -18,8 +18,9 @@ struct ResamplerTable {
     uint64_t phases;      // weight rows, each for a fraction phase / phases of a frame
     int64_t firstOffset;  // first frame read, relative to the frame at or before the time
     size_t taps;
-    size_t stride;               // row length: taps rounded up to whole groups of lanes
-    std::vector<float> weights;  // phases rows of stride, zero beyond taps
+    size_t stride;                // row length: taps rounded up to whole groups of lanes
+    std::vector<float> weights;   // phases rows of stride, zero beyond taps
+    std::vector<uint32_t> rowOf;  // each phase's row
 };
 
 }  // namespace kivo::acm
