@@ -3,8 +3,10 @@
 #include "platform/acm/resampler.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -43,16 +45,15 @@ public:
             Load(source.first(available * inAlign));
             // Where frame 0 of the loaded channels stands in the stream.
             const int64_t origin = static_cast<int64_t>(consumed_) - Lead();
-            const int64_t taps = static_cast<int64_t>(resampler_.Taps());
-            uint64_t written = 0;
-            for (Resampler::Cursor k = resampler_.At(produced_); written < room && k.Within(end);
-                 k.Next(), ++written) {
-                const int64_t first = k.First();
-                if (!last && first + taps > static_cast<int64_t>(end))
-                    break;
-                uint8_t* out = destination.data() + written * outAlign;
-                for (size_t c = 0; c < channels_.size(); ++c)
-                    WriteSample(out, c, k.Apply(channels_[c].data() + (first - origin)));
+            const uint64_t ready = resampler_.Ready(end, last);
+            const uint64_t written = ready > produced_ ? std::min(room, ready - produced_) : 0;
+            sums_.resize(written);
+            values_.resize(written);
+            for (size_t c = 0; c < channels_.size(); ++c) {
+                resampler_.Sums(produced_, channels_[c].data(), origin, sums_);
+                for (size_t k = 0; k < written; ++k)
+                    values_[k] = Rounded(sums_[k]);
+                Store(destination.data(), c);
             }
             produced_ += written;
             // Keep the frames a later output frame still reads; at the end nothing is kept.
@@ -71,15 +72,28 @@ public:
     }
 
 private:
-    void WriteSample(uint8_t* frame, size_t channel, float sum) const {
-        // Rounded half away from zero; a float's value and a half are exact in a double.
-        const double clamped = std::clamp<double>(sum, -32768, 32767);
-        const auto value = static_cast<int>(clamped + (clamped < 0 ? -0.5 : 0.5));
+    // Rounded half away from zero; a float's value and a half are exact in a double. Without
+    // branches, so that the loop over a call's samples runs in vector registers.
+    static int16_t Rounded(float sum) {
+        const double clamped = std::min(std::max(static_cast<double>(sum), -32768.0), 32767.0);
+        return static_cast<int16_t>(clamped + std::copysign(0.5, clamped));
+    }
+
+    // values_ as the channel's samples of the destination's frames.
+    void Store(uint8_t* frames, size_t channel) const {
+        const uint32_t align = destination_.blockAlign();
         if (outEightBit_) {
-            frame[channel] = static_cast<uint8_t>((value >> 8) + 128);
+            for (size_t k = 0; k < values_.size(); ++k)
+                frames[k * align + channel] = static_cast<uint8_t>((values_[k] >> 8) + 128);
+        } else if (align == 2 && std::endian::native == std::endian::little) {
+            if (!values_.empty())
+                std::memcpy(frames, values_.data(), 2 * values_.size());
         } else {
-            frame[2 * channel] = static_cast<uint8_t>(value & 0xFF);
-            frame[2 * channel + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
+            for (size_t k = 0; k < values_.size(); ++k) {
+                uint8_t* sample = frames + k * align + 2 * channel;
+                sample[0] = static_cast<uint8_t>(values_[k] & 0xFF);
+                sample[1] = static_cast<uint8_t>((values_[k] >> 8) & 0xFF);
+            }
         }
     }
 
@@ -146,7 +160,9 @@ private:
     Resampler resampler_;
     bool outEightBit_;
     std::vector<std::vector<float>> channels_;
-    uint64_t consumed_ = 0;  // source frames taken before the current buffer
+    std::vector<float> sums_;      // one channel's sums of the output frames of a call
+    std::vector<int16_t> values_;  // and their samples
+    uint64_t consumed_ = 0;        // source frames taken before the current buffer
     uint64_t produced_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/acm/resampler.h"
 
+#include "platform/acm/resampler_table.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -10,23 +12,7 @@
 #include <utility>
 #include <vector>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
 namespace kivo::acm {
-
-struct ResamplerTable {
-    uint64_t up;  // output frame k stands at source time k * down / up
-    uint64_t down;
-    uint64_t wholeStep;  // down / up and down % up: how far the time moves per output frame
-    uint64_t restStep;
-    uint64_t phases;      // weight rows, each for a fraction phase / phases of a frame
-    int64_t firstOffset;  // first frame read, relative to the frame at or before the time
-    size_t taps;
-    size_t stride;               // row length: taps rounded up to whole groups of kLanes
-    std::vector<float> weights;  // phases rows of stride, zero beyond taps
-};
 
 namespace {
 
@@ -35,8 +21,7 @@ constexpr double kReach = 36;        // half the window, in periods of the lower
 constexpr double kBeta = 7.0;        // window shape: about 70 dB below the passband beyond it
 // Finer phases than this no longer change the output of 16-bit audio.
 constexpr uint64_t kMaxPhases = 4096;
-// Partial sums kept apart, so that the weighted sum runs in vector registers.
-constexpr size_t kLanes = 16;
+constexpr size_t kLanes = kResamplerLanes;
 
 double BesselI0(double x) {
     double sum = 1;
@@ -80,6 +65,13 @@ std::shared_ptr<ResamplerTable> BuildTable(uint32_t from, uint32_t to) {
     t->taps = static_cast<size_t>(2 * reach);
     t->stride = (t->taps + kLanes - 1) / kLanes * kLanes;
     t->weights.assign(t->phases * t->stride, 0.0f);
+    // With a row for every phase, the output frames take the rows in a fixed cycle; stored in
+    // that order, they are read one after the other.
+    t->rowOf.resize(t->phases);
+    for (uint64_t row = 0, phase = 0; row < t->phases; ++row) {
+        t->rowOf[phase] = static_cast<uint32_t>(row);
+        phase = t->phases == t->up ? (phase + t->restStep) % t->up : row + 1;
+    }
     const double norm = BesselI0(kBeta);
     std::vector<double> w(t->taps);
     for (uint64_t p = 0; p < t->phases; ++p) {
@@ -95,125 +87,18 @@ std::shared_ptr<ResamplerTable> BuildTable(uint32_t from, uint32_t to) {
             sum += w[i];
         }
         // Unit gain at every phase, so that silence and a constant level stay as they are.
-        float* row = t->weights.data() + p * t->stride;
+        float* row = t->weights.data() + t->rowOf[p] * t->stride;
         for (size_t i = 0; i < t->taps; ++i)
             row[i] = static_cast<float>(w[i] / sum);
     }
     return t;
 }
 
-// Partial sums, kLanes for the even groups and kLanes for the odd ones, added up in a fixed
-// order: the same result whichever instructions the compiler picks for it.
-[[gnu::always_inline]] inline float WeightedSum(const float* w, const float* x, size_t n) {
-    float even[kLanes] = {};
-    float odd[kLanes] = {};
-    size_t i = 0;
-    for (; i + 2 * kLanes <= n; i += 2 * kLanes) {
-        for (size_t j = 0; j < kLanes; ++j) {
-            even[j] += w[i + j] * x[i + j];
-            odd[j] += w[i + kLanes + j] * x[i + kLanes + j];
-        }
-    }
-    if (i < n) {
-        for (size_t j = 0; j < kLanes; ++j)
-            even[j] += w[i + j] * x[i + j];
-    }
-    float sum[kLanes];
-    for (size_t j = 0; j < kLanes; ++j)
-        sum[j] = even[j] + odd[j];
-    float quarter[4];
-    for (size_t j = 0; j < 4; ++j)
-        quarter[j] = (sum[j] + sum[j + 8]) + (sum[j + 4] + sum[j + 12]);
-    return (quarter[0] + quarter[2]) + (quarter[1] + quarter[3]);
-}
-
-// The same for a row symmetric about its centre: w[d] weighs both x[d] and x[-d], so each
-// pair of frames is added before it is weighed, half the products of WeightedSum. The partial
-// sums of whole groups come from `groups`, the rest is added here.
-template <typename Groups>
-[[gnu::always_inline]] inline float FoldedSum(const float* w, const float* x, size_t folds,
-                                              Groups groups) {
-    float acc[kLanes] = {};
-    const size_t d = groups(w, x, folds, acc);
-    float rest = w[0] * x[0];
-    for (size_t e = d; e <= folds; ++e)
-        rest += w[e] * (x[e] + x[-static_cast<std::ptrdiff_t>(e)]);
-    float quarter[4];
-    for (size_t j = 0; j < 4; ++j)
-        quarter[j] = (acc[j] + acc[j + 8]) + (acc[j + 4] + acc[j + 12]);
-    return ((quarter[0] + quarter[2]) + (quarter[1] + quarter[3])) + rest;
-}
-
-// acc[j] gathers w[d + j] * (x[d + j] + x[-d - j]) over the whole groups of kLanes from d = 1
-// on; returns the first d left over.
-size_t FoldGroupsPortable(const float* w, const float* x, size_t folds, float* acc) {
-    size_t d = 1;
-    for (; d + kLanes <= folds + 1; d += kLanes) {
-        for (size_t j = 0; j < kLanes; ++j)
-            acc[j] += w[d + j] * (x[d + j] + x[-static_cast<std::ptrdiff_t>(d + j)]);
-    }
-    return d;
-}
-
-struct SumFunctions {
-    float (*weighted)(const float* w, const float* x, size_t n);
-    float (*folded)(const float* w, const float* x, size_t folds);
-};
-
-float WeightedSumPortable(const float* w, const float* x, size_t n) {
-    return WeightedSum(w, x, n);
-}
-float FoldedSumPortable(const float* w, const float* x, size_t folds) {
-    return FoldedSum(w, x, folds, FoldGroupsPortable);
-}
-
-#if defined(__x86_64__)
-[[gnu::target("avx2")]] float WeightedSumAvx2(const float* w, const float* x, size_t n) {
-    return WeightedSum(w, x, n);
-}
-
-// As FoldGroupsPortable, the frames before the centre loaded eight at a time and reversed.
-[[gnu::target("avx2")]] size_t FoldGroupsAvx2(const float* w, const float* x, size_t folds,
-                                              float* acc) {
-    const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
-    __m256 low = _mm256_setzero_ps();
-    __m256 high = _mm256_setzero_ps();
-    size_t d = 1;
-    for (; d + kLanes <= folds + 1; d += kLanes) {
-        const __m256 before = _mm256_permutevar8x32_ps(
-            _mm256_loadu_ps(x - static_cast<std::ptrdiff_t>(d + 7)), reverse);
-        const __m256 beforeHigh = _mm256_permutevar8x32_ps(
-            _mm256_loadu_ps(x - static_cast<std::ptrdiff_t>(d + 15)), reverse);
-        low = _mm256_add_ps(low, _mm256_mul_ps(_mm256_loadu_ps(w + d),
-                                               _mm256_add_ps(_mm256_loadu_ps(x + d), before)));
-        high = _mm256_add_ps(high,
-                             _mm256_mul_ps(_mm256_loadu_ps(w + d + 8),
-                                           _mm256_add_ps(_mm256_loadu_ps(x + d + 8), beforeHigh)));
-    }
-    _mm256_storeu_ps(acc, low);
-    _mm256_storeu_ps(acc + 8, high);
-    return d;
-}
-
-[[gnu::target("avx2")]] float FoldedSumAvx2(const float* w, const float* x, size_t folds) {
-    return FoldedSum(w, x, folds, FoldGroupsAvx2);
-}
-#endif
-
-SumFunctions BestSums() {
-#if defined(__x86_64__)
-    __builtin_cpu_init();  // this runs while the library loads, maybe before the compiler's own
-    if (__builtin_cpu_supports("avx2"))
-        return {WeightedSumAvx2, FoldedSumAvx2};
-#endif
-    return {WeightedSumPortable, FoldedSumPortable};
-}
-
-const SumFunctions kSums = BestSums();
-
 std::shared_ptr<const ResamplerTable> SharedTable(uint32_t from, uint32_t to) {
     static std::mutex mutex;
     static std::map<std::pair<uint32_t, uint32_t>, std::weak_ptr<const ResamplerTable>> tables;
+    // A program converts file after file at the same rates, one stream at a time.
+    static std::shared_ptr<const ResamplerTable> latest;
     const std::lock_guard lock(mutex);
     auto& slot = tables[{from, to}];
     std::shared_ptr<const ResamplerTable> table = slot.lock();
@@ -221,6 +106,7 @@ std::shared_ptr<const ResamplerTable> SharedTable(uint32_t from, uint32_t to) {
         table = BuildTable(from, to);
         slot = table;
     }
+    latest = table;
     return table;
 }
 
@@ -248,36 +134,23 @@ bool Resampler::Within(uint64_t outputFrame, uint64_t sourceFrames) const {
     return outputFrame * table_->down < sourceFrames * table_->up;
 }
 
-Resampler::Cursor::Cursor(const ResamplerTable& table, uint64_t outputFrame)
-    : table_(&table),
-      whole_(outputFrame * table.down / table.up),
-      rest_(outputFrame * table.down % table.up) {}
-
-int64_t Resampler::Cursor::First() const {
-    return static_cast<int64_t>(whole_) + table_->firstOffset;
-}
-
-float Resampler::Cursor::Apply(const float* frames) const {
+uint64_t Resampler::Ready(uint64_t sourceFrames, bool last) const {
     const ResamplerTable& t = *table_;
-    if (t.stride == 1)
-        return t.weights[0] * frames[0];
-    // With one phase every output frame stands on a source frame, the row's centre, and the
-    // row is symmetric about it.
-    if (t.phases == 1) {
-        const auto centre = static_cast<size_t>(-t.firstOffset);
-        return kSums.folded(t.weights.data() + centre, frames + centre, centre);
-    }
-    const uint64_t phase = t.phases == t.up ? rest_ : rest_ * t.phases / t.up;
-    return kSums.weighted(t.weights.data() + phase * t.stride, frames, t.stride);
+    // Output frame k stands before source frame n while k * down < n * up.
+    const auto before = [&](uint64_t n) { return (n * t.up + t.down - 1) / t.down; };
+    if (last)
+        return before(sourceFrames);
+    // Its frames lie within them while the frame at or before its time is at most this.
+    const int64_t lastTime =
+        static_cast<int64_t>(sourceFrames) - t.firstOffset - static_cast<int64_t>(t.taps);
+    return lastTime < 0 ? 0 : before(static_cast<uint64_t>(lastTime) + 1);
 }
 
-void Resampler::Cursor::Next() {
-    whole_ += table_->wholeStep;
-    rest_ += table_->restStep;
-    if (rest_ >= table_->up) {
-        rest_ -= table_->up;
-        ++whole_;
-    }
+void Resampler::Sums(uint64_t outputFrame, const float* frames, int64_t origin,
+                     std::span<float> sums, const ResamplerKernel& kernel) const {
+    ResamplerTime time{outputFrame * table_->down / table_->up,
+                       outputFrame * table_->down % table_->up};
+    kernel.run(*table_, time, frames, origin, sums);
 }
 
 }  // namespace kivo::acm

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "platform/acm/api.h"
+#include "platform/acm/resampler_kernels.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 namespace kivo::acm {
 
@@ -14,8 +18,8 @@ struct ResamplerTable;
 // no image of it appears. Equal rates pass the frames through unchanged.
 //
 // The weights are computed once per pair of rates and shared by every resampler of that pair
-// while one exists.
-class Resampler {
+// while one exists; those of the pair last asked for stay for the next.
+class KIVO_ACM_API Resampler {
 public:
     Resampler(uint32_t from, uint32_t to);
 
@@ -26,32 +30,21 @@ public:
     int64_t First(uint64_t outputFrame) const;
     // How many source frames from First() on each output frame reads.
     size_t Taps() const;
-    // How many frames from First() on Cursor::Apply reads: Taps() and a few more that weigh
-    // nothing.
+    // How many frames from First() on Sums() reads for each output frame: Taps() and a few
+    // more that weigh nothing.
     size_t Reach() const;
     // Whether output frame k stands before the end of a stream of `sourceFrames` frames.
     bool Within(uint64_t outputFrame, uint64_t sourceFrames) const;
 
-    // Walks the output frames in order, without a division per frame.
-    class Cursor {
-    public:
-        Cursor(const ResamplerTable& table, uint64_t outputFrame);
+    // How many output frames from the stream's start the first `sourceFrames` frames give: with
+    // `last`, which ends the stream, those that stand before its end; otherwise those whose
+    // Taps() frames all lie within them.
+    uint64_t Ready(uint64_t sourceFrames, bool last) const;
 
-        // As First() and Within() for the cursor's output frame.
-        int64_t First() const;
-        bool Within(uint64_t sourceFrames) const { return whole_ < sourceFrames; }
-        // The weighted sum for the cursor's output frame of `frames`, which holds its Reach()
-        // source frames from First() on.
-        float Apply(const float* frames) const;
-        // On to the next output frame.
-        void Next();
-
-    private:
-        const ResamplerTable* table_;
-        uint64_t whole_;  // output frame k stands at source time whole_ + rest_ / up
-        uint64_t rest_;
-    };
-    Cursor At(uint64_t outputFrame) const { return Cursor(*table_, outputFrame); }
+    // The weighted sums of sums.size() output frames from `outputFrame` on; `frames` holds
+    // source frame f at frames[f - origin] for the Reach() frames from First() on of each.
+    void Sums(uint64_t outputFrame, const float* frames, int64_t origin, std::span<float> sums,
+              const ResamplerKernel& kernel = ResamplerKernels().front()) const;
 
 private:
     std::shared_ptr<const ResamplerTable> table_;
