@@ -417,14 +417,28 @@ PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Resp
     return best;
 }
 
+namespace {
+
+// kBefore[k][x] = sum over i below x of Combination(i, k): the weights a rank passes over.
+constexpr auto kBefore = [] {
+    std::array<std::array<uint32_t, kHalf + 1>, 4> t{};
+    for (int k = 0; k < 4; ++k) {
+        for (int x = 0; x < kHalf; ++x) {
+            t[k][x + 1] = t[k][x] + static_cast<uint32_t>(Combination(x, k));
+        }
+    }
+    return t;
+}();
+
+}  // namespace
+
 uint32_t PositionRank(std::span<const int> u) {
     const int m = static_cast<int>(u.size());
     uint32_t rank = 0;
     int previous = -1;
     for (int j = 0; j < m; ++j) {
-        for (int i = previous + 1; i < u[j]; ++i) {
-            rank += static_cast<uint32_t>(Combination(i, m - 1 - j));
-        }
+        const auto& before = kBefore[m - 1 - j];
+        rank += before[u[j]] - before[previous + 1];
         previous = u[j];
     }
     return rank;
