@@ -1,5 +1,7 @@
 #include "platform/acm/resampler_kernels.h"
 
+#include "platform/acm/kernel_choice.h"
+
 #include "platform/acm/resampler_table.h"
 
 #include <array>
@@ -258,22 +260,17 @@ struct Avx2Sums {
 }
 #endif
 
-std::span<const ResamplerKernel> Available() {
-    static const ResamplerKernel kPortable{"portable", RunPortable};
-#if defined(__x86_64__)
-    static const std::array<ResamplerKernel, 2> kBoth = {{{"avx2", RunAvx2}, kPortable}};
-    __builtin_cpu_init();  // in case the first stream is opened while a program loads
-    if (__builtin_cpu_supports("avx2"))
-        return kBoth;
-#endif
-    return std::span(&kPortable, 1);
-}
-
 }  // namespace
 
 std::span<const ResamplerKernel> ResamplerKernels() {
-    static const std::span<const ResamplerKernel> kernels = Available();
-    return kernels;
+#if defined(__x86_64__)
+    static const std::array<ResamplerKernel, 2> kAll = {
+        {{"avx2", RunAvx2}, {"portable", RunPortable}}};
+    return acm::RunnableKernels(kAll);
+#else
+    static const std::array<ResamplerKernel, 1> kAll = {{{"portable", RunPortable}}};
+    return kAll;
+#endif
 }
 
 }  // namespace kivo::acm

@@ -1,5 +1,7 @@
 #include "platform/acm/sc4/decode_kernel.h"
 
+#include "platform/acm/kernel_choice.h"
+
 #include <algorithm>
 #include <array>
 
@@ -206,23 +208,17 @@ __attribute__((target("avx2"))) void RunAvx2(ChannelState& state, std::span<cons
 
 #endif
 
-std::span<const DecodeKernel> Available() {
-    static const DecodeKernel kPortable{"portable", RunPortable};
-#if defined(__x86_64__)
-    static const DecodeKernel kAvx2{"avx2", RunAvx2};
-    static const std::array<DecodeKernel, 2> kBoth = {kAvx2, kPortable};
-    __builtin_cpu_init();  // in case the first decoder is made while a program loads
-    if (__builtin_cpu_supports("avx2"))
-        return kBoth;
-#endif
-    return std::span(&kPortable, 1);
-}
-
 }  // namespace
 
 std::span<const DecodeKernel> DecodeKernels() {
-    static const std::span<const DecodeKernel> kernels = Available();
-    return kernels;
+#if defined(__x86_64__)
+    static const std::array<DecodeKernel, 2> kAll = {
+        {{"avx2", RunAvx2}, {"portable", RunPortable}}};
+    return acm::RunnableKernels(kAll);
+#else
+    static const std::array<DecodeKernel, 1> kAll = {{{"portable", RunPortable}}};
+    return kAll;
+#endif
 }
 
 }  // namespace kivo::sc4

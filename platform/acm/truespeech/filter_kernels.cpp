@@ -1,5 +1,7 @@
 #include "platform/acm/truespeech/filter_kernels.h"
 
+#include "platform/acm/kernel_choice.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -148,20 +150,6 @@ __attribute__((target("avx2"))) void WindowProductsAvx2(const Signal& d, const f
 
 #endif
 
-std::span<const FilterKernel> Available() {
-    static const FilterKernel kPortable{"portable", ConvolvePrefixPortable, BackwardFilterPortable,
-                                        WindowProductsPortable};
-#if defined(__x86_64__)
-    static const FilterKernel kAvx2{"avx2", ConvolvePrefixAvx2, BackwardFilterAvx2,
-                                    WindowProductsAvx2};
-    static const std::array<FilterKernel, 2> kBoth = {kAvx2, kPortable};
-    __builtin_cpu_init();  // in case the first encoder is made while a program loads
-    if (__builtin_cpu_supports("avx2"))
-        return kBoth;
-#endif
-    return std::span(&kPortable, 1);
-}
-
 }  // namespace
 
 PaddedResponse::PaddedResponse(const Signal& h) {
@@ -169,8 +157,16 @@ PaddedResponse::PaddedResponse(const Signal& h) {
 }
 
 std::span<const FilterKernel> FilterKernels() {
-    static const std::span<const FilterKernel> kernels = Available();
-    return kernels;
+#if defined(__x86_64__)
+    static const std::array<FilterKernel, 2> kAll = {
+        {{"avx2", ConvolvePrefixAvx2, BackwardFilterAvx2, WindowProductsAvx2},
+         {"portable", ConvolvePrefixPortable, BackwardFilterPortable, WindowProductsPortable}}};
+    return acm::RunnableKernels(kAll);
+#else
+    static const std::array<FilterKernel, 1> kAll = {
+        {{"portable", ConvolvePrefixPortable, BackwardFilterPortable, WindowProductsPortable}}};
+    return kAll;
+#endif
 }
 
 }  // namespace kivo::truespeech
