@@ -127,6 +127,20 @@ void PrependImpulse(Signal& v, const Signal& src, float front, const Signal& h) 
     }
 }
 
+// repeated = part + part delayed by lag + part delayed by 2 lag + ..., summed in that order.
+void RepeatEvery(int lag, const Signal& part, Signal& repeated) {
+    repeated = part;
+    for (int k = lag; k < N; k += lag) {
+        int i = k;
+        for (; i + kLanes <= N; i += kLanes) {
+            Store(&repeated[i], Load(&repeated[i]) + Load(&part[i - k]));
+        }
+        for (; i < N; ++i) {
+            repeated[i] += part[i - k];
+        }
+    }
+}
+
 using Ranking = std::array<Approximate, 4>;
 
 // Ranks a run of lags by the two-tap quadratic form. Lags below the subframe length repeat the
@@ -136,9 +150,10 @@ void ScoreLags(const std::array<int16_t, kHistory>& e, const PaddedResponse& pad
                const Signal& h, const Signal& target, const PitchCandidates& c, Ranking& best) {
     static const PitchTaps taps;
     const float tt = Dot(target, target);
-    // Each vector is written beside the one it comes from, then the two trade places.
-    std::array<Signal, 2> parts{};     // h * (the last `lag` history samples, then silence)
-    std::array<Signal, 2> filtered{};  // h * (history from lag L back, repeated) and from L + 1
+    // Each vector is written beside the one it comes from, then the two trade places; each is
+    // written whole before it is read.
+    std::array<Signal, 2> parts;     // h * (the last `lag` history samples, then silence)
+    std::array<Signal, 2> filtered;  // h * (history from lag L back, repeated) and from L + 1
     Signal* part = &parts[0];
     Signal* newer = &filtered[0];
     Signal* older = &filtered[1];
@@ -158,12 +173,7 @@ void ScoreLags(const std::array<int16_t, kHistory>& e, const PaddedResponse& pad
                 }
                 *part = ConvolvePrefix(padded, u, lag);
             }
-            *newer = *part;
-            for (int k = lag; k < N; k += lag) {
-                for (int i = k; i < N; ++i) {
-                    (*newer)[i] += (*part)[i - k];
-                }
-            }
+            RepeatEvery(lag, *part, *newer);
         } else if (follows) {
             std::swap(newer, older);  // the window of lag L + 1 is that of L, one sample older
         } else {
