@@ -19,6 +19,7 @@ struct PaddedResponse {
     static constexpr int kBack = 4;
     std::array<float, kFront + kSubframeSamples + kBack> values{};
 
+    PaddedResponse() = default;
     explicit PaddedResponse(const Signal& h);
     const float* h() const { return values.data() + kFront; }
 };

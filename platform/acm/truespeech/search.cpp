@@ -146,10 +146,11 @@ using Ranking = std::array<Approximate, 4>;
 // Ranks a run of lags by the two-tap quadratic form. Lags below the subframe length repeat the
 // history instead of extending it through the gains; the exact check afterwards corrects that.
 // Each filtered vector comes from its neighbour lag's by one shift, so a lag costs O(N).
-void ScoreLags(const std::array<int16_t, kHistory>& e, const PaddedResponse& padded,
-               const Signal& h, const Signal& target, const PitchCandidates& c, Ranking& best) {
+// tt is the target's energy.
+void ScoreLags(const std::array<int16_t, kHistory>& e, const Response& response,
+               const Signal& target, float tt, const PitchCandidates& c, Ranking& best) {
     static const PitchTaps taps;
-    const float tt = Dot(target, target);
+    const Signal& h = response.h;
     // Each vector is written beside the one it comes from, then the two trade places; each is
     // written whole before it is read.
     std::array<Signal, 2> parts;     // h * (the last `lag` history samples, then silence)
@@ -171,7 +172,7 @@ void ScoreLags(const std::array<int16_t, kHistory>& e, const PaddedResponse& pad
                 for (int i = 0; i < lag; ++i) {
                     u[i] = e[kHistory - lag + i];
                 }
-                *part = ConvolvePrefix(padded, u, lag);
+                *part = ConvolvePrefix(response.padded, u, lag);
             }
             RepeatEvery(lag, *part, *newer);
         } else if (follows) {
@@ -181,7 +182,7 @@ void ScoreLags(const std::array<int16_t, kHistory>& e, const PaddedResponse& pad
             for (int i = 0; i < N; ++i) {
                 u[i] = e[kHistory - lag + i];
             }
-            *newer = Convolve(padded, u);
+            *newer = Convolve(response.padded, u);
         }
         PrependImpulse(*older, *newer, e[kHistory - 1 - lag], h);
 
@@ -250,17 +251,17 @@ Signal LagVector(const std::array<float, kHistory>& history, int lag) {
 // A wide range is first narrowed by the correlation of each lag's history with the
 // backward-filtered target, normalised by the history's own energy, which needs no filtering;
 // the quadratic form then ranks the neighbourhoods of the best few.
-Ranking RankPitch(const std::array<int16_t, kHistory>& e, const PaddedResponse& padded,
-                  const Signal& h, const Signal& target, const PitchCandidates& c) {
+Ranking RankPitch(const std::array<int16_t, kHistory>& e, const Response& response,
+                  const Signal& target, float tt, const PitchCandidates& c) {
     constexpr int kWide = 16;
     constexpr int kKept = 6;
     Ranking best;
     best.fill({std::numeric_limits<float>::max(), 0, -1});
     if (c.highLag - c.lowLag < kWide) {
-        ScoreLags(e, padded, h, target, c, best);
+        ScoreLags(e, response, target, tt, c, best);
         return best;
     }
-    const Signal d = BackwardFilter(h, target);
+    const Signal d = BackwardFilter(response.h, target);
     // Past the subframe length a lag's history is a window of the history itself, all of them
     // correlated in one pass; below it, the last `lag` samples repeated. Energies come from
     // running sums of squares either way, exact in integers.
@@ -336,7 +337,7 @@ Ranking RankPitch(const std::array<int16_t, kHistory>& e, const PaddedResponse& 
         while (end + 1 <= c.highLag && wanted[end + 1]) {
             ++end;
         }
-        ScoreLags(e, padded, h, target, {lag, end, c.restrictedLag}, best);
+        ScoreLags(e, response, target, tt, {lag, end, c.restrictedLag}, best);
         lag = end;
     }
     return best;
@@ -390,7 +391,6 @@ std::array<Signal, kResponses> ImpulseResponses(const std::array<Lpc, kResponses
 
 PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Response& response,
                         const Signal& target, const PitchCandidates& candidates) {
-    const Signal& h = response.h;
     std::array<int16_t, kHistory> e;
     for (int i = 0; i < kHistory; ++i) {
         e[i] = static_cast<int16_t>(history[i]);
@@ -399,9 +399,9 @@ PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Resp
     // so those candidates are filtered exactly; past it the ranking's error is the error, up
     // to the rounding of the contribution.
     PitchChoice best;
-    float bestError = Dot(target, target);
-    const PaddedResponse padded(h);
-    for (const Approximate& a : RankPitch(e, padded, h, target, candidates)) {
+    const float energy = Dot(target, target);
+    float bestError = energy;
+    for (const Approximate& a : RankPitch(e, response, target, energy, candidates)) {
         if (a.gainPair < 0) {
             continue;
         }
@@ -413,7 +413,7 @@ PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Resp
             continue;
         }
         const SubframeSamples p = PitchContribution(history, a.lag, a.gainPair);
-        const Signal y = Convolve(padded, ToSignal(p));
+        const Signal y = Convolve(response.padded, ToSignal(p));
         const float err = SquaredError(target, y);
         if (err < bestError) {
             bestError = err;
@@ -422,7 +422,7 @@ PitchChoice SearchPitch(const std::array<int32_t, kHistory>& history, const Resp
     }
     if (best.lag >= N) {
         best.contribution = PitchContribution(history, best.lag, best.gainPair);
-        best.filtered = Convolve(padded, ToSignal(best.contribution));
+        best.filtered = Convolve(response.padded, ToSignal(best.contribution));
     }
     return best;
 }
@@ -457,6 +457,7 @@ uint32_t PositionRank(std::span<const int> u) {
 Response PrepareResponse(const Signal& impulse) {
     Response r;
     r.h = impulse;
+    r.padded = PaddedResponse(impulse);
     // phi(a, b) = sum over k of h[k - a] h[k - b], cut at the subframe's end. Every diagonal
     // is a running sum from its far end, and row l is complete once k reaches N - 1 - l. The
     // diagonals run a block at a time, their sums held in registers; the zeros past the end of

@@ -23,6 +23,7 @@ struct Response {
     Signal h;
     std::array<Signal, kSubframeSamples> byOffset;  // byOffset[a][k] = phi(a, a - k), k <= a
     Signal inverseEnergy;                           // 1 / phi(j, j); h[0] is never 0
+    PaddedResponse padded;                          // h as the convolutions read it
 };
 Response PrepareResponse(const Signal& impulse);
 
