@@ -1,6 +1,6 @@
-#include "platform/px/channel_calls.h"
+#include "drivers/channel_calls.h"
 
-#include "platform/px/driver.h"
+#include "drivers/driver.h"
 
 using kivo::px::ThisDriver;
 

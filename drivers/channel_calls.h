@@ -8,8 +8,8 @@
 // names them. The embedded players run at the real link's speed, "mem" unthrottled; waits go
 // through the platform clock.
 
-#include "platform/px/test_hooks.h"
-#include "platform/px/types.h"
+#include "drivers/test_hooks.h"
+#include "drivers/types.h"
 
 #include <stdint.h>
 

@@ -1,4 +1,4 @@
-#include "platform/px/driver.h"
+#include "drivers/driver.h"
 
 #include "platform/win/clock.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/px/types.h"
+#include "drivers/types.h"
 #include "playersim/endpoint.h"
 #include "playersim/store_lock.h"
 

@@ -1,6 +1,6 @@
-#include "platform/px/pxapi.h"
+#include "drivers/pxapi.h"
 
-#include "platform/px/driver.h"
+#include "drivers/driver.h"
 
 using kivo::px::ThisDriver;
 

@@ -3,7 +3,7 @@
 // PXAPI: the USB player driver: the channel calls, the flagged read and the short read. The
 // USB player answers the status check 200 ms late (control line "status-delay").
 
-#include "platform/px/channel_calls.h"
+#include "drivers/channel_calls.h"
 
 #include <stdint.h>
 

@@ -1,6 +1,6 @@
-#include "platform/px/pxdll.h"
+#include "drivers/pxdll.h"
 
-#include "platform/px/driver.h"
+#include "drivers/driver.h"
 
 using kivo::px::ThisDriver;
 

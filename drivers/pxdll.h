@@ -2,7 +2,7 @@
 
 // pxdll: the parallel-port player driver: the channel calls, the port claim and the ECP open.
 
-#include "platform/px/channel_calls.h"
+#include "drivers/channel_calls.h"
 
 #include <stdint.h>
 

@@ -1,6 +1,6 @@
-#include "platform/px/test_hooks.h"
+#include "drivers/test_hooks.h"
 
-#include "platform/px/driver.h"
+#include "drivers/driver.h"
 
 using kivo::px::ThisDriver;
 

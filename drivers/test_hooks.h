@@ -3,7 +3,7 @@
 // The test hooks of both player drivers, the same in libpxdll.so and libpxapi.so; each
 // acts on its own library's driver and player.
 
-#include "platform/px/types.h"
+#include "drivers/types.h"
 
 #include <stdint.h>
 

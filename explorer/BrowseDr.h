@@ -23,7 +23,7 @@ class QWidget;
 //         SaveFolder = BrowseDirectoryDlg->Selection();
 //
 // Tests script the dialog with kivo::shell::ScriptedBrowseDialog
-// (platform/shell/scripted_browse_dialog.h).
+// (platform/shell/testing/scripted_browse_dialog.h).
 
 // The root of the tree.
 enum TRootID : uint8_t {

@@ -8,7 +8,7 @@
 #include "platform/acm/pcm_driver.h"
 #include "platform/acm/sc4/encoder.h"
 #include "platform/acm/sc4/tests/speech.h"
-#include "platform/acm/scripted_driver.h"
+#include "platform/acm/testing/scripted_driver.h"
 #include "platform/acm/truespeech/decoder.h"
 #include "platform/win/unique_fd.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "drivers/pxdll.h"
 #include "link/exports/px_exports.h"
-#include "platform/px/pxdll.h"
 #include "platform/win/types.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "converter/wave.h"
 #include "platform/acm/pcm_driver.h"
-#include "platform/acm/scripted_driver.h"
+#include "platform/acm/testing/scripted_driver.h"
 #include "platform/win/file_size_limit.h"
 #include "platform/win/msgbox.h"
 

@@ -1,4 +1,4 @@
-#include "platform/px/tests/client.h"
+#include "drivers/tests/client.h"
 
 #include "platform/win/clock.h"
 #include "playersim/session.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/px/tests/driver_api.h"
+#include "drivers/tests/driver_api.h"
 
 #include <cstdint>
 #include <optional>

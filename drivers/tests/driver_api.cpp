@@ -1,4 +1,4 @@
-#include "platform/px/tests/driver_api.h"
+#include "drivers/tests/driver_api.h"
 
 #include "platform/win/process.h"
 

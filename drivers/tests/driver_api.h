@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/px/pxdll.h"
+#include "drivers/pxdll.h"
 
 #include <cstdint>
 #include <string>

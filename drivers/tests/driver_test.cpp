@@ -1,6 +1,6 @@
 // The driver layers themselves: arguments, last errors, call records and injected failures.
 
-#include "platform/px/tests/client.h"
+#include "drivers/tests/client.h"
 #include "platform/win/clock.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include "explorer/MainRtn.h"
 #include "explorer/UtilUnit.h"
 #include "explorer/WaveConv.h"
-#include "platform/shell/scripted_browse_dialog.h"
+#include "platform/shell/testing/scripted_browse_dialog.h"
 #include "platform/ui/application.h"
 #include "platform/win/application.h"
 #include "platform/win/clock.h"

@@ -1,7 +1,7 @@
 #include "link/parport/pxdll_channel.h"
 
+#include "drivers/pxdll.h"
 #include "link/common/channel_open.h"
-#include "platform/px/pxdll.h"
 
 namespace kivo::link::parport {
 

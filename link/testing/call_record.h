@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/px/test_hooks.h"
+#include "drivers/test_hooks.h"
 
 #include <gtest/gtest.h>
 

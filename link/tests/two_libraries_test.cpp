@@ -1,7 +1,7 @@
 // Both link libraries in one process, loaded in local scope as the explorer loads them.
+#include "drivers/types.h"
 #include "explorer/LPTCtrl.h"
 #include "link/testing/sc4_recording.h"
-#include "platform/px/types.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
 #include "platform/win/window.h"

@@ -1,7 +1,7 @@
 #include "link/usb/pxapi_channel.h"
 
+#include "drivers/pxapi.h"
 #include "link/common/channel_open.h"
-#include "platform/px/pxapi.h"
 
 namespace kivo::link::usb {
 

@@ -2,9 +2,9 @@
 
 #include "phonebook/AddUnit.h"
 #include "phonebook/InfoUnit.h"
-#include "platform/ui/scripted_dialogs.h"
+#include "platform/ui/testing/scripted_dialogs.h"
 #include "platform/win/application.h"
-#include "platform/win/scripted_msgbox.h"
+#include "platform/win/testing/scripted_msgbox.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 

@@ -1,6 +1,6 @@
 // The player against a store that can refuse to save its state: a full disk, a read-only folder.
 
-#include "platform/px/tests/client.h"
+#include "drivers/tests/client.h"
 #include "platform/win/clock.h"
 #include "platform/win/file_size_limit.h"
 #include "playersim/device.h"

@@ -1,6 +1,6 @@
 // The simulated player through both drivers, the way the link libraries talk to it.
 
-#include "platform/px/tests/client.h"
+#include "drivers/tests/client.h"
 #include "platform/win/clock.h"
 #include "playersim/card_image.h"
 #include "playersim/card_table.h"

@@ -1,6 +1,6 @@
 // kivo-player as a child process on a socket in a temporary folder, and the folder store.
 
-#include "platform/px/tests/client.h"
+#include "drivers/tests/client.h"
 #include "platform/win/clock.h"
 #include "platform/win/process.h"
 #include "platform/win/unique_fd.h"

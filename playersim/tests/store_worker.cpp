@@ -5,7 +5,7 @@
 //   deleted INDEX NAME     (the delete was acknowledged with 0)
 // Usage: kivo-store-worker pxdll|pxapi PREFIX COUNT
 
-#include "platform/px/tests/client.h"
+#include "drivers/tests/client.h"
 #include "platform/win/clock.h"
 #include "playersim/tests/worker_content.h"
 

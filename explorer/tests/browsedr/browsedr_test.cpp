@@ -1,8 +1,8 @@
 #include "explorer/BrowseDr.h"
 
 #include "platform/shell/places.h"
-#include "platform/shell/scripted_browse_dialog.h"
 #include "platform/shell/shell_namespace.h"
+#include "platform/shell/testing/scripted_browse_dialog.h"
 #include "platform/shell/tests/home_fixture.h"
 
 #include <QMainWindow>

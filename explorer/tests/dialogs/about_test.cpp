@@ -1,8 +1,8 @@
 // The about box and splash, with an image pack made per test and the real link libraries.
+#include "drivers/test_hooks.h"
 #include "explorer/AboutRtn.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/tests/dialogs/dialog_test_support.h"
-#include "platform/px/test_hooks.h"
 #include "platform/win/listview.h"
 #include "platform/win/process.h"
 

@@ -1,11 +1,11 @@
 // The play-order dialog: its rows, the drag rules, the table and, through the real link
 // libraries, what the simulated player then holds in "config.dat".
 #include "explorer/ListUnit.h"
+#include "drivers/test_hooks.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/UtilUnit.h"
 #include "explorer/tests/dialogs/dialog_test_support.h"
 #include "explorer/tests/dialogs/player_config.h"
-#include "platform/px/test_hooks.h"
 #include "platform/win/listview.h"
 
 #include <QLabel>

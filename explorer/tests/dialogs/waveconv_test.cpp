@@ -5,9 +5,9 @@
 #include "explorer/LPTCtrl.h"
 #include "explorer/tests/dialogs/dialog_test_support.h"
 #include "link/testing/sc4_recording.h"
-#include "platform/ui/scripted_dialogs.h"
+#include "platform/ui/testing/scripted_dialogs.h"
 #include "platform/win/memory_status.h"
-#include "platform/win/scripted_msgbox.h"
+#include "platform/win/testing/scripted_msgbox.h"
 #include "platform/win/window.h"
 
 #include <QGroupBox>

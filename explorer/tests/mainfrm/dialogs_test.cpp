@@ -1,6 +1,7 @@
 // The dialogs beside the main window, reached through its menus, and the program's start with
 // the about box as its splash.
 #include "converter/wave.h"
+#include "drivers/test_hooks.h"
 #include "explorer/AboutRtn.h"
 #include "explorer/CfgUnit.h"
 #include "explorer/ListUnit.h"
@@ -10,7 +11,6 @@
 #include "explorer/tests/dialogs/player_config.h"
 #include "explorer/tests/mainfrm/fixture.h"
 #include "link/testing/sc4_recording.h"
-#include "platform/px/test_hooks.h"
 #include "platform/win/registry.h"
 
 #include <QAction>

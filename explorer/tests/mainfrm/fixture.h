@@ -3,8 +3,8 @@
 #include "explorer/LPTCtrl.h"
 #include "explorer/MainRtn.h"
 #include "explorer/tests/mainfrm/test_packs.h"
-#include "platform/ui/scripted_dialogs.h"
-#include "platform/win/scripted_msgbox.h"
+#include "platform/ui/testing/scripted_dialogs.h"
+#include "platform/win/testing/scripted_msgbox.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 

@@ -2,7 +2,7 @@
 
 #include "explorer/tests/mainfrm/fixture.h"
 #include "explorer/tests/mainfrm/test_player.h"
-#include "platform/shell/scripted_browse_dialog.h"
+#include "platform/shell/testing/scripted_browse_dialog.h"
 #include "platform/win/clock.h"
 
 #include <QTimer>

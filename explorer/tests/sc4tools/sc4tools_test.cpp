@@ -1,7 +1,7 @@
 #include "explorer/SC4Tools.h"
 
 #include "platform/win/application.h"
-#include "platform/win/scripted_msgbox.h"
+#include "platform/win/testing/scripted_msgbox.h"
 #include "testing/other_user.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"

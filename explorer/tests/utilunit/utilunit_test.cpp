@@ -3,7 +3,7 @@
 #include "platform/resources/library.h"
 #include "platform/win/application.h"
 #include "platform/win/listview.h"
-#include "platform/win/scripted_msgbox.h"
+#include "platform/win/testing/scripted_msgbox.h"
 #include "platform/win/unique_fd.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"

@@ -1,3 +1,4 @@
+#include "drivers/pxdll.h"
 #include "link/cardformat/card_tables.h"
 #include "link/common/card_format_procedure.h"
 #include "link/common/mas_images.h"
@@ -10,7 +11,6 @@
 #include "link/parport/parport_link.h"
 #include "link/parport/version_config.h"
 #include "link/testing/call_record.h"
-#include "platform/px/pxdll.h"
 #include "platform/win/clock.h"
 #include "platform/win/listview.h"
 #include "platform/win/window.h"

@@ -1,10 +1,10 @@
+#include "drivers/pxdll.h"
 #include "link/common/memory_ops.h"
 #include "link/common/system_files.h"
 #include "link/parport/memory_info.h"
 #include "link/parport/parport_link.h"
 #include "link/parport/version_config.h"
 #include "link/testing/call_record.h"
-#include "platform/px/pxdll.h"
 #include "platform/win/clock.h"
 
 #include <gtest/gtest.h>

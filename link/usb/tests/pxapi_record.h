@@ -1,7 +1,7 @@
 #pragma once
 
+#include "drivers/pxapi.h"
 #include "link/testing/call_record.h"
-#include "platform/px/pxapi.h"
 
 #include <string>
 #include <vector>

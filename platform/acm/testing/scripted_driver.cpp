@@ -1,4 +1,4 @@
-#include "platform/acm/scripted_driver.h"
+#include "platform/acm/testing/scripted_driver.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 #include "platform/acm/acm.h"
-#include "platform/acm/scripted_driver.h"
+#include "platform/acm/testing/scripted_driver.h"
 
 #include <gtest/gtest.h>
 

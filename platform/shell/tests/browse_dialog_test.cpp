@@ -3,7 +3,7 @@
 #include "platform/shell/places.h"
 #include "platform/shell/shell_namespace.h"
 #include "platform/shell/tests/home_fixture.h"
-#include "platform/win/scripted_msgbox.h"
+#include "platform/win/testing/scripted_msgbox.h"
 #include "platform/win/window_ops.h"
 
 #include <QApplication>

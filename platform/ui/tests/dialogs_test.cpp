@@ -1,5 +1,5 @@
 #include "platform/ui/dialogs.h"
-#include "platform/ui/scripted_dialogs.h"
+#include "platform/ui/testing/scripted_dialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #include "platform/win/msgbox.h"
 #include "platform/win/application.h"
-#include "platform/win/scripted_msgbox.h"
+#include "platform/win/testing/scripted_msgbox.h"
 
 #include <gtest/gtest.h>
 
