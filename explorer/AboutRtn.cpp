@@ -1,7 +1,7 @@
 #include "explorer/AboutRtn.h"
 
+#include "appkit/language.h"
 #include "explorer/FormSupport.h"
-#include "explorer/UtilUnit.h"
 #include "platform/resources/library.h"
 #include "platform/win/process.h"
 

@@ -1,8 +1,8 @@
 #include "explorer/CfgUnit.h"
 
+#include "appkit/language.h"
 #include "explorer/FormSupport.h"
 #include "explorer/SettingsStore.h"
-#include "explorer/UtilUnit.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "explorer/FormSupport.h"
 
-#include "explorer/UtilUnit.h"
+#include "appkit/texts.h"
 
 #include <QGuiApplication>
 #include <QPushButton>

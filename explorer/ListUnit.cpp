@@ -1,5 +1,6 @@
 #include "explorer/ListUnit.h"
 
+#include "appkit/list_cells.h"
 #include "explorer/FormSupport.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/UtilUnit.h"

@@ -1,4 +1,6 @@
 // Copying PC files to the player: the two commands, the pop-up's copy and dropped files.
+#include "appkit/messages.h"
+#include "appkit/texts.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/MainRows.h"
 #include "explorer/MainRtn.h"

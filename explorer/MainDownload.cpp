@@ -1,4 +1,6 @@
 // Copying the player's files to a PC folder, SC4 recordings wrapped as wave files.
+#include "appkit/messages.h"
+#include "appkit/texts.h"
 #include "explorer/BrowseDr.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/MainRows.h"

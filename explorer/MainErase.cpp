@@ -1,8 +1,9 @@
 // Deleting the player's files and formatting its memories.
+#include "appkit/messages.h"
+#include "appkit/texts.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/MainRows.h"
 #include "explorer/MainRtn.h"
-#include "explorer/UtilUnit.h"
 
 #include <algorithm>
 

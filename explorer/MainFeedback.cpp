@@ -1,6 +1,8 @@
 // Busy state, status bar, progress balls, the link's window messages and error messages.
 #include "explorer/MainRtn.h"
 
+#include "appkit/messages.h"
+#include "appkit/texts.h"
 #include "explorer/UtilUnit.h"
 #include "explorer/WaveConv.h"
 #include "platform/ui/application.h"

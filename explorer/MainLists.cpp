@@ -1,4 +1,6 @@
 // The two device file lists, the refresh that fills them and the figures shown below them.
+#include "appkit/language.h"
+#include "appkit/list_cells.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/MainRtn.h"
 #include "explorer/UtilUnit.h"

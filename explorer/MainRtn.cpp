@@ -1,7 +1,9 @@
 #include "explorer/MainRtn.h"
 
+#include "appkit/language.h"
+#include "appkit/messages.h"
+#include "appkit/texts.h"
 #include "explorer/AboutRtn.h"
-#include "explorer/UtilUnit.h"
 #include "platform/resources/library.h"
 #include "platform/ui/application.h"
 #include "platform/win/application.h"

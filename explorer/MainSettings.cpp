@@ -1,8 +1,8 @@
 // The explorer's settings in the registry, the link's port and ECP mode, and the font.
+#include "appkit/language.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/MainRtn.h"
 #include "explorer/SettingsStore.h"
-#include "explorer/UtilUnit.h"
 #include "platform/ui/dialogs.h"
 #include "platform/win/home.h"
 #include "platform/win/lang.h"

@@ -1,7 +1,7 @@
 // Every caption, column title and hint from the language library.
 #include "explorer/MainRtn.h"
 
-#include "explorer/UtilUnit.h"
+#include "appkit/language.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "explorer/ProgramStart.h"
 
-#include "explorer/UtilUnit.h"
+#include "appkit/messages.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #include "explorer/SC4Tools.h"
 
-#include "explorer/UtilUnit.h"
+#include "appkit/messages.h"
 #include "platform/win/file_write.h"
 
 #include <cstring>

@@ -1,7 +1,5 @@
-# The helper unit, built into both programs.
+# The explorer's helper unit.
 add_library(kivoutil STATIC UtilUnit.cpp)
-target_link_libraries(kivoutil PUBLIC kivowin kivoresources)
+target_link_libraries(kivoutil PUBLIC kivoappkit kivowin)
 
 kivo_add_test(utilunit_tests SOURCES tests/utilunit/utilunit_test.cpp LIBS kivoutil)
-target_compile_definitions(utilunit_tests
-  PRIVATE KIVO_TEST_PACKS="${PROJECT_SOURCE_DIR}/platform/resources/tests/packs")

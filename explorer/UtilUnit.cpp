@@ -1,13 +1,10 @@
 #include "explorer/UtilUnit.h"
 
-#include "platform/resources/library.h"
-#include "platform/win/application.h"
+#include "appkit/list_cells.h"
 #include "platform/win/collate.h"
 #include "platform/win/lang.h"
-#include "platform/win/msgbox.h"
 #include "platform/win/regular_file.h"
 #include "platform/win/unique_fd.h"
-#include "platform/win/window.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -33,10 +30,6 @@ int64_t TotalFileSize(const std::vector<std::string>& paths) {
     return total;
 }
 
-int ShowAppMessage(const std::string& text, UINT flags) {
-    return MessageBoxA(ApplicationWindow(), text.c_str(), ApplicationTitle().c_str(), flags);
-}
-
 std::optional<int64_t> ParseDecimal(const std::string& text) {
     int64_t value = 0;
     const char* begin = text.data();
@@ -60,18 +53,6 @@ int CompareListItems(const ListItemRef& first, const ListItemRef& second, int co
     return lstrcmpA(a.c_str(), b.c_str());
 }
 
-std::string GetListViewCellText(HWND listView, int row, int column) {
-    char buffer[1024] = {};
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    SendMessageA(listView, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
-    buffer[sizeof buffer - 1] = '\0';
-    return buffer;
-}
-
 std::string GroupThousands(const std::string& digits) {
     if (digits.size() < 4)
         return digits;
@@ -87,30 +68,6 @@ std::string FormatSizeKB(int64_t bytes) {
     return GroupThousands(std::to_string((bytes + 1023) / 1024)) + " KB";
 }
 
-std::string LoadModuleString(HMODULE module, UINT id) {
-    return ResourceString(module, id);
-}
-
-std::string FormatText(const std::string& format, const std::vector<std::string>& values) {
-    std::string out;
-    out.reserve(format.size());
-    for (size_t i = 0; i < format.size(); ++i) {
-        char next = i + 1 < format.size() ? format[i + 1] : '\0';
-        if (format[i] == '%' && next >= '1' && next <= '9') {
-            size_t n = static_cast<size_t>(next - '1');
-            if (n < values.size())
-                out += values[n];
-            ++i;
-        } else if (format[i] == '%' && next == '%') {
-            out += '%';
-            ++i;
-        } else {
-            out += format[i];
-        }
-    }
-    return out;
-}
-
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty() || folder.back() == '/')
         return folder + name;
@@ -120,12 +77,4 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 bool IsPlainFileName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.size() <= NAME_MAX &&
            name.find_first_of(std::string_view("/\0", 2)) == std::string::npos && IsValidUtf8(name);
-}
-
-uint16_t SystemPrimaryLang() {
-    return PrimaryLangOf(GetSystemDefaultLangID());
-}
-
-uint16_t SystemSubLang() {
-    return SubLangOf(GetSystemDefaultLangID());
 }

@@ -1,5 +1,7 @@
 #include "explorer/WaveConv.h"
 
+#include "appkit/messages.h"
+#include "appkit/texts.h"
 #include "explorer/FormSupport.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/UtilUnit.h"

@@ -1,7 +1,7 @@
 // kivodesk: the explorer of the kivo player.
+#include "appkit/messages.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/ProgramStart.h"
-#include "explorer/UtilUnit.h"
 #include "platform/ui/application.h"
 #include "platform/win/application.h"
 

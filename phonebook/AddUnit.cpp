@@ -1,7 +1,10 @@
 #include "phonebook/AddUnit.h"
 
 #include "addressbridge/contactbridge.h"
-#include "explorer/UtilUnit.h"
+#include "appkit/language.h"
+#include "appkit/list_cells.h"
+#include "appkit/messages.h"
+#include "appkit/texts.h"
 #include "phonebook/InfoUnit.h"
 #include "phonebook/Messages.h"
 #include "phonebook/Placement.h"

@@ -1,6 +1,6 @@
 #include "phonebook/Messages.h"
 
-#include "explorer/UtilUnit.h"
+#include "appkit/texts.h"
 
 #include <algorithm>
 #include <cstring>

@@ -18,6 +18,10 @@ inline constexpr uint16_t PrimaryLangOf(uint16_t langId) {
 inline constexpr uint16_t SubLangOf(uint16_t langId) {
     return langId >> 10;
 }
+// The primary languages the suite tells apart.
+inline constexpr uint16_t kLangChinese = 0x04;
+inline constexpr uint16_t kLangJapanese = 0x11;
+inline constexpr uint16_t kLangKorean = 0x12;
 
 // The ANSI code page of the system language: 949, 932, 936, 950 or 1252.
 KIVO_WIN_API uint32_t GetACP();

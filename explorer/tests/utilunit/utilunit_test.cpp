@@ -1,11 +1,8 @@
 #include "explorer/UtilUnit.h"
 
-#include "platform/resources/library.h"
-#include "platform/win/application.h"
+#include "appkit/list_cells.h"
 #include "platform/win/listview.h"
-#include "platform/win/testing/scripted_msgbox.h"
 #include "platform/win/unique_fd.h"
-#include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 
 #include <fcntl.h>
@@ -18,7 +15,6 @@
 #include <string>
 #include <vector>
 
-using kivo::test::ScopedEnv;
 using kivo::test::TempDir;
 
 namespace fs = std::filesystem;
@@ -135,48 +131,6 @@ TEST(IsPlainFileName, TakesOnlyNamesOfOneFileInsideAFolder) {
         EXPECT_EQ(IsPlainFileName(name), plain) << name;
 }
 
-TEST(FormatText, FillsNumberedPlaceholdersAndNothingElse) {
-    struct Case {
-        std::string format;
-        std::vector<std::string> values;
-        std::string expected;
-    };
-    const std::vector<Case> cases = {
-        {"No Flash memory.%1Connect the player.",
-         {"\r\n"},
-         "No Flash memory.\r\nConnect the player."},
-        {"%2 before %1", {"a", "b"}, "b before a"},
-        {"%1 and %1", {"x"}, "x and x"},
-        {"100%% done", {}, "100% done"},
-        {"missing %2.", {"only"}, "missing ."},
-        // Values and stray signs are never formats: no printf can see them.
-        {"%1", {"%s%n%1"}, "%s%n%1"},
-        {"%s %d %", {"x"}, "%s %d %"},
-        {"%0 %a", {"x"}, "%0 %a"},
-        {"", {"x"}, ""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(FormatText(c.format, c.values), c.expected) << c.format;
-}
-
-TEST(ShowAppMessage, UsesTheApplicationTitleAndWindowAndGivesTheAnswer) {
-    ScriptedMessageBoxes boxes;
-    CallbackWindow main([](UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
-    SetApplicationWindow(main.handle());
-    for (const char* title : {"kivo Explorer - Q Series", "Telephone Book"}) {
-        SetApplicationTitle(title);
-        boxes.Answer(IDYES);
-        EXPECT_EQ(ShowAppMessage("Delete the file?", 36), IDYES);
-        EXPECT_EQ(ShowAppMessage("Done", 64), IDOK);
-        EXPECT_EQ(boxes.shown().back().caption, title);
-    }
-    ASSERT_EQ(boxes.shown().size(), 4u);
-    EXPECT_EQ(boxes.shown()[0].text, "Delete the file?");
-    EXPECT_EQ(boxes.shown()[0].flags, 36u);
-    EXPECT_EQ(boxes.shown()[0].owner, main.handle());
-    SetApplicationWindow(nullptr);
-}
-
 namespace {
 
 // A list filled as the device link fills it, through messages.
@@ -204,17 +158,6 @@ protected:
 
 }  // namespace
 
-TEST_F(FileList, CellTextsAreReadThroughTheWindow) {
-    Add({"a.mp3", "1000", "MPEG Audio File", "6", "0", "00:01:02"});
-    Add({std::string(2000, 'n'), "5"});
-    EXPECT_EQ(GetListViewCellText(list_.handle(), 0, 0), "a.mp3");
-    EXPECT_EQ(GetListViewCellText(list_.handle(), 0, 5), "00:01:02");
-    EXPECT_EQ(GetListViewCellText(list_.handle(), 1, 0), std::string(1023, 'n'));
-    EXPECT_EQ(GetListViewCellText(list_.handle(), 1, 4), "");
-    EXPECT_EQ(GetListViewCellText(list_.handle(), 2, 0), "");
-    EXPECT_EQ(GetListViewCellText(nullptr, 0, 0), "");
-}
-
 TEST_F(FileList, NumericColumnsCompareAsNumbersOthersAsText) {
     // name, size, type, index, position, time
     Add({"10", "10", "b", "10", "10", "10"});
@@ -238,29 +181,6 @@ TEST_F(FileList, NumericColumnsCompareAsNumbersOthersAsText) {
         int result = CompareListItems(Item(c.first), Item(c.second), c.column);
         EXPECT_EQ((result > 0) - (result < 0), c.sign)
             << "rows " << c.first << "," << c.second << " column " << c.column;
-    }
-}
-
-TEST(LoadModuleString, ReadsThroughTheResourceLibrary) {
-    ScopedEnv packs("KIVO_PACK_DIR", KIVO_TEST_PACKS);
-    ResourceLibrary english("textpacken.DLL");
-    ASSERT_TRUE(english);
-    EXPECT_EQ(LoadModuleString(english.handle(), 10001), "Connect");
-    EXPECT_EQ(LoadModuleString(english.handle(), 10999), "");
-    EXPECT_EQ(LoadModuleString(nullptr, 10001), "");
-}
-
-TEST(SystemLanguage, GivesThePrimaryAndSubLanguage) {
-    const std::vector<std::vector<uint16_t>> cases = {
-        {0x0412, 0x12, 1}, {0x0411, 0x11, 1}, {0x0404, 0x04, 1},
-        {0x0804, 0x04, 2}, {0x0409, 0x09, 1}, {0xFC00 | 0x3FF, 0x3FF, 63},
-    };
-    for (const auto& c : cases) {
-        char id[8];
-        std::snprintf(id, sizeof id, "%04x", c[0]);
-        ScopedEnv lang("KIVO_LANGID", id);
-        EXPECT_EQ(SystemPrimaryLang(), c[1]) << id;
-        EXPECT_EQ(SystemSubLang(), c[2]) << id;
     }
 }
 
