@@ -72,7 +72,7 @@ int16_t TMainFrm::RefreshFileLists() {
         link.PX_GB_Code();
     } else if (LangID == 1) {
         link.PX_BIG5_Code();
-    } else if (SystemPrimaryLang() == 0x04) {
+    } else if (SystemPrimaryLang() == kLangChinese) {
         if (SystemSubLang() == 1)
             link.PX_BIG5_Code();
         else if (SystemSubLang() == 2)

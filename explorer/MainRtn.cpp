@@ -82,7 +82,7 @@ TMainFrm::~TMainFrm() {
 }
 
 HMODULE TMainFrm::LoadStringLibrary() {
-    return LoadResourceLibrary(SystemPrimaryLang() == 0x12 ? "textpackkr.DLL" : "textpacken.DLL");
+    return LoadResourceLibrary(TextPackName());
 }
 
 std::string TMainFrm::Text(UINT id) const {

@@ -25,12 +25,12 @@ struct FontDefault {
 
 FontDefault DefaultFont() {
     switch (SystemPrimaryLang()) {
-        case 0x11:
+        case kLangJapanese:
             return {"MS UI Gothic", 128};
-        case 0x12:
+        case kLangKorean:
             // The Gulim font's name as the system stores it in code page 949.
             return {FromCodePage(949, "\xB1\xBC\xB8\xB2"), 129};
-        case 0x04:
+        case kLangChinese:
             return {"MS Sans Serif", SystemSubLang() == 2 ? 134 : SystemSubLang() == 1 ? 136 : 0};
         default:
             return {"Arial", 0};

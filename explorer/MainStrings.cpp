@@ -82,7 +82,7 @@ void TMainFrm::ApplyUIStrings() {
         headerCaptions_[2 + page]->setText(WithoutMnemonic(text(10008)));
     }
 
-    bool korean = SystemPrimaryLang() == 0x12;
+    bool korean = SystemPrimaryLang() == kLangKorean;
     const bool shownKorean[] = {true, true, true, true, false, true, true};
     const bool shownOther[] = {true, true, false, false, true, true, true};
     for (size_t i = 0; i < WebLinks.size(); ++i)

@@ -212,17 +212,17 @@ void TAddressForm::CreateComponents() {
 
 void TAddressForm::SetLanguage() {
     switch (SystemPrimaryLang()) {
-        case 0x11:
+        case kLangJapanese:
             setFont(QFont("MS UI Gothic", 9));
             break;
-        case 0x12:
+        case kLangKorean:
             setFont(QFont(QString::fromUtf8("\xea\xb5\xb4\xeb\xa6\xbc"), 9));  // Gulim
             break;
         default:
             setFont(QFont("Arial", 9));
             break;
     }
-    StringLib = ResourceLibrary(SystemPrimaryLang() == 0x12 ? "textpackkr.DLL" : "textpacken.DLL");
+    StringLib = ResourceLibrary(TextPackName());
 }
 
 std::string TAddressForm::Text(UINT id) const {

@@ -40,13 +40,11 @@ constexpr std::array<Texts, 23> kTexts = {{
 
 static_assert(kTexts.size() == static_cast<size_t>(Text::SharedDesktop) + 1);
 
-constexpr uint16_t kKorean = 0x12;
-
 }  // namespace
 
 const char* TextOf(Text text) {
     const Texts& texts = kTexts[static_cast<size_t>(text)];
-    return PrimaryLangOf(GetSystemDefaultLangID()) == kKorean ? texts.korean : texts.english;
+    return PrimaryLangOf(GetSystemDefaultLangID()) == kLangKorean ? texts.korean : texts.english;
 }
 
 }  // namespace kivo::shell
