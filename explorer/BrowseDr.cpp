@@ -2,9 +2,9 @@
 
 #include "platform/shell/places.h"
 #include "platform/shell/shlobj.h"
+#include "platform/ui/form_window.h"
 #include "platform/win/window_ops.h"
 
-#include <QApplication>
 #include <QWidget>
 
 #include <array>
@@ -93,16 +93,6 @@ std::string ShortenText(const std::string& text, int width, const Measure& measu
     return result;
 }
 
-QWidget* MainForm() {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->inherits("QMainWindow"))
-            return widget;
-    }
-    return nullptr;
-}
-
 // Clears the dialog handle however Execute ends.
 class DialogHandleReset {
 public:
@@ -135,7 +125,7 @@ TqelBrowseDirectoryDlg::TqelBrowseDirectoryDlg(QObject* Owner) : QObject(Owner) 
     if (auto* window = qobject_cast<QWidget*>(Owner))
         ParentControl_ = window;
     else if (Owner)
-        ParentControl_ = MainForm();
+        ParentControl_ = kivo::ui::FormWindow::MainForm();
 }
 
 TqelBrowseDirectoryDlg::~TqelBrowseDirectoryDlg() = default;
@@ -145,7 +135,7 @@ QWidget* TqelBrowseDirectoryDlg::OwnerWindow() const {
         return ParentControl_;
     if (auto* window = qobject_cast<QWidget*>(parent()))
         return window;
-    return MainForm();
+    return kivo::ui::FormWindow::MainForm();
 }
 
 bool TqelBrowseDirectoryDlg::Execute() {

@@ -5,10 +5,10 @@
 #include "explorer/FormSupport.h"
 #include "explorer/LPTCtrl.h"
 #include "explorer/UtilUnit.h"
+#include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/win/memory_status.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QGroupBox>
@@ -232,11 +232,11 @@ void TWaveConvForm::OKButtonClick() {
     GroupBox1->setVisible(false);
     repaint();
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    kivo::ui::SetWaitCursor(true);
     modalResult_ = kModalOk;
     convertResult_ = kivo::lptctrl::Selector().PX_WaveConvert(PathBytes(source).c_str(),
                                                               PathBytes(target).c_str());
-    QApplication::restoreOverrideCursor();
+    kivo::ui::SetWaitCursor(false);
     done(modalResult_);
 }
 

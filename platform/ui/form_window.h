@@ -16,6 +16,9 @@ public:
 
     // The form that owns a handle; nullptr for any other handle.
     static FormWindow* FromHandle(HWND window);
+    // The application's main form: the first form created that is still open; nullptr when
+    // there is none. Dialogs that their caller gave no window to own them take this one.
+    static FormWindow* MainForm();
 };
 
 }  // namespace kivo::ui

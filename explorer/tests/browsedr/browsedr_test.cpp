@@ -4,8 +4,7 @@
 #include "platform/shell/shell_namespace.h"
 #include "platform/shell/testing/scripted_browse_dialog.h"
 #include "platform/shell/tests/home_fixture.h"
-
-#include <QMainWindow>
+#include "platform/ui/form_window.h"
 
 #include <gtest/gtest.h>
 
@@ -431,6 +430,12 @@ TEST_F(BrowseDr, SettersActOnTheOpenDialog) {
     EXPECT_EQ(picker_.Caption(), "Later");
 }
 
+// The application's main form, as the program's main window is one.
+class MainForm : public kivo::ui::FormWindow {
+public:
+    LRESULT HandleMessage(UINT, WPARAM, LPARAM) override { return 0; }
+};
+
 TEST_F(BrowseDr, TheDialogIsOwnedByTheOwnerWindowOrTheMainForm) {
     QWidget form;
     TqelBrowseDirectoryDlg owned(&form);
@@ -438,7 +443,7 @@ TEST_F(BrowseDr, TheDialogIsOwnedByTheOwnerWindowOrTheMainForm) {
     owned.Execute();
     EXPECT_EQ(dialog_.owner(), &form);
 
-    QMainWindow main;
+    MainForm main;
     QObject notAWindow;
     TqelBrowseDirectoryDlg inData(&notAWindow);
     EXPECT_EQ(inData.ParentControl(), &main);

@@ -5,6 +5,7 @@
 #include "explorer/LPTCtrl.h"
 #include "explorer/tests/dialogs/dialog_test_support.h"
 #include "link/testing/sc4_recording.h"
+#include "platform/ui/application.h"
 #include "platform/ui/testing/scripted_dialogs.h"
 #include "platform/win/memory_status.h"
 #include "platform/win/testing/scripted_msgbox.h"
@@ -100,6 +101,7 @@ protected:
             if (TWaveConvForm* form = WaveConvForm()) {
                 runningPageShown_ = form->GroupBox2->isVisible() && !form->GroupBox1->isVisible() &&
                                     form->OKButton->isHidden();
+                waitCursorWhileRunning_ = kivo::ui::WaitCursorShown();
             }
             ShowConvertProgress(wParam, lParam);
             if (duringProgress_)
@@ -111,6 +113,7 @@ protected:
     std::function<void(LPARAM pass)> duringProgress_;
     std::vector<int> passes_;
     bool runningPageShown_ = false;
+    bool waitCursorWhileRunning_ = false;
     TempDir folder_;
     std::filesystem::path recording_;
     ScriptedMessageBoxes boxes_;
@@ -145,6 +148,9 @@ TEST_F(Conversion, ARecordingBecomesATrueSpeechFileTheConverterReads) {
               }),
               TWaveConvForm::kModalOk);
     EXPECT_TRUE(runningPageShown_);
+    // The program's one hourglass, the same the main window's commands show.
+    EXPECT_TRUE(waitCursorWhileRunning_);
+    EXPECT_FALSE(kivo::ui::WaitCursorShown());
     EXPECT_EQ(loadBar, 100);
     EXPECT_EQ(convertBar, 100);
     ASSERT_FALSE(passes_.empty());

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -61,6 +62,15 @@ TEST(FormWindow, AnswersMessagesSentToItsHandle) {
     }
     EXPECT_EQ(FormWindow::FromHandle(handle), nullptr);
     EXPECT_EQ(SendMessageA(handle, kTransferStartMessage, 1, 0), 0);
+}
+
+TEST(FormWindow, TheMainFormIsTheFirstFormStillOpen) {
+    EXPECT_EQ(FormWindow::MainForm(), nullptr);
+    auto first = std::make_unique<RecordingForm>();
+    RecordingForm second;
+    EXPECT_EQ(FormWindow::MainForm(), first.get());
+    first.reset();
+    EXPECT_EQ(FormWindow::MainForm(), &second);
 }
 
 TEST(EventPump, RunsPostedMessagesAndQtEvents) {
