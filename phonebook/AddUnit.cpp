@@ -127,6 +127,10 @@ void TAddressForm::CreateComponents() {
     Bevel1 = new QFrame(Panel1);
     Bevel1->setObjectName("Bevel1");
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    // The bevel frames the whole panel however wide the window is; the buttons stand on it.
+    auto* bevelLayout = new QVBoxLayout(Panel1);
+    bevelLayout->setContentsMargins(0, 0, 0, 0);
+    bevelLayout->addWidget(Bevel1);
 
     auto button = [this](const char* name, int left, Glyph glyph, void (TAddressForm::*handler)()) {
         auto* b = new QToolButton(Panel1);
@@ -251,7 +255,6 @@ void TAddressForm::ApplyCaptions() {
 
 void TAddressForm::showEvent(QShowEvent* event) {
     ui::FormWindow::showEvent(event);
-    Bevel1->setGeometry(Panel1->rect());
     if (!placed_) {
         placed_ = true;
         LoadPlacement();
@@ -265,7 +268,7 @@ void TAddressForm::LoadPlacement() {
     std::vector<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens.push_back(screen->availableGeometry());
-    outer = KeepOnNearestScreen(outer, screens);
+    outer = FitOnScreen(outer, screens);
     // The stored size is the outer one, the frame included.
     QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     move(outer.topLeft());
@@ -374,6 +377,8 @@ int TAddressForm::SortCompare(int entry1, int entry2, int value) {
 
 void TAddressForm::Sort(int value) {
     PhoneListView->SortItems([this, value](int a, int b) { return SortCompare(a, b, value); });
+    // The selection moved with its rows: the first selected one may stand elsewhere now.
+    UpdateStatus();
 }
 
 void TAddressForm::SortByColumn(int column) {
@@ -478,6 +483,7 @@ void TAddressForm::Open1Click() {
     ClearList();
     LoadTel(path);
     Modified_ = false;
+    PhoneListView->currentView()->scrollToTop();
 }
 
 bool TAddressForm::Save() {

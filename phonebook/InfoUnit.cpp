@@ -122,6 +122,8 @@ void TInfoForm::CancelButtonClick() {
 bool TInfoForm::FormKeyPress(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return false;
+    // A focus moved by a key shows its mark, as one moved by Tab does.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     focusNextChild();
     return true;
 }

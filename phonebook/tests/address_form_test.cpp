@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -122,6 +123,36 @@ TEST_F(AddressForm, PlacementOffEveryScreenComesBackOntoTheNearest) {
     EXPECT_EQ(at.size(), QSize(538, 504));
 }
 
+TEST_F(AddressForm, PlacementLargerThanTheScreenShrinksToItAndTheEntryDialogOpensOnIt) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char *left, *top, *width, *height;
+    };
+    const Case cases[] = {
+        {"0", "0", "2500", "1400"}, {"300", "200", "20000", "30000"}, {"-100", "0", "5000", "400"}};
+    for (const auto& c : cases) {
+        StorePlacement("LeftPos", c.left);
+        StorePlacement("TopPos", c.top);
+        StorePlacement("FormWidth", c.width);
+        StorePlacement("FormHeight", c.height);
+        DropForm();
+        Form().show();
+        SCOPED_TRACE(std::string(c.width) + " x " + c.height);
+        EXPECT_TRUE(screen.contains(Form().frameGeometry())) << Form().frameGeometry().width();
+        Add("Kim");
+        EXPECT_TRUE(screen.contains(infoForm_));
+    }
+}
+
+TEST_F(AddressForm, TheToolPanelsBevelSpansAWiderWindow) {
+    Form().show();
+    Form().resize(900, 400);
+    QApplication::sendPostedEvents();
+    QFrame* bevel = Form().Bevel1;
+    EXPECT_EQ(Form().Panel1->width(), Form().centralWidget()->width());
+    EXPECT_EQ(bevel->geometry(), Form().Panel1->rect());
+}
+
 TEST_F(AddressForm, AddTrimsAndSkipsAnEmptyName) {
     Add("  Kim  ", " 010 ", "\t02 ");
     EXPECT_EQ(Form().Entries(), (Entries{{"Kim", "010", "02"}}));
@@ -187,6 +218,37 @@ TEST_F(AddressForm, ModifyWithTwoRowsSelectedEditsTheFirstInDisplayOrder) {
     Form().PhoneListViewDblClick();
     EXPECT_EQ(shownInfoForm_, (Entry{"Baek", "2", ""}));
     EXPECT_EQ(Form().Entries(), (Entries{{"Ahn", "1", ""}, {"Cho", "3", ""}, {"Zo", "2", "9"}}));
+}
+
+// A sort moves the selected rows and keeps them selected, as the platform's list view does; the
+// status line and Modify follow the same entry.
+TEST_F(AddressForm, TheSelectionFollowsItsEntryThroughEverySort) {
+    Add("Cho", "3");
+    Add("Ahn", "1");
+    Add("Baek", "2");
+    Select({2});
+    EXPECT_EQ(Status(), "3 / 3");
+    Form().PhoneListViewColumnClick(0);  // descending: Cho comes first
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Cho", "Baek", "Ahn"}));
+    EXPECT_EQ(Form().PhoneListView->SelectedRows(), (std::vector<int>{0}));
+    EXPECT_EQ(Status(), "1 / 3");
+
+    // Modify sorts afterwards; the edited entry stays chosen where it lands.
+    ScriptInfoForm([](TInfoForm& f) { f.NameEdit->setText("Dan"); });
+    Form().PhoneListViewDblClick();
+    EXPECT_EQ(shownInfoForm_, (Entry{"Cho", "3", ""}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ahn", "Baek", "Dan"}));
+    EXPECT_EQ(Form().PhoneListView->SelectedRows(), (std::vector<int>{2}));
+    EXPECT_EQ(Status(), "3 / 3");
+    ScriptInfoForm([](TInfoForm& f) { f.HomePhoneEdit->setText("4"); });
+    Form().PhoneListViewDblClick();
+    EXPECT_EQ(shownInfoForm_, (Entry{"Dan", "3", ""}));
+
+    // Add sorts too: the entries chosen before stay chosen.
+    Add("Bae");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ahn", "Bae", "Baek", "Dan"}));
+    EXPECT_EQ(Form().PhoneListView->SelectedRows(), (std::vector<int>{3}));
+    EXPECT_EQ(Status(), "4 / 4");
 }
 
 TEST_F(AddressForm, ModifyWithNothingSelectedShowsNoDialog) {
@@ -255,6 +317,24 @@ TEST_F(AddressForm, StatusLineShowsTheFirstSelectedPositionAndTheCount) {
     EXPECT_EQ(Status(), "3 / 12");
     Form().New1Click();
     EXPECT_EQ(Status(), "");
+}
+
+TEST_F(AddressForm, ANewlyOpenedBookIsShownFromItsFirstEntry) {
+    std::string book;
+    for (int i = 0; i < 200; ++i)
+        book += Record("N" + std::to_string(100 + i));
+    Write("book.TEL", book);
+    Form().show();
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    QApplication::sendPostedEvents();
+    auto* view = Form().PhoneListView->currentView();
+    view->scrollToBottom();
+    ASSERT_GT(view->verticalScrollBar()->value(), 0);
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    QApplication::sendPostedEvents();
+    EXPECT_EQ(view->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(AddressForm, OpenReplacesTheListWithoutAskingAndClearsModified) {

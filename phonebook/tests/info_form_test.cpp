@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 
@@ -42,6 +44,30 @@ TEST(InfoForm, EnterMovesTheFocusInTabOrderAndNeverCloses) {
     EXPECT_EQ(result, -1);
     EXPECT_EQ(seen, (std::vector<QWidget*>{form.NameEdit, form.HomePhoneEdit, form.OfficePhoneEdit,
                                            form.OKButton, form.CancelButton, form.NameEdit}));
+}
+
+// The style draws a button's focus mark only for a focus that keys moved.
+bool ShowsFocusMark(QPushButton* button) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    return (option.state & QStyle::State_HasFocus) &&
+           (option.state & QStyle::State_KeyboardFocusChange);
+}
+
+TEST(InfoForm, TheButtonThatEnterOrTabReachesShowsItsFocusMark) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Tab}) {
+        TInfoForm form(nullptr);
+        bool marked = false;
+        RunModal(form, [&] {
+            QApplication::setActiveWindow(&form);  // the offscreen platform activates nothing
+            form.NameEdit->setFocus();
+            for (int i = 0; i < 3; ++i)
+                QTest::keyClick(Focused(form), key);
+            EXPECT_EQ(Focused(form), form.OKButton);
+            marked = ShowsFocusMark(form.OKButton);
+        });
+        EXPECT_TRUE(marked) << key;
+    }
 }
 
 TEST(InfoForm, NameTakesAtMost26Characters) {
