@@ -337,9 +337,8 @@ TEST_F(AddressForm, ANewlyOpenedBookIsShownFromItsFirstEntry) {
     EXPECT_EQ(view->verticalScrollBar()->value(), 0);
 }
 
-TEST_F(AddressForm, OpenReplacesTheListWithoutAskingAndClearsModified) {
+TEST_F(AddressForm, OpenReplacesTheListAndClearsModified) {
     Write("book.TEL", Record("Kim", "010", "02") + Record("Lee"));
-    Add("Old");
     dialogs_.AnswerOpen({Path("book.TEL")});
     Form().Open1Click();
     EXPECT_EQ(Form().Entries(), (Entries{{"Kim", "010", "02"}, {"Lee", "", ""}}));
@@ -353,6 +352,101 @@ TEST_F(AddressForm, OpenReplacesTheListWithoutAskingAndClearsModified) {
     ASSERT_EQ(request.filters.size(), 2u);
     EXPECT_EQ(request.filters[0].description, "TEL File (*.TEL)");
     EXPECT_EQ(request.filters[1].pattern, "*.TXT");
+}
+
+// Open asks before it gives up changes, as New does.
+TEST_F(AddressForm, OpenWithChanges) {
+    Write("book.TEL", Record("Lee"));
+    struct Case {
+        const char* what;
+        int answer;
+        std::optional<std::string> saveAs;
+        bool opened;
+        std::string file;  // what the save left on disk
+    };
+    const Case cases[] = {
+        {"No opens without saving", IDNO, std::nullopt, true, ""},
+        {"Yes saves, then opens", IDYES, "a.TEL", true, Record("Kim")},
+        {"Yes with the save dialog cancelled keeps the list", IDYES, std::nullopt, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DropForm();
+        std::filesystem::remove(Path("a.TEL"));
+        const size_t asked = boxes_.shown().size();
+        Add("Kim");
+        boxes_.Answer(c.answer);
+        if (c.saveAs)
+            dialogs_.AnswerSave(Path(*c.saveAs));
+        if (c.opened)
+            dialogs_.AnswerOpen({Path("book.TEL")});
+        Form().Open1Click();
+        ASSERT_GT(boxes_.shown().size(), asked);
+        EXPECT_EQ(boxes_.shown()[asked].text, "Save the changes?");
+        EXPECT_EQ(boxes_.shown()[asked].flags, MB_YESNO | MB_ICONQUESTION);
+        EXPECT_EQ(Names(),
+                  c.opened ? std::vector<std::string>{"Lee"} : std::vector<std::string>{"Kim"});
+        EXPECT_EQ(Form().Modified(), !c.opened);
+        EXPECT_EQ(Slurp(Path("a.TEL")), c.file);
+    }
+}
+
+TEST_F(AddressForm, OpenWithAFailingSaveKeepsTheListAndOpensNothing) {
+    Write("book.TEL", Record("Old"));
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    Add("Kim");
+    boxes_.Answer(IDYES);
+    {
+        FileSizeLimit full(10);
+        Form().Open1Click();  // an open dialog would find no scripted answer
+    }
+    EXPECT_EQ(Slurp(Path("book.TEL")), Record("Old"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Kim", "Old"}));
+    EXPECT_TRUE(Form().Modified());
+    EXPECT_EQ(dialogs_.openRequests().size(), 1u);
+}
+
+// A book saved without edits is the file it was, on every system language, also where the
+// code page cannot decode its bytes; only what the user typed is told as not held.
+TEST_F(AddressForm, ABookSavedWithoutEditsKeepsEveryByte) {
+    const std::string jose = "Jos\xe9";               // 1252, no 949 text
+    const std::string han = "\xc7\xd1";               // a 949 character, no 1252 text
+    const std::string half = std::string("\xb0", 1);  // a lead byte without its trail
+    const std::string book = Record(jose, "010") + Record(han, "", "02") +
+                             Record("Kim" + half, "1") + Record(" Lee ") +
+                             Record("Park", std::string("1\0"
+                                                        "2",
+                                                        3));
+    for (const char* lang : {"0409", "0412", "0411", "0804"}) {
+        SCOPED_TRACE(lang);
+        ScopedEnv system("KIVO_LANGID", lang);
+        DropForm();
+        const std::string path = Write("book.TEL", book);
+        dialogs_.AnswerOpen({path});
+        Form().Open1Click();
+        const size_t before = boxes_.shown().size();
+        Form().Save1Click();
+        EXPECT_EQ(Slurp(path), book);
+        EXPECT_EQ(boxes_.shown().size(), before) << "no warning for what the user did not type";
+    }
+
+    // An edited field is written anew; the fields not edited keep their bytes.
+    ScopedEnv korean("KIVO_LANGID", "0412");
+    DropForm();
+    const std::string path = Write("book.TEL", Record(jose, "010"));
+    dialogs_.AnswerOpen({path});
+    Form().Open1Click();
+    Select({0});
+    ScriptInfoForm([](TInfoForm& f) { f.HomePhoneEdit->setText("011"); });
+    Form().PhoneListViewDblClick();
+    Form().Save1Click();
+    EXPECT_EQ(Slurp(path), Record(jose, "011"));
+    // A typed character the code page lacks is still told.
+    Add("Jos\xc3\xa9");
+    Form().Save1Click();
+    ASSERT_FALSE(boxes_.shown().empty());
+    EXPECT_EQ(boxes_.shown().back().flags, MB_ICONWARNING);
 }
 
 TEST_F(AddressForm, OpenOfAnUnreadableFileShowsTheErrorAndNamesTheFile) {
