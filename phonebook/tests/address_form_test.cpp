@@ -897,6 +897,83 @@ TEST_F(AddressForm, ChosenVCardFileIsImportedAndNamed) {
     EXPECT_EQ(dialogs_.openRequests()[0].filters[0].pattern, "*.WAB");
 }
 
+// A file that gives no entries (no address book, one the bridge cannot read, an empty one)
+// leaves the list and its state as they were, and says so in place of the import's success.
+TEST_F(AddressForm, AnImportThatGivesNoEntriesKeepsTheList) {
+    struct Case {
+        const char* what;
+        std::string file, bytes;
+        std::function<void(TAddressForm&)> import;
+        bool chosenInADialog = true;
+    };
+    auto chosen = [](TAddressForm& form) { form.FromWABFile1Click(); };
+    auto csv = [](TAddressForm& form) { form.FromCSVFile1Click(); };
+    auto byDefault = [](TAddressForm& form) { form.FromMSAddressBook1Click(); };
+    const Case cases[] = {
+        {"no address book", "notes.wab", "These are no contacts.\n", chosen},
+        {"an empty file", "empty.wab", "", chosen},
+        {"an address book without contacts", "none.wab", fixture::WriteWabBinary({}), chosen},
+        {"the default address book, unreadable", "user.wab", "garbage", byDefault, false},
+        {"a CSV file with no entry", "list.csv", "name,home\nno comma\n", csv},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DropForm();
+        Write("book.TEL", Record("Kim", "010") + Record("Lee"));
+        dialogs_.AnswerOpen({Path("book.TEL")});
+        Form().Open1Click();
+        const std::string path = Write(c.file, c.bytes);
+        ASSERT_TRUE(kivo::win::registry::Write(RegistryRoot::CurrentUser,
+                                               "Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "",
+                                               "", path));
+        if (c.chosenInADialog)
+            dialogs_.AnswerOpen({path});
+        const size_t before = boxes_.shown().size();
+        c.import(Form());
+        EXPECT_EQ(Names(), (std::vector<std::string>{"Kim", "Lee"}));
+        EXPECT_FALSE(Form().Modified());
+        ASSERT_EQ(boxes_.shown().size(), before + 1);
+        EXPECT_EQ(boxes_.shown().back().text, "No entries in " + path);
+    }
+    // A list that had changes keeps them marked.
+    Add("Park");
+    std::string path = Write("notes.wab", "no contacts");
+    dialogs_.AnswerOpen({path});
+    Form().FromWABFile1Click();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Kim", "Lee", "Park"}));
+    EXPECT_TRUE(Form().Modified());
+}
+
+// A file larger than the player's largest memory cannot be a telephone book: it is refused
+// before it is read, with the file named.
+TEST_F(AddressForm, AFileLargerThanThePlayersMemoryIsRefusedBeforeItIsRead) {
+    for (const char* name : {"huge.TEL", "huge.csv"}) {
+        SCOPED_TRACE(name);
+        DropForm();
+        const size_t before = boxes_.shown().size();
+        const std::string path = Path(name);
+        std::ofstream(path, std::ios::binary) << Record("Kim");
+        std::filesystem::resize_file(path, kLargestBookFile + 1);  // sparse: nothing to read
+        dialogs_.AnswerOpen({path});
+        if (std::string(name) == "huge.TEL")
+            Form().Open1Click();
+        else
+            Form().FromCSVFile1Click();
+        EXPECT_TRUE(Form().Entries().empty());
+        ASSERT_EQ(boxes_.shown().size(), before + 1);
+        EXPECT_EQ(boxes_.shown().back().text, "Cannot read \"" + path + "\".\r\nIt is too large.");
+        EXPECT_EQ(boxes_.shown().back().flags, MB_ICONERROR);
+    }
+    // At the limit it is still read.
+    const std::string path = Path("full.TEL");
+    std::ofstream(path, std::ios::binary) << Record("Kim");
+    std::filesystem::resize_file(path, kLargestBookFile / kRecordSize * kRecordSize);
+    dialogs_.AnswerOpen({path});
+    DropForm();
+    Form().Open1Click();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Kim"}));
+}
+
 TEST_F(AddressForm, CsvImportBehindItsHiddenItemAppendsUnsorted) {
     Add("Zed");
     std::string path = Write("list.csv", "name,home\nLee,02-1,ext 5\nno comma\nAhn , 010\n");

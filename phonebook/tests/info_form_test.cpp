@@ -83,6 +83,40 @@ TEST(InfoForm, NameTakesAtMost26Characters) {
     EXPECT_EQ(form.NameEdit->text().size(), 14);
 }
 
+// The limit is one of typing, as the system's edit limit is: a longer name that Modify sets
+// stays whole, typing adds nothing to it until it is shorter than the limit.
+TEST(InfoForm, ALongerNameSetByModifyStaysWhole) {
+    TInfoForm form(nullptr);
+    const std::string imported(29, 'n');
+    form.SetEntryFields(imported, "010", "");
+    EXPECT_EQ(form.Name(), imported);
+    RunModal(form, [&] {
+        form.HomePhoneEdit->setFocus();
+        QTest::keyClicks(form.HomePhoneEdit, "9");
+        form.NameEdit->setFocus();
+        form.NameEdit->end(false);
+        QTest::keyClicks(form.NameEdit, "x");
+    });
+    EXPECT_EQ(form.Name(), imported);
+    EXPECT_EQ(form.HomePhone(), "0109");
+    RunModal(form, [&] {
+        form.NameEdit->setFocus();
+        form.NameEdit->end(false);
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(form.NameEdit, Qt::Key_Backspace);
+        QTest::keyClicks(form.NameEdit, "abc");
+    });
+    EXPECT_EQ(form.Name(), std::string(25, 'n') + "a");
+    // A shorter name set afterwards gets the limit back.
+    form.SetEntryFields("Kim", "", "");
+    RunModal(form, [&] {
+        form.NameEdit->setFocus();
+        form.NameEdit->end(false);
+        QTest::keyClicks(form.NameEdit, QString(30, 'k'));
+    });
+    EXPECT_EQ(form.Name(), "Kim" + std::string(23, 'k'));
+}
+
 TEST(InfoForm, OkClosesWithOkEvenWhenEmpty) {
     TInfoForm form(nullptr);
     EXPECT_EQ(RunModal(form, [&] { form.OKButton->click(); }), QDialog::Accepted);
