@@ -6,7 +6,9 @@
 #include "explorer/MainRtn.h"
 #include "explorer/UtilUnit.h"
 #include "platform/ui/dialogs.h"
+#include "platform/win/regular_file.h"
 
+#include <fcntl.h>
 #include <strings.h>
 #include <filesystem>
 
@@ -14,6 +16,7 @@ namespace {
 
 constexpr int kFlashLimit = 125;
 constexpr int kCardLimit = 124;
+constexpr int16_t kPCFileFailed = -115;
 
 // The link takes sizes as signed 32-bit numbers: a larger file would be sent with a wrong size.
 constexpr int64_t kLargestFile = INT32_MAX;
@@ -32,6 +35,10 @@ int FindByIndex(const ListViewControl& list, int32_t index) {
             return row;
     }
     return -1;
+}
+
+bool Readable(const std::string& path) {
+    return static_cast<bool>(kivo::win::OpenRegularFile(path.c_str(), O_RDONLY));
 }
 
 bool IsTelephoneBook(const std::string& path) {
@@ -140,6 +147,11 @@ int32_t TMainFrm::CopyFilesToDevice(uint8_t memory, const std::vector<std::strin
             return result;
         }
         std::string name = LastComponent(path);
+        // A file that cannot be read is no empty file: the copy ends there as the link ends it.
+        if (!Readable(path)) {
+            ShowFileInfo(name, {});
+            return kPCFileFailed;
+        }
         if (FileSizeOf(path) == 0) {
             ShowAppMessage(FormatText(Text(10125), {name, "\r\n"}), MB_OK | MB_ICONWARNING);
             result = -110;

@@ -249,9 +249,11 @@ private:
         bool clearStatus_;
     };
     void CopyToMemory(uint8_t memory);
-    // One selected row to the chosen folder; 0 also for a row refused with a message (no file
-    // index yet, or a player's name that is no plain file name), so the next row follows.
-    int16_t CopyFileToPC(const ListViewControl& list, int row);
+    // One selected row to the chosen folder, the files this copy wrote so far in `written`: the
+    // link's status, or nothing for a row declined or refused with a message (no file index yet,
+    // or a player's name that is no plain file name), so the next row follows.
+    std::optional<int16_t> CopyFileToPC(const ListViewControl& list, int row,
+                                        std::vector<std::string>& written);
     void FormatMemory(uint8_t memory);
     // The selected rows of the current list, in ascending order, for a command on them; none
     // (after the status bar is cleared, and with a message when nothing is selected) when the

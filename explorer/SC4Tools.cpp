@@ -141,7 +141,7 @@ int ConvertSC4ToWav(const std::string& source, const std::string& destination) {
     if (!in)
         return -1;
 
-    kivo::win::ReplacementFile out(target);
+    kivo::win::ReplacementFile out(target, 0666, kivo::win::PartName::AfterDestination);
     if (!out)
         return -1;
     if (!WriteWave(in, out.fd(), static_cast<uint32_t>(dataSize), pattern) || !out.Commit())

@@ -43,6 +43,8 @@ namespace {
 constexpr const char* kTitle = "Telephone Book";
 constexpr const char* kPlacementKey = "Software\\Corvanta";
 constexpr const char* kPlacementSection = "Address Book";
+// Said in place of the import's success when the file gave no entries.
+constexpr UINT kNoEntriesImported = 10937;
 constexpr const char* kWabFileNameKey = "Software\\Microsoft\\WAB\\WAB4\\Wab File Name";
 
 struct PlacementValue {
@@ -130,6 +132,10 @@ void TAddressForm::CreateComponents() {
     Bevel1 = new QFrame(Panel1);
     Bevel1->setObjectName("Bevel1");
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    // The bevel frames the whole panel however wide the window is; the buttons stand on it.
+    auto* bevelLayout = new QVBoxLayout(Panel1);
+    bevelLayout->setContentsMargins(0, 0, 0, 0);
+    bevelLayout->addWidget(Bevel1);
 
     auto button = [this](const char* name, int left, Glyph glyph, void (TAddressForm::*handler)()) {
         auto* b = new QToolButton(Panel1);
@@ -254,7 +260,6 @@ void TAddressForm::ApplyCaptions() {
 
 void TAddressForm::showEvent(QShowEvent* event) {
     ui::FormWindow::showEvent(event);
-    Bevel1->setGeometry(Panel1->rect());
     if (!placed_) {
         placed_ = true;
         LoadPlacement();
@@ -268,7 +273,7 @@ void TAddressForm::LoadPlacement() {
     std::vector<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens.push_back(screen->availableGeometry());
-    outer = KeepOnNearestScreen(outer, screens);
+    outer = FitOnScreen(outer, screens);
     // The stored size is the outer one, the frame included.
     QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     move(outer.topLeft());
@@ -329,12 +334,19 @@ void TAddressForm::AddEntry(const std::string& name, const std::string& home,
         AppendEntries({*entry});
 }
 
-void TAddressForm::AppendEntries(const std::vector<Entry>& entries) {
+void TAddressForm::AppendEntries(const std::vector<Entry>& entries,
+                                 const std::vector<RecordFields>& fields) {
     if (entries.empty())
         return;
     ListViewControl& list = PhoneListView->control();
-    for (const Entry& entry : entries) {
-        int row = list.InsertRow(list.RowCount(), entry.name, 0);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const Entry& entry = entries[i];
+        LPARAM data = 0;
+        if (i < fields.size()) {
+            readFields_.push_back(fields[i]);
+            data = static_cast<LPARAM>(readFields_.size());
+        }
+        int row = list.InsertRow(list.RowCount(), entry.name, data);
         list.SetCell(row, 1, entry.home);
         list.SetCell(row, 2, entry.office);
     }
@@ -361,8 +373,19 @@ void TAddressForm::DeleteSelected() {
     UpdateStatus();
 }
 
+ReadFrom TAddressForm::RowsReadFrom() const {
+    const ListViewControl& list = PhoneListView->control();
+    ReadFrom read;
+    for (int row = 0; row < list.RowCount(); ++row) {
+        const auto data = static_cast<size_t>(list.RowAt(row).data);
+        read.push_back(data > 0 && data <= readFields_.size() ? &readFields_[data - 1] : nullptr);
+    }
+    return read;
+}
+
 void TAddressForm::ClearList() {
     PhoneListView->control().Clear();
+    readFields_.clear();
     UpdateStatus();
 }
 
@@ -377,6 +400,8 @@ int TAddressForm::SortCompare(int entry1, int entry2, int value) {
 
 void TAddressForm::Sort(int value) {
     PhoneListView->SortItems([this, value](int a, int b) { return SortCompare(a, b, value); });
+    // The selection moved with its rows: the first selected one may stand elsewhere now.
+    UpdateStatus();
 }
 
 void TAddressForm::SortByColumn(int column) {
@@ -473,6 +498,8 @@ void TAddressForm::New1Click() {
 }
 
 void TAddressForm::Open1Click() {
+    if (!ChangesMayGo())
+        return;
     auto request = FileRequest(handle(), kTelFilters, ".TEL");
     request.mustExist = true;
     std::string path = Chosen(request);
@@ -481,6 +508,7 @@ void TAddressForm::Open1Click() {
     ClearList();
     LoadTel(path);
     Modified_ = false;
+    PhoneListView->currentView()->scrollToTop();
 }
 
 bool TAddressForm::Save() {
@@ -515,7 +543,9 @@ void TAddressForm::closeEvent(QCloseEvent* event) {
 }
 
 void TAddressForm::FromMSAddressBook1Click() {
-    ImportWab(ReadWabFileNameFromRegistry());
+    const std::string path = ReadWabFileNameFromRegistry();
+    if (!ImportWab(path))
+        ShowNoEntries(path);
     SpeedButton2Click();
 }
 
@@ -523,31 +553,51 @@ void TAddressForm::FromWABFile1Click() {
     std::string path = Chosen(FileRequest(handle(), {{"WAB File (*.WAB)", "*.WAB"}}, ".WAB"));
     if (path.empty())
         return;
-    ImportWab(path);
+    const bool imported = ImportWab(path);
     SpeedButton2Click();
-    ShowAppMessage(FormatText(Text(10926), {path}), MB_OK | MB_ICONINFORMATION);
+    if (imported)
+        ShowAppMessage(FormatText(Text(10926), {path}), MB_OK | MB_ICONINFORMATION);
+    else
+        ShowNoEntries(path);
 }
 
 void TAddressForm::FromCSVFile1Click() {
     std::string path = Chosen(FileRequest(
         handle(), {{"CSV File (*.CSV)", "*.CSV"}, {"Text File (*.TXT)", "*.TXT"}}, ".CSV"));
-    if (path.empty() || !ImportCsv(path))
-        return;
-    ShowAppMessage(FormatText(Text(10926), {path}), MB_OK | MB_ICONINFORMATION);
-}
-
-void TAddressForm::ImportWab(const std::string& path) {
     if (path.empty())
         return;
+    const int before = PhoneListView->control().RowCount();
+    if (!ImportCsv(path))
+        return;
+    if (PhoneListView->control().RowCount() == before)
+        ShowNoEntries(path);
+    else
+        ShowAppMessage(FormatText(Text(10926), {path}), MB_OK | MB_ICONINFORMATION);
+}
+
+bool TAddressForm::ImportWab(const std::string& path) {
+    if (path.empty())
+        return true;
     WAB_AllocList(TempListView.handle(), path.c_str());
-    CopyTempList();
+    // A file that gave no entries (no address book, or one the bridge cannot read) leaves the
+    // list as it was: replacing it with nothing would lose the book at the next save.
+    const bool gave = TempListView.RowCount() > 0;
+    if (gave) {
+        CopyTempList();
+        Modified_ = true;
+    }
     WAB_FreeList(TempListView.handle());
-    Modified_ = true;
+    return gave;
+}
+
+void TAddressForm::ShowNoEntries(const std::string& path) {
+    ShowAppMessage(FormatText(Text(kNoEntriesImported), {path}), MB_OK | MB_ICONWARNING);
 }
 
 void TAddressForm::CopyTempList() {
     ListViewControl& list = PhoneListView->control();
     list.Clear();
+    readFields_.clear();
     // Only the cells' texts are read: the rows' data belong to the bridge.
     for (int row = 0; row < TempListView.RowCount(); ++row) {
         int added =
@@ -567,7 +617,7 @@ bool TAddressForm::LoadTel(const std::string& path) {
 
 bool TAddressForm::AddFromFile(const std::string& path, const FileEntries& read) {
     // What was read before a failure stays in the list.
-    AppendEntries(read.entries);
+    AppendEntries(read.entries, read.fields);
     if (!read.fault)
         return true;
     ShowAppMessage(FileFaultMessage(StringLib.handle(), path, *read.fault, read.entries.size()),
@@ -584,7 +634,8 @@ bool TAddressForm::SaveTel(const std::string& path) {
     if (path.empty())
         return false;
     std::vector<Entry> entries = Entries();
-    if (std::optional<FileFault> fault = phonebook::SaveTel(path, entries)) {
+    const ReadFrom read = RowsReadFrom();
+    if (std::optional<FileFault> fault = phonebook::SaveTel(path, entries, read)) {
         // The caption names no file that does not hold the list.
         SetFileName(previous);
         Modified_ = modified;
@@ -593,7 +644,7 @@ bool TAddressForm::SaveTel(const std::string& path) {
         return false;
     }
     Modified_ = false;
-    std::vector<std::string> notHeld = NamesNotHeld(entries, GetACP());
+    std::vector<std::string> notHeld = NamesNotHeld(entries, GetACP(), read);
     if (!notHeld.empty())
         ShowAppMessage(CharactersNotHeldMessage(StringLib.handle(), path, notHeld),
                        MB_OK | MB_ICONWARNING);

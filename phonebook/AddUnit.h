@@ -93,7 +93,11 @@ private:
     void UpdateStatus();
     void SetFileName(const std::string& path);
     void AddEntry(const std::string& name, const std::string& home, const std::string& office);
-    void AppendEntries(const std::vector<Entry>& entries);
+    // `fields`, when given, holds the record each entry was read from.
+    void AppendEntries(const std::vector<Entry>& entries,
+                       const std::vector<RecordFields>& fields = {});
+    // For each row, the record it was read from; nullptr for one typed or imported.
+    ReadFrom RowsReadFrom() const;
     void UpdateEntry(int entry, const std::string& name, const std::string& home,
                      const std::string& office);
     void DeleteSelected();
@@ -108,7 +112,10 @@ private:
     bool Save();
     // Asks before the list's changes are given up; false when they must be kept.
     bool ChangesMayGo();
-    void ImportWab(const std::string& path);
+    // Replaces the list with the address book's entries; false, keeping the list, when the
+    // file gave none. Nothing for an empty path.
+    bool ImportWab(const std::string& path);
+    void ShowNoEntries(const std::string& path);
     void CopyTempList();
     bool LoadTel(const std::string& path);
     bool SaveTel(const std::string& path);
@@ -126,6 +133,8 @@ private:
     // The current file was not read whole: saving over it would lose the rest of the book.
     bool ReadPartly_ = false;
     bool placed_ = false;
+    // The records the rows were read from; a row's data is its index here plus one (0: none).
+    std::vector<RecordFields> readFields_;
 };
 
 // The path of the user's default address book; empty when there is none.

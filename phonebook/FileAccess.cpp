@@ -39,9 +39,23 @@ ssize_t ReadSome(int fd, char* buffer, size_t size, size_t done) {
     return ::read(fd, buffer, size);
 }
 
+// Truncates and writes the existing file itself. What fails is the file's own opening or
+// writing, and that is what the fault tells.
+std::optional<FileFault> WriteInPlace(const std::filesystem::path& target, std::string_view bytes) {
+    win::UniqueFd fd(::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd)
+        return FileFault{FileFault::Step::Write, errno};
+    if (!win::WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0)
+        return FileFault{FileFault::Step::Write, errno};
+    if (!fd.Close())
+        return FileFault{FileFault::Step::Write, errno};
+    return std::nullopt;
+}
+
 }  // namespace
 
-std::optional<FileFault> ReadFileBytes(const std::string& path, std::string& bytes) {
+std::optional<FileFault> ReadFileBytes(const std::string& path, std::string& bytes,
+                                       uint64_t largest) {
     bytes.clear();
     // Non-blocking, so that a pipe is refused at once instead of waiting for a writer.
     win::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -52,6 +66,8 @@ std::optional<FileFault> ReadFileBytes(const std::string& path, std::string& byt
         return FileFault{FileFault::Step::Read, errno};
     if (!S_ISREG(st.st_mode))
         return NotAFile(FileFault::Step::Read, st);
+    if (static_cast<uint64_t>(st.st_size) > largest)
+        return FileFault{FileFault::Step::Read, FileFault::kTooLarge};
     char buffer[65536];
     for (;;) {
         ssize_t n = ReadSome(fd.get(), buffer, sizeof buffer, bytes.size());
@@ -72,8 +88,14 @@ std::optional<FileFault> WriteFileReplacing(const std::string& path, std::string
     if (::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
         return NotAFile(FileFault::Step::Write, st);
     win::ReplacementFile file(target);
-    if (!file)
-        return FileFault{FileFault::Step::Create, errno};
+    if (!file) {
+        const int error = errno;
+        // A folder the user may not write can hold a file the user may: that file is written
+        // where it is, as the system's own "replace the file" does.
+        if ((error == EACCES || error == EPERM) && ::stat(target.c_str(), &st) == 0)
+            return WriteInPlace(target, bytes);
+        return FileFault{FileFault::Step::Create, error};
+    }
     if (!win::WriteAll(file.fd(), bytes) || !file.Commit())
         return FileFault{FileFault::Step::Write, errno};
     return std::nullopt;

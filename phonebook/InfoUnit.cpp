@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace kivo::phonebook {
 
 namespace {
@@ -62,6 +64,12 @@ TInfoForm::TInfoForm(QWidget* owner) : QDialog(owner) {
     };
     NameEdit = edit("NameEdit", 20);
     NameEdit->setMaxLength(kNameLimit);
+    // The limit holds for typing only, as the system's edit limit does: a longer name set by
+    // SetEntryFields stays whole, and typing adds to it only once it is shorter than the limit.
+    connect(NameEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
+        NameEdit->setMaxLength(
+            std::max(kNameLimit, std::min(NameEdit->maxLength(), static_cast<int>(text.size()))));
+    });
     HomePhoneEdit = edit("HomePhoneEdit", 52);
     OfficePhoneEdit = edit("OfficePhoneEdit", 84);
 
@@ -88,7 +96,9 @@ TInfoForm::TInfoForm(QWidget* owner) : QDialog(owner) {
 
 void TInfoForm::SetEntryFields(const std::string& name, const std::string& home,
                                const std::string& office) {
-    NameEdit->setText(FromUtf8(name));
+    const QString whole = FromUtf8(name);
+    NameEdit->setMaxLength(std::max(kNameLimit, static_cast<int>(whole.size())));
+    NameEdit->setText(whole);
     HomePhoneEdit->setText(FromUtf8(home));
     OfficePhoneEdit->setText(FromUtf8(office));
 }
@@ -122,6 +132,8 @@ void TInfoForm::CancelButtonClick() {
 bool TInfoForm::FormKeyPress(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return false;
+    // A focus moved by a key shows its mark, as one moved by Tab does.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     focusNextChild();
     return true;
 }

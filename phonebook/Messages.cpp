@@ -20,6 +20,7 @@ constexpr UINT kOnlyTheFirstEntries = 10933;
 constexpr UINT kPlacementNotStored = 10934;
 constexpr UINT kCharactersNotHeld = 10935;
 constexpr UINT kMoreNotShown = 10936;
+constexpr UINT kTooLarge = 10938;
 
 // Where a message breaks its line, as the format texts expect it.
 constexpr const char* kLineBreak = "\r\n";
@@ -42,8 +43,14 @@ UINT StepText(FileFault::Step step) {
 }
 
 std::string Reason(HMODULE texts, int error) {
-    return error == FileFault::kNotAFile ? LoadModuleString(texts, kNotAFile)
-                                         : std::string(std::strerror(error));
+    switch (error) {
+        case FileFault::kNotAFile:
+            return LoadModuleString(texts, kNotAFile);
+        case FileFault::kTooLarge:
+            return LoadModuleString(texts, kTooLarge);
+        default:
+            return std::string(std::strerror(error));
+    }
 }
 
 }  // namespace

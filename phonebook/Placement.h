@@ -11,4 +11,9 @@ namespace kivo::phonebook {
 // stays where it is.
 QRect KeepOnNearestScreen(const QRect& window, const std::vector<QRect>& screens);
 
+// A stored placement as it can be shown: no larger than the screen it is on (the one it covers
+// most, else the nearest), moved wholly onto that screen along a side that had to shrink, and
+// then kept within reach as above.
+QRect FitOnScreen(const QRect& window, const std::vector<QRect>& screens);
+
 }  // namespace kivo::phonebook

@@ -32,10 +32,28 @@ std::string_view TakeField(std::string_view& record, size_t width) {
     return field;
 }
 
-void AppendField(std::string& out, std::string_view utf8, size_t width, uint32_t codePage) {
-    std::string field = FitField(utf8, width, codePage);
+// The text an entry takes from a field's bytes.
+std::string ReadText(std::string_view field, uint32_t codePage) {
+    return Trimmed(FieldText(field, codePage));
+}
+
+// True when the text is still the one read from `field`, whose bytes then stand for it.
+bool KeptAsRead(const std::string& text, const std::string* field, uint32_t codePage) {
+    return field != nullptr && ReadText(*field, codePage) == text;
+}
+
+void AppendField(std::string& out, std::string_view utf8, const std::string* read, size_t width,
+                 uint32_t codePage) {
+    std::string field = KeptAsRead(std::string(utf8), read, codePage)
+                            ? read->substr(0, width)
+                            : FitField(utf8, width, codePage);
     out += field;
     out.append(width - field.size(), '\0');
+}
+
+// The fields of entry `i` as they were read; nullptr where it was not read from a record.
+const RecordFields* ReadFields(const ReadFrom& read, size_t i) {
+    return i < read.size() ? read[i] : nullptr;
 }
 
 // The next line and what follows it; a line ends at CR LF, LF or CR.
@@ -82,38 +100,52 @@ std::string FitField(std::string_view utf8, size_t width, uint32_t codePage) {
     return bytes;
 }
 
-std::vector<Entry> ReadTelRecords(std::string_view bytes, uint32_t codePage) {
+std::vector<Entry> ReadTelRecords(std::string_view bytes, uint32_t codePage,
+                                  std::vector<RecordFields>* fields) {
     std::vector<Entry> entries;
     std::string_view rest = BeforeEndOfFile(bytes);
     while (!rest.empty()) {
         std::string_view record = TakeField(rest, kRecordSize);
-        std::string name = FieldText(TakeField(record, kNameWidth), codePage);
-        std::string home = FieldText(TakeField(record, kPhoneWidth), codePage);
-        std::string office = FieldText(TakeField(record, kPhoneWidth), codePage);
-        if (auto entry = NewEntry(name, home, office))
+        RecordFields read{std::string(TakeField(record, kNameWidth)),
+                          std::string(TakeField(record, kPhoneWidth)),
+                          std::string(TakeField(record, kPhoneWidth))};
+        if (auto entry = NewEntry(FieldText(read.name, codePage), FieldText(read.home, codePage),
+                                  FieldText(read.office, codePage))) {
             entries.push_back(std::move(*entry));
+            if (fields)
+                fields->push_back(std::move(read));
+        }
     }
     return entries;
 }
 
-std::string WriteTelRecords(const std::vector<Entry>& entries, uint32_t codePage) {
+std::string WriteTelRecords(const std::vector<Entry>& entries, uint32_t codePage,
+                            const ReadFrom& read) {
     std::string out;
     out.reserve(entries.size() * kRecordSize);
-    for (const auto& entry : entries) {
-        AppendField(out, entry.name, kNameWidth, codePage);
-        AppendField(out, entry.home, kPhoneWidth, codePage);
-        AppendField(out, entry.office, kPhoneWidth, codePage);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const Entry& entry = entries[i];
+        const RecordFields* fields = ReadFields(read, i);
+        AppendField(out, entry.name, fields ? &fields->name : nullptr, kNameWidth, codePage);
+        AppendField(out, entry.home, fields ? &fields->home : nullptr, kPhoneWidth, codePage);
+        AppendField(out, entry.office, fields ? &fields->office : nullptr, kPhoneWidth, codePage);
     }
     return out;
 }
 
-std::vector<std::string> NamesNotHeld(const std::vector<Entry>& entries, uint32_t codePage) {
-    auto held = [codePage](const std::string& text) {
-        return FromCodePage(codePage, ToCodePage(codePage, text)) == text;
+std::vector<std::string> NamesNotHeld(const std::vector<Entry>& entries, uint32_t codePage,
+                                      const ReadFrom& read) {
+    auto held = [codePage](const std::string& text, const std::string* field) {
+        return KeptAsRead(text, field, codePage) ||
+               FromCodePage(codePage, ToCodePage(codePage, text)) == text;
     };
     std::vector<std::string> names;
-    for (const auto& entry : entries) {
-        if (!held(entry.name) || !held(entry.home) || !held(entry.office))
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const Entry& entry = entries[i];
+        const RecordFields* fields = ReadFields(read, i);
+        if (!held(entry.name, fields ? &fields->name : nullptr) ||
+            !held(entry.home, fields ? &fields->home : nullptr) ||
+            !held(entry.office, fields ? &fields->office : nullptr))
             names.push_back(entry.name);
     }
     return names;
@@ -138,30 +170,35 @@ std::vector<Entry> ReadCsvLines(std::string_view bytes, uint32_t codePage) {
 
 FileEntries LoadTel(const std::string& path) {
     std::string bytes;
-    std::optional<FileFault> fault = ReadFileBytes(path, bytes);
+    std::optional<FileFault> fault = ReadFileBytes(path, bytes, kLargestBookFile);
     // Reading that failed after a Ctrl-Z had already ended the file.
     if (fault && bytes.find(kEndOfFile) == std::string::npos) {
         // A record is added once all three of its fields are read.
         bytes.resize(bytes.size() - bytes.size() % kRecordSize);
-        return {ReadTelRecords(bytes, GetACP()), fault};
+    } else {
+        fault.reset();
     }
-    return {ReadTelRecords(bytes, GetACP()), std::nullopt};
+    FileEntries read;
+    read.entries = ReadTelRecords(bytes, GetACP(), &read.fields);
+    read.fault = fault;
+    return read;
 }
 
 FileEntries ImportCsv(const std::string& path) {
     std::string bytes;
-    std::optional<FileFault> fault = ReadFileBytes(path, bytes);
+    std::optional<FileFault> fault = ReadFileBytes(path, bytes, kLargestBookFile);
     if (fault && bytes.find(kEndOfFile) == std::string::npos) {
         // A line is added once its end is read.
         size_t end = bytes.find_last_of("\r\n");
         bytes.resize(end == std::string::npos ? 0 : end + 1);
-        return {ReadCsvLines(bytes, GetACP()), fault};
+        return {ReadCsvLines(bytes, GetACP()), fault, {}};
     }
-    return {ReadCsvLines(bytes, GetACP()), std::nullopt};
+    return {ReadCsvLines(bytes, GetACP()), std::nullopt, {}};
 }
 
-std::optional<FileFault> SaveTel(const std::string& path, const std::vector<Entry>& entries) {
-    return WriteFileReplacing(path, WriteTelRecords(entries, GetACP()));
+std::optional<FileFault> SaveTel(const std::string& path, const std::vector<Entry>& entries,
+                                 const ReadFrom& read) {
+    return WriteFileReplacing(path, WriteTelRecords(entries, GetACP(), read));
 }
 
 }  // namespace kivo::phonebook

@@ -50,7 +50,7 @@ std::vector<UINT> ProgramIdentifiers() {
     range(10900, 10922);
     range(10924, 10926);
     // dialbook: messages about its files and settings
-    range(10927, 10936);
+    range(10927, 10938);
     return ids;
 }
 
@@ -76,6 +76,7 @@ const std::map<UINT, int> kFormats = {
     {10934, 3},  // settings file, line break, reason
     {10935, 2},  // path, line break
     {10936, 1},  // number of entries
+    {10937, 1},  // path
 };
 
 // The numbers of the placeholders %1..%9 in a text; %% is a plain percent sign. A lone "%"

@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -122,6 +123,36 @@ TEST_F(AddressForm, PlacementOffEveryScreenComesBackOntoTheNearest) {
     EXPECT_EQ(at.size(), QSize(538, 504));
 }
 
+TEST_F(AddressForm, PlacementLargerThanTheScreenShrinksToItAndTheEntryDialogOpensOnIt) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char *left, *top, *width, *height;
+    };
+    const Case cases[] = {
+        {"0", "0", "2500", "1400"}, {"300", "200", "20000", "30000"}, {"-100", "0", "5000", "400"}};
+    for (const auto& c : cases) {
+        StorePlacement("LeftPos", c.left);
+        StorePlacement("TopPos", c.top);
+        StorePlacement("FormWidth", c.width);
+        StorePlacement("FormHeight", c.height);
+        DropForm();
+        Form().show();
+        SCOPED_TRACE(std::string(c.width) + " x " + c.height);
+        EXPECT_TRUE(screen.contains(Form().frameGeometry())) << Form().frameGeometry().width();
+        Add("Kim");
+        EXPECT_TRUE(screen.contains(infoForm_));
+    }
+}
+
+TEST_F(AddressForm, TheToolPanelsBevelSpansAWiderWindow) {
+    Form().show();
+    Form().resize(900, 400);
+    QApplication::sendPostedEvents();
+    QFrame* bevel = Form().Bevel1;
+    EXPECT_EQ(Form().Panel1->width(), Form().centralWidget()->width());
+    EXPECT_EQ(bevel->geometry(), Form().Panel1->rect());
+}
+
 TEST_F(AddressForm, AddTrimsAndSkipsAnEmptyName) {
     Add("  Kim  ", " 010 ", "\t02 ");
     EXPECT_EQ(Form().Entries(), (Entries{{"Kim", "010", "02"}}));
@@ -187,6 +218,37 @@ TEST_F(AddressForm, ModifyWithTwoRowsSelectedEditsTheFirstInDisplayOrder) {
     Form().PhoneListViewDblClick();
     EXPECT_EQ(shownInfoForm_, (Entry{"Baek", "2", ""}));
     EXPECT_EQ(Form().Entries(), (Entries{{"Ahn", "1", ""}, {"Cho", "3", ""}, {"Zo", "2", "9"}}));
+}
+
+// A sort moves the selected rows and keeps them selected, as the platform's list view does; the
+// status line and Modify follow the same entry.
+TEST_F(AddressForm, TheSelectionFollowsItsEntryThroughEverySort) {
+    Add("Cho", "3");
+    Add("Ahn", "1");
+    Add("Baek", "2");
+    Select({2});
+    EXPECT_EQ(Status(), "3 / 3");
+    Form().PhoneListViewColumnClick(0);  // descending: Cho comes first
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Cho", "Baek", "Ahn"}));
+    EXPECT_EQ(Form().PhoneListView->SelectedRows(), (std::vector<int>{0}));
+    EXPECT_EQ(Status(), "1 / 3");
+
+    // Modify sorts afterwards; the edited entry stays chosen where it lands.
+    ScriptInfoForm([](TInfoForm& f) { f.NameEdit->setText("Dan"); });
+    Form().PhoneListViewDblClick();
+    EXPECT_EQ(shownInfoForm_, (Entry{"Cho", "3", ""}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ahn", "Baek", "Dan"}));
+    EXPECT_EQ(Form().PhoneListView->SelectedRows(), (std::vector<int>{2}));
+    EXPECT_EQ(Status(), "3 / 3");
+    ScriptInfoForm([](TInfoForm& f) { f.HomePhoneEdit->setText("4"); });
+    Form().PhoneListViewDblClick();
+    EXPECT_EQ(shownInfoForm_, (Entry{"Dan", "3", ""}));
+
+    // Add sorts too: the entries chosen before stay chosen.
+    Add("Bae");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ahn", "Bae", "Baek", "Dan"}));
+    EXPECT_EQ(Form().PhoneListView->SelectedRows(), (std::vector<int>{3}));
+    EXPECT_EQ(Status(), "4 / 4");
 }
 
 TEST_F(AddressForm, ModifyWithNothingSelectedShowsNoDialog) {
@@ -257,9 +319,26 @@ TEST_F(AddressForm, StatusLineShowsTheFirstSelectedPositionAndTheCount) {
     EXPECT_EQ(Status(), "");
 }
 
-TEST_F(AddressForm, OpenReplacesTheListWithoutAskingAndClearsModified) {
+TEST_F(AddressForm, ANewlyOpenedBookIsShownFromItsFirstEntry) {
+    std::string book;
+    for (int i = 0; i < 200; ++i)
+        book += Record("N" + std::to_string(100 + i));
+    Write("book.TEL", book);
+    Form().show();
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    QApplication::sendPostedEvents();
+    auto* view = Form().PhoneListView->currentView();
+    view->scrollToBottom();
+    ASSERT_GT(view->verticalScrollBar()->value(), 0);
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    QApplication::sendPostedEvents();
+    EXPECT_EQ(view->verticalScrollBar()->value(), 0);
+}
+
+TEST_F(AddressForm, OpenReplacesTheListAndClearsModified) {
     Write("book.TEL", Record("Kim", "010", "02") + Record("Lee"));
-    Add("Old");
     dialogs_.AnswerOpen({Path("book.TEL")});
     Form().Open1Click();
     EXPECT_EQ(Form().Entries(), (Entries{{"Kim", "010", "02"}, {"Lee", "", ""}}));
@@ -273,6 +352,101 @@ TEST_F(AddressForm, OpenReplacesTheListWithoutAskingAndClearsModified) {
     ASSERT_EQ(request.filters.size(), 2u);
     EXPECT_EQ(request.filters[0].description, "TEL File (*.TEL)");
     EXPECT_EQ(request.filters[1].pattern, "*.TXT");
+}
+
+// Open asks before it gives up changes, as New does.
+TEST_F(AddressForm, OpenWithChanges) {
+    Write("book.TEL", Record("Lee"));
+    struct Case {
+        const char* what;
+        int answer;
+        std::optional<std::string> saveAs;
+        bool opened;
+        std::string file;  // what the save left on disk
+    };
+    const Case cases[] = {
+        {"No opens without saving", IDNO, std::nullopt, true, ""},
+        {"Yes saves, then opens", IDYES, "a.TEL", true, Record("Kim")},
+        {"Yes with the save dialog cancelled keeps the list", IDYES, std::nullopt, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DropForm();
+        std::filesystem::remove(Path("a.TEL"));
+        const size_t asked = boxes_.shown().size();
+        Add("Kim");
+        boxes_.Answer(c.answer);
+        if (c.saveAs)
+            dialogs_.AnswerSave(Path(*c.saveAs));
+        if (c.opened)
+            dialogs_.AnswerOpen({Path("book.TEL")});
+        Form().Open1Click();
+        ASSERT_GT(boxes_.shown().size(), asked);
+        EXPECT_EQ(boxes_.shown()[asked].text, "Save the changes?");
+        EXPECT_EQ(boxes_.shown()[asked].flags, MB_YESNO | MB_ICONQUESTION);
+        EXPECT_EQ(Names(),
+                  c.opened ? std::vector<std::string>{"Lee"} : std::vector<std::string>{"Kim"});
+        EXPECT_EQ(Form().Modified(), !c.opened);
+        EXPECT_EQ(Slurp(Path("a.TEL")), c.file);
+    }
+}
+
+TEST_F(AddressForm, OpenWithAFailingSaveKeepsTheListAndOpensNothing) {
+    Write("book.TEL", Record("Old"));
+    dialogs_.AnswerOpen({Path("book.TEL")});
+    Form().Open1Click();
+    Add("Kim");
+    boxes_.Answer(IDYES);
+    {
+        FileSizeLimit full(10);
+        Form().Open1Click();  // an open dialog would find no scripted answer
+    }
+    EXPECT_EQ(Slurp(Path("book.TEL")), Record("Old"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Kim", "Old"}));
+    EXPECT_TRUE(Form().Modified());
+    EXPECT_EQ(dialogs_.openRequests().size(), 1u);
+}
+
+// A book saved without edits is the file it was, on every system language, also where the
+// code page cannot decode its bytes; only what the user typed is told as not held.
+TEST_F(AddressForm, ABookSavedWithoutEditsKeepsEveryByte) {
+    const std::string jose = "Jos\xe9";               // 1252, no 949 text
+    const std::string han = "\xc7\xd1";               // a 949 character, no 1252 text
+    const std::string half = std::string("\xb0", 1);  // a lead byte without its trail
+    const std::string book = Record(jose, "010") + Record(han, "", "02") +
+                             Record("Kim" + half, "1") + Record(" Lee ") +
+                             Record("Park", std::string("1\0"
+                                                        "2",
+                                                        3));
+    for (const char* lang : {"0409", "0412", "0411", "0804"}) {
+        SCOPED_TRACE(lang);
+        ScopedEnv system("KIVO_LANGID", lang);
+        DropForm();
+        const std::string path = Write("book.TEL", book);
+        dialogs_.AnswerOpen({path});
+        Form().Open1Click();
+        const size_t before = boxes_.shown().size();
+        Form().Save1Click();
+        EXPECT_EQ(Slurp(path), book);
+        EXPECT_EQ(boxes_.shown().size(), before) << "no warning for what the user did not type";
+    }
+
+    // An edited field is written anew; the fields not edited keep their bytes.
+    ScopedEnv korean("KIVO_LANGID", "0412");
+    DropForm();
+    const std::string path = Write("book.TEL", Record(jose, "010"));
+    dialogs_.AnswerOpen({path});
+    Form().Open1Click();
+    Select({0});
+    ScriptInfoForm([](TInfoForm& f) { f.HomePhoneEdit->setText("011"); });
+    Form().PhoneListViewDblClick();
+    Form().Save1Click();
+    EXPECT_EQ(Slurp(path), Record(jose, "011"));
+    // A typed character the code page lacks is still told.
+    Add("Jos\xc3\xa9");
+    Form().Save1Click();
+    ASSERT_FALSE(boxes_.shown().empty());
+    EXPECT_EQ(boxes_.shown().back().flags, MB_ICONWARNING);
 }
 
 TEST_F(AddressForm, OpenOfAnUnreadableFileShowsTheErrorAndNamesTheFile) {
@@ -721,6 +895,83 @@ TEST_F(AddressForm, ChosenVCardFileIsImportedAndNamed) {
     ASSERT_EQ(dialogs_.openRequests().size(), 1u);
     EXPECT_EQ(dialogs_.openRequests()[0].defaultExtension, ".WAB");
     EXPECT_EQ(dialogs_.openRequests()[0].filters[0].pattern, "*.WAB");
+}
+
+// A file that gives no entries (no address book, one the bridge cannot read, an empty one)
+// leaves the list and its state as they were, and says so in place of the import's success.
+TEST_F(AddressForm, AnImportThatGivesNoEntriesKeepsTheList) {
+    struct Case {
+        const char* what;
+        std::string file, bytes;
+        std::function<void(TAddressForm&)> import;
+        bool chosenInADialog = true;
+    };
+    auto chosen = [](TAddressForm& form) { form.FromWABFile1Click(); };
+    auto csv = [](TAddressForm& form) { form.FromCSVFile1Click(); };
+    auto byDefault = [](TAddressForm& form) { form.FromMSAddressBook1Click(); };
+    const Case cases[] = {
+        {"no address book", "notes.wab", "These are no contacts.\n", chosen},
+        {"an empty file", "empty.wab", "", chosen},
+        {"an address book without contacts", "none.wab", fixture::WriteWabBinary({}), chosen},
+        {"the default address book, unreadable", "user.wab", "garbage", byDefault, false},
+        {"a CSV file with no entry", "list.csv", "name,home\nno comma\n", csv},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DropForm();
+        Write("book.TEL", Record("Kim", "010") + Record("Lee"));
+        dialogs_.AnswerOpen({Path("book.TEL")});
+        Form().Open1Click();
+        const std::string path = Write(c.file, c.bytes);
+        ASSERT_TRUE(kivo::win::registry::Write(RegistryRoot::CurrentUser,
+                                               "Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "",
+                                               "", path));
+        if (c.chosenInADialog)
+            dialogs_.AnswerOpen({path});
+        const size_t before = boxes_.shown().size();
+        c.import(Form());
+        EXPECT_EQ(Names(), (std::vector<std::string>{"Kim", "Lee"}));
+        EXPECT_FALSE(Form().Modified());
+        ASSERT_EQ(boxes_.shown().size(), before + 1);
+        EXPECT_EQ(boxes_.shown().back().text, "No entries in " + path);
+    }
+    // A list that had changes keeps them marked.
+    Add("Park");
+    std::string path = Write("notes.wab", "no contacts");
+    dialogs_.AnswerOpen({path});
+    Form().FromWABFile1Click();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Kim", "Lee", "Park"}));
+    EXPECT_TRUE(Form().Modified());
+}
+
+// A file larger than the player's largest memory cannot be a telephone book: it is refused
+// before it is read, with the file named.
+TEST_F(AddressForm, AFileLargerThanThePlayersMemoryIsRefusedBeforeItIsRead) {
+    for (const char* name : {"huge.TEL", "huge.csv"}) {
+        SCOPED_TRACE(name);
+        DropForm();
+        const size_t before = boxes_.shown().size();
+        const std::string path = Path(name);
+        std::ofstream(path, std::ios::binary) << Record("Kim");
+        std::filesystem::resize_file(path, kLargestBookFile + 1);  // sparse: nothing to read
+        dialogs_.AnswerOpen({path});
+        if (std::string(name) == "huge.TEL")
+            Form().Open1Click();
+        else
+            Form().FromCSVFile1Click();
+        EXPECT_TRUE(Form().Entries().empty());
+        ASSERT_EQ(boxes_.shown().size(), before + 1);
+        EXPECT_EQ(boxes_.shown().back().text, "Cannot read \"" + path + "\".\r\nIt is too large.");
+        EXPECT_EQ(boxes_.shown().back().flags, MB_ICONERROR);
+    }
+    // At the limit it is still read.
+    const std::string path = Path("full.TEL");
+    std::ofstream(path, std::ios::binary) << Record("Kim");
+    std::filesystem::resize_file(path, kLargestBookFile / kRecordSize * kRecordSize);
+    dialogs_.AnswerOpen({path});
+    DropForm();
+    Form().Open1Click();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Kim"}));
 }
 
 TEST_F(AddressForm, CsvImportBehindItsHiddenItemAppendsUnsorted) {

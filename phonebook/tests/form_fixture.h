@@ -46,7 +46,8 @@ inline const char* const kEnglishPack =
     "10931\tIt is not a file.\n10932\tOnly the first entry could be read.\n"
     "10933\tOnly the first %1 entries could be read.\n"
     "10934\tCannot store the window's place in \"%1\".%2%3\n"
-    "10935\t\"%1\" was saved, but not every character:%2\n10936\t... and %1 more\n";
+    "10935\t\"%1\" was saved, but not every character:%2\n10936\t... and %1 more\n"
+    "10937\tNo entries in %1\n10938\tIt is too large.\n";
 inline const char* const kKoreanPack =
     "10900\t\xed\x8c\x8c\xec\x9d\xbc(&F)\n10918\t\xec\x9d\xb4\xeb\xa6\x84\n"
     "10935\t\"%1\" \xec\xa0\x80\xec\x9e\xa5:%2\n";

@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QTest>
 #include <QTreeView>
 
 #include <cerrno>
@@ -81,6 +82,9 @@ TEST_P(Rendering, MainWindowShowsEveryTextWhole) {
     }
     QApplication::processEvents();
     Save(Form(), "dialbook");
+    Form().resize(900, Form().height());
+    QApplication::processEvents();
+    Save(Form(), "dialbook-wide");
     for (QMenu* menu : {Form().File1, Form().Import1, Form().Edit1}) {
         menu->popup(QPoint(0, 0));
         QApplication::processEvents();
@@ -108,6 +112,12 @@ TEST_P(Rendering, EntryDialogShowsEveryTextWhole) {
                 EXPECT_TRUE(Fits(*b, b->text(), b->width() - 8)) << b->text().toStdString();
             QApplication::processEvents();
             Save(f, "dialbook-entry");
+            QApplication::setActiveWindow(&f);
+            f.NameEdit->setFocus();
+            for (int i = 0; i < 3; ++i)
+                QTest::keyClick(f.focusWidget(), Qt::Key_Return);
+            QApplication::processEvents();
+            Save(f, "dialbook-entry-focus");
         },
         false);
     Form().AddButtonClick();

@@ -19,6 +19,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -309,17 +310,31 @@ TEST_F(TelFiles, SaveIntoAMissingFolderCannotCreateTheFile) {
 }
 
 // Another user's folder or file: the save is refused with the reason and the book stays.
-TEST_F(TelFiles, SaveWhereTheUserMayNotWriteKeepsTheOldBook) {
+// A fault as text, to come back from another user's process; empty for none.
+std::string Told(const std::optional<FileFault>& fault) {
+    if (!fault)
+        return "";
+    std::ostringstream out;
+    PrintTo(*fault, &out);
+    return out.str();
+}
+
+// A file the user may not write keeps the old book; a file the user may write in a folder the
+// user may not write is written in place, since no new file can be made beside it.
+TEST_F(TelFiles, SaveWhereTheUserMayNotWrite) {
     struct Case {
         const char* what;
         std::filesystem::perms folder;
         std::filesystem::perms file;
+        bool saved;
     };
     using std::filesystem::perms;
     const Case cases[] = {
         {"a read-only folder", perms::owner_all | perms::others_read | perms::others_exec,
-         perms::all},
-        {"a read-only file", perms::all, perms::owner_all | perms::others_read},
+         perms::all, true},
+        {"a read-only file", perms::all, perms::owner_all | perms::others_read, false},
+        {"both read-only", perms::owner_all | perms::others_read | perms::others_exec,
+         perms::owner_all | perms::others_read, false},
     };
     OpenToEveryone(dir_.path());
     const std::string old = Record("Old", "1", "2");
@@ -330,14 +345,23 @@ TEST_F(TelFiles, SaveWhereTheUserMayNotWriteKeepsTheOldBook) {
         std::string path = Write("shared/book.TEL", old);
         std::filesystem::permissions(path, c.file);
         std::filesystem::permissions(Path("shared"), c.folder);
-        std::string error = AsAnotherUser([&] {
-            std::optional<FileFault> fault = SaveTel(path, {{"New", "", ""}});
-            return fault ? std::string(std::strerror(fault->error)) : std::string();
-        });
-        EXPECT_EQ(error, std::strerror(EACCES));
-        EXPECT_EQ(Slurp(path), old);
+        std::string fault = AsAnotherUser([&] { return Told(SaveTel(path, {{"New", "", ""}})); });
+        if (c.saved) {
+            EXPECT_EQ(fault, "");
+            EXPECT_EQ(Slurp(path), Record("New", "", ""));
+        } else {
+            // What failed is the writing of the file itself, not a file beside it.
+            EXPECT_EQ(fault, Told(FileFault{Step::Write, EACCES}));
+            EXPECT_EQ(Slurp(path), old);
+        }
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Path("shared")), {}), 1);
     }
+    // Where no file of that name is, the new file cannot be made.
+    std::filesystem::remove(Path("shared/book.TEL"));
+    EXPECT_EQ(AsAnotherUser([&] {
+                  return Told(SaveTel(Path("shared/book.TEL"), {{"New", "", ""}}));
+              }),
+              Told(FileFault{Step::Create, EACCES}));
 }
 
 // A name that holds a folder or a pipe is refused, on reading and on saving, and stays.

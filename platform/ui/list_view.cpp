@@ -123,9 +123,6 @@ Qt::ItemFlags ListViewModel::flags(const QModelIndex& index) const {
 }
 
 void ListViewModel::RowInserted(int row) {
-    // After a reset that already showed every row (a sort), the rows told again are known.
-    if (shown_ >= control_.RowCount())
-        return;
     beginInsertRows({}, row, row);
     ++shown_;
     endInsertRows();
@@ -145,10 +142,23 @@ void ListViewModel::RowRemoved(int row) {
 }
 
 void ListViewModel::RowsCleared() {
-    // A sort tells of a clear and then every row again: one reset covers it all.
     beginResetModel();
     shown_ = control_.RowCount();
     endResetModel();
+}
+
+void ListViewModel::RowsReordered(const std::vector<int>& from) {
+    // A layout change, not a reset: the views' selection and current row follow their rows.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> to(from.size());
+    for (size_t row = 0; row < from.size(); ++row)
+        to[from[row]] = static_cast<int>(row);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    for (const QModelIndex& index : before)
+        after.append(this->index(to[index.row()], index.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 // A view that reports key, mouse and drop events to its ListView.

@@ -70,6 +70,7 @@ private:
     void CellChanged(int row, int column) override;
     void RowRemoved(int row) override;
     void RowsCleared() override;
+    void RowsReordered(const std::vector<int>& from) override;
 
     ListViewControl& control_;
     std::vector<ListColumn> columns_;
@@ -108,7 +109,8 @@ public:
     void SetCurrentRow(int row);
 
     // The list's custom sort: the comparison gets two row indexes and reads the cells it needs
-    // through the control (see ListViewControl::SortByRowComparison). The selection is cleared.
+    // through the control (see ListViewControl::SortByRowComparison). Each row keeps its
+    // selection and the focus, as the platform's list view keeps them.
     void SortItems(const std::function<int(int, int)>& compare);
 
     // Key and mouse presses, after the view has handled the press (selection already moved).

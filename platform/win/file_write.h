@@ -18,7 +18,17 @@ inline bool WriteAll(int fd, std::string_view text) {
     return WriteAll(fd, text.data(), text.size());
 }
 
-// A new file written beside `destination` under a short temporary name and renamed over it by
+// How the new file beside the destination is named.
+enum class PartName {
+    // A short name of this process's own.
+    Unique,
+    // ".~NAME.part" after the destination's NAME, held locked while it is written: a part that a
+    // killed writer left is taken over by the next write to that destination, and a part that a
+    // running writer holds is left to it.
+    AfterDestination,
+};
+
+// A new file written beside `destination` under a temporary name and renamed over it by
 // Commit(): a reader or a crash finds the old file or the new one, never a mixture. A
 // destination that exists and that this user could not open for writing is refused, as
 // opening it would be (errno EACCES). The new file gets the replaced file's permission bits,
@@ -26,7 +36,8 @@ inline bool WriteAll(int fd, std::string_view text) {
 // removed and the destination stays as it was.
 class KIVO_WIN_API ReplacementFile {
 public:
-    explicit ReplacementFile(std::filesystem::path destination, mode_t mode = 0666);
+    explicit ReplacementFile(std::filesystem::path destination, mode_t mode = 0666,
+                             PartName naming = PartName::Unique);
     ~ReplacementFile();
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;

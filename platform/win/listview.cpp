@@ -77,24 +77,26 @@ void ListViewControl::Clear() {
 }
 
 void ListViewControl::SortByRowComparison(const std::function<int(int, int)>& compare) {
+    std::vector<int> from = Unsorted();
+    std::stable_sort(from.begin(), from.end(), [&](int a, int b) { return compare(a, b) < 0; });
+    Reorder(from);
+}
+
+std::vector<int> ListViewControl::Unsorted() const {
     std::vector<int> order(rows_.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = static_cast<int>(i);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(a, b) < 0; });
-    std::vector<Row> sorted;
-    sorted.reserve(rows_.size());
-    for (int i : order)
-        sorted.push_back(std::move(rows_[i]));
-    rows_ = std::move(sorted);
-    NotifyReset();
+    return order;
 }
 
-void ListViewControl::NotifyReset() {
-    if (!observer_)
-        return;
-    observer_->RowsCleared();
-    for (int r = 0; r < RowCount(); ++r)
-        observer_->RowInserted(r);
+void ListViewControl::Reorder(const std::vector<int>& from) {
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    for (int i : from)
+        sorted.push_back(std::move(rows_[i]));
+    rows_ = std::move(sorted);
+    if (observer_)
+        observer_->RowsReordered(from);
 }
 
 LRESULT ListViewControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

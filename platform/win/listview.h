@@ -16,6 +16,8 @@ public:
     virtual void CellChanged(int row, int column) = 0;
     virtual void RowRemoved(int row) = 0;
     virtual void RowsCleared() = 0;
+    // The same rows in a new order: row r now is the row that stood at `from[r]`.
+    virtual void RowsReordered(const std::vector<int>& from) = 0;
 };
 
 // A report-style list view: rows of cell texts and one data value per row, kept in insertion
@@ -42,7 +44,8 @@ public:
     bool SetImage(int row, int image);
     bool RemoveRow(int row);
     void Clear();
-    // Reorders the rows by a strict weak ordering; observers see a clear and new rows.
+    // Reorders the rows by a strict weak ordering; equal rows keep their order. Observers see
+    // the rows move, so that what a view keeps per row (selection, focus) moves with them.
     template <typename Less>
     void Sort(Less less);
     // Reorders the rows by a comparison of two row indexes (negative, zero or positive), the way
@@ -53,7 +56,10 @@ public:
     void SetObserver(ListViewObserver* observer) { observer_ = observer; }
 
 private:
-    void NotifyReset();
+    // Indexes 0 to RowCount() - 1, the order before a sort.
+    std::vector<int> Unsorted() const;
+    // Puts the row that stood at `from[r]` at r, and tells the observer.
+    void Reorder(const std::vector<int>& from);
 
     std::vector<Row> rows_;
     ListViewObserver* observer_ = nullptr;
@@ -61,6 +67,8 @@ private:
 
 template <typename Less>
 void ListViewControl::Sort(Less less) {
-    std::stable_sort(rows_.begin(), rows_.end(), less);
-    NotifyReset();
+    std::vector<int> from = Unsorted();
+    std::stable_sort(from.begin(), from.end(),
+                     [&](int a, int b) { return less(rows_[a], rows_[b]); });
+    Reorder(from);
 }

@@ -2,8 +2,17 @@
 #include "explorer/SC4Tools.h"
 #include "explorer/tests/mainfrm/player_fixture.h"
 
+#include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QToolButton>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -26,6 +35,55 @@ std::string Wrapped(const std::string& recording) {
     auto header = BuildSC4WaveHeader(static_cast<uint32_t>(data.size()), 1);
     return std::string(header.begin(), header.end()) + data;
 }
+
+// Runs `act` once a transfer has reported its first bytes, from the progress message's message
+// processing, as a user's click or a look at the folder would come then.
+std::unique_ptr<QTimer> OnceBytesMove(TMainFrm& f, std::function<void()> act) {
+    auto timer = std::make_unique<QTimer>();
+    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), &f, act] {
+        if (f.DoneBytes == 0)
+            return;
+        t->stop();
+        act();
+    });
+    timer->start(0);
+    return timer;
+}
+
+// The left button pressed and released on a list's first row, as the mouse sends them.
+void ClickFirstRow(kivo::ui::ListView* list) {
+    QAbstractItemView* view = list->currentView();
+    const QPoint at = view->visualRect(list->model().index(0, 0)).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &event);
+    }
+}
+
+// While it lives, a write that makes a file longer than `bytes` fails as on a full disk: the
+// process's file-size limit, with its signal ignored.
+class DiskFullAt {
+public:
+    explicit DiskFullAt(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limited = old_;
+        limited.rlim_cur = bytes;
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~DiskFullAt() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+    DiskFullAt(const DiskFullAt&) = delete;
+    DiskFullAt& operator=(const DiskFullAt&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldSignal_)(int) = nullptr;
+};
 
 }  // namespace
 
@@ -68,6 +126,78 @@ TEST_P(CopyToPC, CopiesTheSelectedFilesAndAsksOnlyAboutFilesThatExist) {
     auto sent = picker.messages(BFFM_SETSELECTIONA);
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.back().text, pc.path().string());
+
+    // Every chosen file declined: nothing was copied, and nothing says so.
+    Select(f, f.listSmartMedia, {"two.mp3"});
+    PickFolder(pc.path());
+    boxes.Answer(IDNO);
+    f.PC1Click();
+    EXPECT_EQ(ReadFile(pc.path() / "two.mp3"), two);
+    EXPECT_EQ(f.sbBottom[0]->text(), "");
+}
+
+TEST_P(CopyToPC, TheRowsChosenAtTheStartAreCopiedWhicheverListIsClickedMeanwhile) {
+    const std::string a = Bytes(100000, 'a'), b = Bytes(300, 'b');
+    player->Put(kFlash, "a.mp3", a);
+    player->Put(kFlash, "b.mp3", b);
+    player->Put(kCard, "c.mp3", Bytes(200, 'c'));
+    player->Put(kCard, "d.mp3", Bytes(200, 'd'));
+    TMainFrm& f = Open();
+    TempDir pc;
+    Select(f, f.listFlashMemory, {"a.mp3", "b.mp3"});
+    PickFolder(pc.path());
+    auto clicker = OnceBytesMove(f, [&f] { ClickFirstRow(f.listSmartMedia); });
+    f.PC1Click();
+    EXPECT_EQ(f.CurrentList, f.listSmartMedia);  // the click came during a's transfer
+    EXPECT_EQ(FolderNames(pc.path()), (std::vector<std::string>{"a.mp3", "b.mp3"}));
+    EXPECT_TRUE(ReadFile(pc.path() / "a.mp3") == a);
+    EXPECT_EQ(ReadFile(pc.path() / "b.mp3"), b);
+    EXPECT_EQ(f.sbBottom[0]->text(), "E10421");
+}
+
+TEST_P(CopyToPC, TwoRecordingsThatWrapToOneWaveFileAskBeforeTheSecondReplacesTheFirst) {
+    // Two files on the player, told apart by letter case, and one wave file name for both.
+    const std::string upper = Recording(3000), lower = Recording(5000);
+    for (int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer);
+        const size_t shown = boxes.shown().size();
+        player->Reset();
+        player->Put(kFlash, "rec.SC4", upper, kVoiceType);
+        player->Put(kFlash, "rec.sc4", lower, kVoiceType);
+        TMainFrm& f = Open();
+        f.SC4ToWAV = true;
+        TempDir pc;
+        Select(f, f.listFlashMemory, {"rec.SC4", "rec.sc4"});
+        const bool upperFirst =
+            RowOf(f.listFlashMemory, "rec.SC4") < RowOf(f.listFlashMemory, "rec.sc4");
+        const std::string& first = upperFirst ? upper : lower;
+        const std::string& second = upperFirst ? lower : upper;
+        PickFolder(pc.path());
+        boxes.Answer(answer);
+        f.PC1Click();
+        EXPECT_EQ(Texts(shown), std::vector<std::string>{"E10420 rec.WAV"});
+        EXPECT_EQ(FolderNames(pc.path()), std::vector<std::string>{"rec.WAV"});
+        EXPECT_TRUE(ReadFile(pc.path() / "rec.WAV") == Wrapped(answer == IDYES ? second : first));
+        EXPECT_EQ(f.sbBottom[0]->text(), "E10421");
+    }
+}
+
+TEST_P(CopyToPC, APartLeftByAKilledCopyIsTakenOverByTheNextCopyOfThatFile) {
+    const std::string song = Bytes(100000, 's');
+    player->Put(kFlash, "song.mp3", song);
+    TMainFrm& f = Open();
+    TempDir pc;
+    // What a copy killed in the middle of this file left: its part, named after the file.
+    WriteFile(pc.path() / ".~song.mp3.part", Bytes(40000, 'k'));
+    Select(f, f.listFlashMemory, {"song.mp3"});
+    PickFolder(pc.path());
+    std::vector<std::string> during;
+    auto watcher = OnceBytesMove(f, [&] { during = FolderNames(pc.path()); });
+    f.PC1Click();
+    EXPECT_EQ(during, std::vector<std::string>{".~song.mp3.part"});
+    EXPECT_EQ(FolderNames(pc.path()), std::vector<std::string>{"song.mp3"});
+    EXPECT_TRUE(ReadFile(pc.path() / "song.mp3") == song);
+    EXPECT_EQ(f.sbBottom[0]->text(), "E10421");
 }
 
 TEST_P(CopyToPC, WithoutASelectionOrAFolderNothingIsCopied) {
@@ -152,7 +282,7 @@ TEST_P(CopyToPC, ThePlayersAbortCountsAsDoneForARecordingOnly) {
     };
     const Case cases[] = {
         {"a.sc4", kVoiceType, recording, {"a.WAV", "b.mp3"}, {}, "E10421"},
-        {"a.mp3", 1, song, {"a.mp3"}, {"E10111"}, ""},
+        {"a.mp3", 1, song, {}, {"E10111"}, ""},  // a part of a song is no song: not kept
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -169,55 +299,63 @@ TEST_P(CopyToPC, ThePlayersAbortCountsAsDoneForARecordingOnly) {
         EXPECT_EQ(FolderNames(pc.path()), c.folder);
         EXPECT_EQ(Texts(shown), c.texts);
         EXPECT_EQ(f.sbBottom[0]->text().toStdString(), c.statusText);
-        // What came before the abort, as it came.
-        fs::path copied = pc.path() / c.folder.front();
-        std::string bytes = ReadFile(copied).value_or("");
-        size_t received =
-            c.type == kVoiceType ? bytes.size() - kSC4WaveHeaderSize + 10 : bytes.size();
-        EXPECT_GT(received, 0u);
+        if (c.type != kVoiceType)
+            continue;
+        // What came of the recording before the abort, as it came.
+        std::string bytes = ReadFile(pc.path() / c.folder.front()).value_or("");
+        size_t received = bytes.size() - kSC4WaveHeaderSize + 10;
+        EXPECT_GT(received, 10u);
         EXPECT_LT(received, c.content.size());
-        std::string expected = c.type == kVoiceType ? Wrapped(c.content.substr(0, received))
-                                                    : c.content.substr(0, received);
-        EXPECT_TRUE(bytes == expected);
+        EXPECT_TRUE(bytes == Wrapped(c.content.substr(0, received)));
     }
 }
 
-TEST_P(CopyToPC, StopKeepsThePartOfARecordingAsItCameAndShowsTheCompletionText) {
-    const std::string recording = Recording(200000);
-    player->Put(kFlash, "talk.sc4", recording, kVoiceType);
-    player->Put(kFlash, "next.mp3", Bytes(100, 'n'));
-    TMainFrm& f = Open();
-    TempDir pc;
-    Select(f, f.listFlashMemory, {"talk.sc4", "next.mp3"});
-    PickFolder(pc.path());
-    bool stoppedWhileBusy = false;
-    StopOnceBytesMove(f, stoppedWhileBusy);
-    f.PC1Click();
-    EXPECT_TRUE(stoppedWhileBusy);
-    // Not wrapped: a part would pass for a whole recording. The next file is not copied.
-    EXPECT_EQ(FolderNames(pc.path()), std::vector<std::string>{"talk.sc4"});
-    std::optional<std::string> part = ReadFile(pc.path() / "talk.sc4");
-    ASSERT_TRUE(part);
-    EXPECT_LT(part->size(), recording.size());
-    EXPECT_TRUE(*part == recording.substr(0, part->size()));
-    EXPECT_TRUE(boxes.shown().empty());
-    EXPECT_EQ(f.sbBottom[0]->text(), "E10421");
-    EXPECT_FALSE(f.Busy);
+TEST_P(CopyToPC, StopLeavesNoPartUnderTheFilesNameAndNoCompletionText) {
+    // A recording would be wrapped from its part and a song would pass for a whole one.
+    const std::string recording = Recording(200000), song = Bytes(200000, 's');
+    struct Case {
+        std::string name;
+        uint8_t type;
+        std::string content;
+    };
+    const Case cases[] = {{"talk.sc4", kVoiceType, recording}, {"song.mp3", 1, song}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const size_t shown = boxes.shown().size();
+        player->Reset();
+        player->Put(kFlash, c.name, c.content, c.type);
+        player->Put(kFlash, "next.mp3", Bytes(100, 'n'));
+        TMainFrm& f = Open();
+        f.SC4ToWAV = true;
+        TempDir pc;
+        Select(f, f.listFlashMemory, {c.name, "next.mp3"});
+        PickFolder(pc.path());
+        bool stoppedWhileBusy = false;
+        StopOnceBytesMove(f, stoppedWhileBusy);
+        f.PC1Click();
+        EXPECT_TRUE(stoppedWhileBusy);
+        // Nothing of the stopped file, and the next file is not copied.
+        EXPECT_TRUE(FolderNames(pc.path()).empty());
+        EXPECT_EQ(Texts(shown), std::vector<std::string>{});
+        EXPECT_EQ(f.sbBottom[0]->text(), "");
+        EXPECT_FALSE(f.Busy);
+    }
 }
 
 TEST_P(CopyToPC, PlayerFaultsAreShownAndLeaveThePCsFilesAlone) {
     const std::string recording = Recording(100000);
     struct Case {
-        const char* fault;
+        const char* fault;  // of the player
         std::string message;
-        bool partThere;  // the part that came before the fault
+        bool diskFull;
     };
     const Case cases[] = {
         {"fault no-answer", "E10120", false},
-        {"fault drop 30000", "E10118", true},
+        {"fault drop 30000", "E10118", false},
+        {nullptr, "E10119", true},  // the PC's disk takes 30000 bytes, then no more
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.fault);
+        SCOPED_TRACE(c.fault ? c.fault : "disk full");
         const size_t shown = boxes.shown().size();
         player->Reset();
         player->Put(kFlash, "talk.sc4", recording, kVoiceType);
@@ -226,13 +364,19 @@ TEST_P(CopyToPC, PlayerFaultsAreShownAndLeaveThePCsFilesAlone) {
         WriteFile(pc.path() / "talk.WAV", "mine");
         Select(f, f.listFlashMemory, {"talk.sc4"});
         PickFolder(pc.path());
-        player->Control(c.fault);
-        f.PC1Click();
+        if (c.fault)
+            player->Control(c.fault);
+        {
+            std::optional<DiskFullAt> full;
+            if (c.diskFull)
+                full.emplace(30000);
+            f.PC1Click();
+        }
         ASSERT_EQ(Texts(shown).size(), 1u);
         EXPECT_EQ(Texts(shown)[0].substr(0, 6), c.message);
-        // A broken recording is never wrapped: the wave file of that name stays mine.
+        // A broken recording is never wrapped, nor kept: the wave file of that name stays mine.
         EXPECT_EQ(ReadFile(pc.path() / "talk.WAV"), "mine");
-        EXPECT_EQ(fs::exists(pc.path() / "talk.sc4"), c.partThere);
+        EXPECT_EQ(FolderNames(pc.path()), std::vector<std::string>{"talk.WAV"});
         EXPECT_EQ(f.sbBottom[0]->text(), "");
         EXPECT_FALSE(f.Busy);
     }
@@ -308,6 +452,7 @@ TEST_P(CopyToPC, RowsWithoutAFileIndexNeverReachTheLink) {
     for (size_t i = 0; i < std::size(rows); ++i)
         EXPECT_EQ(Texts()[i], "E10441 " + rows[i].name);
     EXPECT_TRUE(FolderNames(pc.path()).empty());
+    EXPECT_EQ(f.sbBottom[0]->text(), "");
 
     // Delete refuses them the same way and lists the player again.
     boxes.Answer(IDYES);
@@ -330,7 +475,7 @@ TEST_P(CopyToPC, AReplacedFileGivesWayOnlyToAWholeCopy) {
     const Case cases[] = {
         {End::Whole, false, {"E10420 song.mp3"}, "E10421"},
         {End::Dropped, false, {"E10420 song.mp3", "E10118"}, ""},
-        {End::Stopped, false, {"E10420 song.mp3"}, "E10421"},
+        {End::Stopped, false, {"E10420 song.mp3"}, ""},
         {End::Whole, true, {"E10420 song.mp3"}, "E10421"},
         {End::Dropped, true, {"E10420 song.mp3", "E10118"}, ""},
     };

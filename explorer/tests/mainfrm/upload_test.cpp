@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -202,6 +205,37 @@ TEST_P(CopyToPlayer, AnEmptyFileBetweenOthersIsSkippedWithAWarning) {
     // Listed again: both have their file index.
     EXPECT_EQ(Names(f.listSmartMedia), (std::vector<std::string>{"a.mp3", "b.mp3"}));
     EXPECT_FALSE(f.listSmartMedia->control().Cell(0, 3).empty());
+}
+
+TEST_P(CopyToPlayer, AFileThatCannotBeReadEndsTheCopyAsOneThatCannotBeOpened) {
+    TempDir pc;
+    WriteFile(pc.path() / "a.mp3", Bytes(100, 'a'));
+    WriteFile(pc.path() / "b.mp3", Bytes(200, 'b'));
+    ASSERT_EQ(::mkfifo((pc.path() / "pipe.mp3").c_str(), 0600), 0);
+    std::vector<std::string> unreadable = {"pipe.mp3"};
+    // Root reads every file whatever its permissions: there the pipe alone stands for them.
+    if (::geteuid() != 0) {
+        WriteFile(pc.path() / "locked.mp3", Bytes(300, 'l'));
+        fs::permissions(pc.path() / "locked.mp3", fs::perms::none);
+        unreadable.push_back("locked.mp3");
+    }
+    for (const std::string& name : unreadable) {
+        SCOPED_TRACE(name);
+        const size_t shown = boxes.shown().size();
+        player->Reset();
+        TMainFrm& f = Open();
+        dialogs.AnswerOpen({(pc.path() / "a.mp3").string(), (pc.path() / name).string(),
+                            (pc.path() / "b.mp3").string()});
+        boxes.Answer(IDYES);
+        f.CopyToFlashMemoryClick();
+        // Not "empty (0 bytes)": the files before it are copied, the ones after it are not.
+        EXPECT_EQ(Texts(shown), (std::vector<std::string>{"E10428", "E10119"}));
+        EXPECT_EQ(boxes.shown().back().flags, MB_OK | MB_ICONERROR);
+        EXPECT_EQ(f.Label16->text().toStdString(), name);
+        EXPECT_NE(player->Files().find("a.mp3"), std::string::npos);
+        EXPECT_EQ(player->Files().find("b.mp3"), std::string::npos);
+        EXPECT_FALSE(f.Busy);
+    }
 }
 
 TEST_P(CopyToPlayer, AFileOf2GiBOrMoreIsRefusedBeforeAnythingIsSent) {

@@ -3,6 +3,8 @@
 #include "testing/temp_dir.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +96,90 @@ TEST_F(FileWriteTest, DroppedOrFailedReplacementKeepsTheOldFile) {
     EXPECT_EQ(Text(dir_ / "a.txt"), "old");
     EXPECT_FALSE(ReplaceFile(dir_ / "missing" / "a.txt", "new"));
     EXPECT_EQ(Listing(), std::vector<std::string>{"a.txt"});
+}
+
+// A writer killed before its rename leaves its part; the next write to that destination takes
+// it over, so that parts do not pile up.
+TEST_F(FileWriteTest, APartLeftByAKilledWriterIsTakenOverByTheNext) {
+    Put(dir_ / "song.mp3", "old");
+    fs::permissions(dir_ / "song.mp3", fs::perms(0640));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ReplacementFile file(dir_ / "song.mp3", 0666, PartName::AfterDestination);
+        const bool written = file && WriteAll(file.fd(), "half of a longer new content");
+        ::_exit(written ? 0 : 1);  // dies without the rename and without cleaning up
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_EQ(Listing(), (std::vector<std::string>{".~song.mp3.part", "song.mp3"}));
+    EXPECT_EQ(Text(dir_ / "song.mp3"), "old");
+
+    {
+        ReplacementFile file(dir_ / "song.mp3", 0666, PartName::AfterDestination);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file.path(), dir_ / ".~song.mp3.part");
+        ASSERT_TRUE(WriteAll(file.fd(), "new"));
+        ASSERT_TRUE(file.Commit());
+    }
+    EXPECT_EQ(Text(dir_ / "song.mp3"), "new");
+    EXPECT_EQ(Mode(dir_ / "song.mp3"), 0640u);
+    EXPECT_EQ(Listing(), std::vector<std::string>{"song.mp3"});
+}
+
+// The part of a writer still at work is its own: a second writer to the same destination takes
+// the next name, and each gets what it wrote.
+TEST_F(FileWriteTest, APartThatARunningWriterHoldsIsLeftToIt) {
+    ReplacementFile first(dir_ / "a.txt", 0666, PartName::AfterDestination);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WriteAll(first.fd(), "first"));
+    {
+        ReplacementFile second(dir_ / "a.txt", 0666, PartName::AfterDestination);
+        ASSERT_TRUE(second);
+        EXPECT_EQ(second.path(), dir_ / ".~a.txt.1.part");
+        ASSERT_TRUE(WriteAll(second.fd(), "second"));
+        ASSERT_TRUE(second.Commit());
+    }
+    EXPECT_EQ(Text(dir_ / "a.txt"), "second");
+    EXPECT_EQ(Text(first.path()), "first");
+    ASSERT_TRUE(first.Commit());
+    EXPECT_EQ(Text(dir_ / "a.txt"), "first");
+    EXPECT_EQ(Listing(), std::vector<std::string>{"a.txt"});
+}
+
+// Whatever else bears a part's name is not emptied, followed or removed: only this user's plain
+// file with no other name counts as a part left behind.
+TEST_F(FileWriteTest, WhatElseBearsAPartsNameIsLeftAlone) {
+    Put(dir_ / "keep.txt", "keep me");
+    fs::create_symlink(dir_ / "keep.txt", dir_ / ".~a.txt.part");
+    fs::create_hard_link(dir_ / "keep.txt", dir_ / ".~a.txt.1.part");
+    ASSERT_EQ(::mkfifo((dir_ / ".~a.txt.2.part").c_str(), 0600), 0);
+    fs::create_directory(dir_ / ".~a.txt.3.part");
+    {
+        ReplacementFile file(dir_ / "a.txt", 0666, PartName::AfterDestination);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file.path(), dir_ / ".~a.txt.4.part");
+        ASSERT_TRUE(WriteAll(file.fd(), "new"));
+        ASSERT_TRUE(file.Commit());
+    }
+    EXPECT_EQ(Text(dir_ / "a.txt"), "new");
+    EXPECT_EQ(Text(dir_ / "keep.txt"), "keep me");
+    EXPECT_EQ(Listing(),
+              (std::vector<std::string>{".~a.txt.1.part", ".~a.txt.2.part", ".~a.txt.3.part",
+                                        ".~a.txt.part", "a.txt", "keep.txt"}));
+}
+
+TEST_F(FileWriteTest, ANameAtTheLengthLimitHasAPartNameThatFits) {
+    const std::string name(255, 'n');
+    Put(dir_ / name, "old");
+    ReplacementFile file(dir_ / name, 0666, PartName::AfterDestination);
+    ASSERT_TRUE(file);
+    const std::string part = file.path().filename().string();
+    EXPECT_TRUE(part.starts_with(".~") && part.ends_with(".part") && part.size() <= 255) << part;
+    ASSERT_TRUE(WriteAll(file.fd(), "new"));
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(Text(dir_ / name), "new");
+    EXPECT_EQ(Listing(), std::vector<std::string>{name});
 }
 
 }  // namespace
