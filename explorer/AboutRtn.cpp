@@ -11,6 +11,8 @@
 
 #include <stdexcept>
 
+using namespace kivo::explorer;
+
 namespace {
 
 constexpr int kLogoWidth = 429;

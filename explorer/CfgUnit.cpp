@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cstdint>
 
+using namespace kivo::explorer;
+
 namespace {
 
 constexpr int kClientWidth = 313;
@@ -161,17 +163,18 @@ void TConfigForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TConfigForm::LoadPreferences() {
-    CheckTimeEdit->setText(QString::fromStdString(kivo::settings::ReadText("CheckTime", "60")));
-    StatusCheckBox->setChecked(kivo::settings::ReadTruth("CheckOnStart", false));
-    AutoCheckBox->setChecked(kivo::settings::ReadTruth("AutoCheck", false));
-    ECPCheckBox->setChecked(kivo::settings::ReadTruth("ECPEmulation", false));
+    CheckTimeEdit->setText(
+        QString::fromStdString(kivo::explorer::settings::ReadText("CheckTime", "60")));
+    StatusCheckBox->setChecked(kivo::explorer::settings::ReadTruth("CheckOnStart", false));
+    AutoCheckBox->setChecked(kivo::explorer::settings::ReadTruth("AutoCheck", false));
+    ECPCheckBox->setChecked(kivo::explorer::settings::ReadTruth("ECPEmulation", false));
     LPTRadioGroup->SetItemIndex(
-        static_cast<int>(kivo::settings::ReadNumber("PORT", 0, INT16_MIN, INT16_MAX)));
+        static_cast<int>(kivo::explorer::settings::ReadNumber("PORT", 0, INT16_MIN, INT16_MAX)));
     LanguageRadioGroup->SetItemIndex(
-        static_cast<int>(kivo::settings::ReadNumber("LangID", -1, INT16_MIN, INT16_MAX)));
+        static_cast<int>(kivo::explorer::settings::ReadNumber("LangID", -1, INT16_MIN, INT16_MAX)));
     if (LanguageRadioGroup->ItemIndex() == -1 && chinese_)
         LanguageRadioGroup->SetItemIndex(SystemSubLang() == 1 ? 1 : 0);
-    SC4CheckBox->setChecked(kivo::settings::ReadTruth("SC4ToWAV", true));
+    SC4CheckBox->setChecked(kivo::explorer::settings::ReadTruth("SC4ToWAV", true));
     saved_ = false;
     ApplyButton->setEnabled(false);
 }
@@ -179,7 +182,7 @@ void TConfigForm::LoadPreferences() {
 void TConfigForm::SavePreferences() {
     // One write: a save that fails part way would leave the port of one save with the ECP
     // mode of another. A store that cannot be written keeps what it held, without a message.
-    kivo::settings::Changes changes;
+    kivo::explorer::settings::Changes changes;
     changes.Text("CheckTime", CheckTimeEdit->text().toStdString())
         .Truth("CheckOnStart", StatusCheckBox->isChecked())
         .Truth("AutoCheck", AutoCheckBox->isChecked())

@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QWidget>
 
+namespace kivo::explorer {
+
 QString PackText(HMODULE strings, UINT id) {
     return QString::fromStdString(LoadModuleString(strings, id));
 }
@@ -55,3 +57,5 @@ void CentreOnScreen(QWidget* window) {
     window->move(area.left() + (area.width() - size.width()) / 2,
                  area.top() + (area.height() - size.height()) / 2);
 }
+
+}  // namespace kivo::explorer

@@ -10,6 +10,8 @@
 class QPushButton;
 class QWidget;
 
+namespace kivo::explorer {
+
 // What every dialog of the explorer does alike: its texts from the language pack, the main
 // window's font, its place over the main window.
 
@@ -34,3 +36,5 @@ void SetDefaultButton(QPushButton* defaultButton, std::initializer_list<QPushBut
 
 // A top-level window in the middle of the screen it is on (or the primary screen).
 void CentreOnScreen(QWidget* window);
+
+}  // namespace kivo::explorer

@@ -6,7 +6,7 @@
 
 namespace fs = std::filesystem;
 
-namespace kivo::lptctrl {
+namespace kivo::explorer::lptctrl {
 
 namespace {
 
@@ -192,4 +192,4 @@ LinkSelector& Selector() {
     return selector;
 }
 
-}  // namespace kivo::lptctrl
+}  // namespace kivo::explorer::lptctrl

@@ -12,7 +12,7 @@
 // and buslink (USB) export the same PX_ family under the same names, so both are loaded in
 // local scope and reached through tables bound by export name. Each forwarder bears the name
 // of its export and passes the call to the library that the port kind names.
-namespace kivo::lptctrl {
+namespace kivo::explorer::lptctrl {
 
 // The selector's port kind: the PORT setting mapped to the three choices.
 inline constexpr uint8_t kParallelPort = 0;
@@ -93,4 +93,4 @@ private:
 // The program's one selector. main binds it from the program's folder before any window exists.
 LinkSelector& Selector();
 
-}  // namespace kivo::lptctrl
+}  // namespace kivo::explorer::lptctrl

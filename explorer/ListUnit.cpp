@@ -15,6 +15,8 @@
 
 #include <cstdlib>
 
+using namespace kivo::explorer;
+
 namespace {
 
 // The visible lists' cells: caption, size, type, file index, play-order position, time.
@@ -199,7 +201,7 @@ void TPlayListForm::Execute(QWidget* mainWindow, HMODULE strings, const Lists& l
     if (form.exec() != QDialog::Accepted || ItemCount(lists.tempListView) < 1)
         return;
     const PlayOrderTable table = form.BuildPlayOrderTable();
-    kivo::lptctrl::Selector().PX_SetConfig(table.data());
+    kivo::explorer::lptctrl::Selector().PX_SetConfig(table.data());
     if (refresh)
         refresh();
 }

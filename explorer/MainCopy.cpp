@@ -12,6 +12,8 @@
 #include <strings.h>
 #include <filesystem>
 
+using namespace kivo::explorer;
+
 namespace {
 
 constexpr int kFlashLimit = 125;
@@ -65,7 +67,7 @@ void TMainFrm::CopyFromPC1Click() {
 }
 
 void TMainFrm::CopyToMemory(uint8_t memory) {
-    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
+    const kivo::explorer::lptctrl::LinkSelector& link = kivo::explorer::lptctrl::Selector();
     ClearStatusText();
     if (Busy)
         return;
@@ -114,7 +116,7 @@ void TMainFrm::RefreshOrShow(int32_t status) {
 }
 
 int32_t TMainFrm::CopyFilesToDevice(uint8_t memory, const std::vector<std::string>& chosen) {
-    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
+    const kivo::explorer::lptctrl::LinkSelector& link = kivo::explorer::lptctrl::Selector();
     int32_t result = 0;
     ClearStatusText();
     if (chosen.empty())
@@ -209,7 +211,7 @@ std::optional<int32_t> TMainFrm::ReplacedIndex(const ListViewControl& list, int 
 }
 
 int32_t TMainFrm::CopyFileToDevice(uint8_t memory, const std::string& path) {
-    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
+    const kivo::explorer::lptctrl::LinkSelector& link = kivo::explorer::lptctrl::Selector();
     if (path.empty())
         return 0;
     bool card = memory == 1;
@@ -227,6 +229,6 @@ int32_t TMainFrm::CopyFileToDevice(uint8_t memory, const std::string& path) {
 
 void TMainFrm::Stop1Click() {
     ClearStatusText();
-    kivo::lptctrl::Selector().PX_CancelTransfer();
+    kivo::explorer::lptctrl::Selector().PX_CancelTransfer();
     ResetProgress();
 }

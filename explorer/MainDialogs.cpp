@@ -37,6 +37,6 @@ void TMainFrm::About1Click() {
     if (Busy || about_ == nullptr)
         return;
     ClearStatusText();
-    const char* firmware = kivo::lptctrl::Selector().PX_GetPlayerVersion();
+    const char* firmware = kivo::explorer::lptctrl::Selector().PX_GetPlayerVersion();
     about_->ShowAbout(firmware != nullptr ? firmware : "");
 }

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <filesystem>
 
+using namespace kivo::explorer;
+
 namespace {
 
 constexpr int16_t kPlayerAborted = -103;
@@ -41,7 +43,7 @@ bool WrittenBefore(const std::vector<std::string>& written, const std::string& p
 // file's own, and the file stands under its name only once it came whole: a Stop, a dropped
 // connection or a full disk leave no part and an existing file as it was.
 int16_t CopyToPCFile(int32_t index, const std::string& target, bool recording) {
-    const auto& link = kivo::lptctrl::Selector();
+    const auto& link = kivo::explorer::lptctrl::Selector();
     std::error_code ec;
     const std::filesystem::path destination = kivo::win::LinkedFile(target);
     if (Exists(destination) && !std::filesystem::is_regular_file(destination, ec))

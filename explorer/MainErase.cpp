@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+using namespace kivo::explorer;
+
 namespace {
 
 // The text the player keeps as "serial.dat" after a Flash format.
@@ -15,7 +17,7 @@ constexpr char kDeviceTag[] = "KIVO";
 }  // namespace
 
 void TMainFrm::Delete1Click() {
-    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
+    const kivo::explorer::lptctrl::LinkSelector& link = kivo::explorer::lptctrl::Selector();
     std::vector<int> rows = RowsToWorkOn();
     if (rows.empty())
         return;
@@ -60,7 +62,7 @@ void TMainFrm::Format2Click() {
 }
 
 void TMainFrm::FormatMemory(uint8_t memory) {
-    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
+    const kivo::explorer::lptctrl::LinkSelector& link = kivo::explorer::lptctrl::Selector();
     bool card = memory == 1;
     ClearStatusText();
     if (Busy)

@@ -16,6 +16,8 @@
 
 #include <cmath>
 
+using namespace kivo::explorer;
+
 void TMainFrm::SetBusy(bool value) {
     Busy = value;
     kivo::ui::SetWaitCursor(value);

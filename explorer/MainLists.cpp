@@ -10,6 +10,8 @@
 #include <strings.h>
 #include <charconv>
 
+using namespace kivo::explorer;
+
 namespace {
 
 int64_t Number(const std::string& text) {
@@ -64,7 +66,7 @@ void TMainFrm::FillFileLists() {
 }
 
 int16_t TMainFrm::RefreshFileLists() {
-    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
+    const kivo::explorer::lptctrl::LinkSelector& link = kivo::explorer::lptctrl::Selector();
     int16_t status = link.PX_MemoryInfo();
     if (status != 0)
         return status;
@@ -104,7 +106,7 @@ void TMainFrm::Connect1Click() {
 }
 
 void TMainFrm::ShowMemoryTotals(uint8_t memory) {
-    const kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
+    const kivo::explorer::lptctrl::LinkSelector& link = kivo::explorer::lptctrl::Selector();
     int rows = 0;
     int64_t total = 0, free = 0;
     if (memory == 0) {

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+namespace kivo::explorer {
+
 // What the commands read back from the rows of the device file lists. A row that a copy to the
 // player added and no refresh has completed holds only its name and size.
 
@@ -18,3 +20,5 @@ std::optional<int32_t> RowFileIndex(const ListViewControl& list, int row);
 
 // The last component of a PC path.
 std::string LastComponent(const std::string& path);
+
+}  // namespace kivo::explorer

@@ -41,39 +41,44 @@ FontDefault DefaultFont() {
 
 void TMainFrm::LoadSettings() {
     FontDefault fontDefault = DefaultFont();
-    kivo::win::registry::CreateKey(RegistryRoot::CurrentUser, kivo::settings::kKey,
-                                   kivo::settings::kSection);
-    OpenFolder = kivo::settings::ReadText("OpenFolder", HomeFolder());
-    SaveFolder = kivo::settings::ReadText("SaveFolder", HomeFolder());
+    kivo::win::registry::CreateKey(RegistryRoot::CurrentUser, kivo::explorer::settings::kKey,
+                                   kivo::explorer::settings::kSection);
+    OpenFolder = kivo::explorer::settings::ReadText("OpenFolder", HomeFolder());
+    SaveFolder = kivo::explorer::settings::ReadText("SaveFolder", HomeFolder());
     // The ECP mode first: it goes to the link under the port kind in force before this reading.
-    SetECPEmulation(kivo::settings::ReadTruth("ECPEmulation", false));
-    SetPortKind(static_cast<int16_t>(kivo::settings::ReadNumber("PORT", 0, INT16_MIN, INT16_MAX)));
-    LangID = static_cast<int16_t>(kivo::settings::ReadNumber("LangID", -1, INT16_MIN, INT16_MAX));
-    SC4ToWAV = kivo::settings::ReadTruth("SC4ToWAV", true);
+    SetECPEmulation(kivo::explorer::settings::ReadTruth("ECPEmulation", false));
+    SetPortKind(static_cast<int16_t>(
+        kivo::explorer::settings::ReadNumber("PORT", 0, INT16_MIN, INT16_MAX)));
+    LangID = static_cast<int16_t>(
+        kivo::explorer::settings::ReadNumber("LangID", -1, INT16_MIN, INT16_MAX));
+    SC4ToWAV = kivo::explorer::settings::ReadTruth("SC4ToWAV", true);
     QFont chosen = font();
     chosen.setFamily(
-        QString::fromStdString(kivo::settings::ReadText("FontName", fontDefault.name)));
-    FontCharset =
-        static_cast<int>(kivo::settings::ReadNumber("FontSet", fontDefault.charset, 0, 255));
-    chosen.setPointSize(
-        static_cast<int>(kivo::settings::ReadNumber("FontSize", chosen.pointSize(), 1, 72)));
+        QString::fromStdString(kivo::explorer::settings::ReadText("FontName", fontDefault.name)));
+    FontCharset = static_cast<int>(
+        kivo::explorer::settings::ReadNumber("FontSet", fontDefault.charset, 0, 255));
+    chosen.setPointSize(static_cast<int>(
+        kivo::explorer::settings::ReadNumber("FontSize", chosen.pointSize(), 1, 72)));
     setFont(chosen);
 }
 
 void TMainFrm::SaveFolders() {
-    kivo::settings::Changes().Text("OpenFolder", OpenFolder).Text("SaveFolder", SaveFolder).Write();
+    kivo::explorer::settings::Changes()
+        .Text("OpenFolder", OpenFolder)
+        .Text("SaveFolder", SaveFolder)
+        .Write();
 }
 
 void TMainFrm::SetPortKind(int16_t kind) {
     PortKind = kind;
-    kivo::lptctrl::Selector().SetPortKind(kind);
+    kivo::explorer::lptctrl::Selector().SetPortKind(kind);
     if (kind == 0 || kind == 1)
-        kivo::lptctrl::Selector().PX_SetWindowHandle(handle());
+        kivo::explorer::lptctrl::Selector().PX_SetWindowHandle(handle());
 }
 
 void TMainFrm::SetECPEmulation(bool value) {
     ECPEmulation = value;
-    kivo::lptctrl::Selector().PX_ECPEmulation(value ? 1 : 0);
+    kivo::explorer::lptctrl::Selector().PX_ECPEmulation(value ? 1 : 0);
 }
 
 void TMainFrm::Font1Click() {
@@ -84,7 +89,7 @@ void TMainFrm::Font1Click() {
     std::optional<kivo::ui::FontChoice> chosen = kivo::ui::Dialogs().ChooseFont(handle(), current);
     if (!chosen)
         return;
-    kivo::settings::Changes()
+    kivo::explorer::settings::Changes()
         .Text("FontName", chosen->name)
         .Number("FontSet", chosen->charset)
         .Number("FontSize", chosen->pointSize)

@@ -6,6 +6,8 @@
 
 #include <stdexcept>
 
+namespace kivo::explorer {
+
 std::optional<ExplorerWindows> StartExplorer() {
     ExplorerWindows windows;
     try {
@@ -24,3 +26,5 @@ std::optional<ExplorerWindows> StartExplorer() {
     QTimer::singleShot(0, mainFrm, [mainFrm] { mainFrm->show(); });
     return windows;
 }
+
+}  // namespace kivo::explorer

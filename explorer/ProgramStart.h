@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 
+namespace kivo::explorer {
+
 // The explorer's two lasting windows: the main window and the about box, which is the splash
 // while the program starts.
 struct ExplorerWindows {
@@ -18,3 +20,5 @@ struct ExplorerWindows {
 // splash. When a picture of the packs is missing its message is shown and nothing is returned:
 // the program stops before any window of it shows.
 std::optional<ExplorerWindows> StartExplorer();
+
+}  // namespace kivo::explorer

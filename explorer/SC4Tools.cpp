@@ -9,6 +9,9 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+
+namespace kivo::explorer {
+
 using kivo::win::WriteAll;
 
 namespace {
@@ -148,3 +151,5 @@ int ConvertSC4ToWav(const std::string& source, const std::string& destination) {
         return -1;
     return 0;
 }
+
+}  // namespace kivo::explorer

@@ -5,6 +5,8 @@
 #include <istream>
 #include <string>
 
+namespace kivo::explorer {
+
 // Wrapping the player's SC4 voice recordings (30-byte blocks behind a sync pattern, maybe
 // preceded by other bytes) into RIFF/WAVE files of the SC4 codec.
 
@@ -45,3 +47,5 @@ std::string SC4WavePathFor(const std::string& source);
 // it was before. A recording without a sync pattern is told to the user in a message box. The
 // source is only read, and a destination that is the source itself is refused.
 int ConvertSC4ToWav(const std::string& source, const std::string& destination);
+
+}  // namespace kivo::explorer

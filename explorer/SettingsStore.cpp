@@ -2,7 +2,7 @@
 
 #include "explorer/UtilUnit.h"
 
-namespace kivo::settings {
+namespace kivo::explorer::settings {
 
 namespace {
 
@@ -45,4 +45,4 @@ bool Changes::Write() const {
     return kivo::win::registry::WriteValues(RegistryRoot::CurrentUser, kKey, kSection, values_);
 }
 
-}  // namespace kivo::settings
+}  // namespace kivo::explorer::settings

@@ -9,7 +9,7 @@
 
 // The explorer's settings in the current user's registry: key "Software\MERVOLDQUILL", section
 // "kivo Explorer", every value a text. Numbers are decimal texts and truth values "0" or "1".
-namespace kivo::settings {
+namespace kivo::explorer::settings {
 
 inline constexpr char kKey[] = "Software\\MERVOLDQUILL";
 inline constexpr char kSection[] = "kivo Explorer";
@@ -36,4 +36,4 @@ private:
     kivo::win::registry::Values values_;
 };
 
-}  // namespace kivo::settings
+}  // namespace kivo::explorer::settings

@@ -13,6 +13,8 @@
 #include <charconv>
 #include <string_view>
 
+namespace kivo::explorer {
+
 int64_t FileSizeOf(const std::string& path) {
     if (path.empty())
         return 0;
@@ -78,3 +80,5 @@ bool IsPlainFileName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.size() <= NAME_MAX &&
            name.find_first_of(std::string_view("/\0", 2)) == std::string::npos && IsValidUtf8(name);
 }
+
+}  // namespace kivo::explorer

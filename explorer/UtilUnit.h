@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace kivo::explorer {
+
 // Small stateless helpers that only the explorer uses; those of both programs are in appkit/.
 
 // The size of a regular file; 0 for an empty path and for anything that is no file that can be
@@ -40,3 +42,5 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // nothing else: not empty, not "." or "..", no "/" and no zero byte, well-formed UTF-8 and no
 // longer than a file name may be.
 bool IsPlainFileName(const std::string& name);
+
+}  // namespace kivo::explorer

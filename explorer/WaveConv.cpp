@@ -20,6 +20,8 @@
 
 #include <filesystem>
 
+using namespace kivo::explorer;
+
 namespace {
 
 TWaveConvForm* g_form = nullptr;
@@ -234,8 +236,8 @@ void TWaveConvForm::OKButtonClick() {
 
     kivo::ui::SetWaitCursor(true);
     modalResult_ = kModalOk;
-    convertResult_ = kivo::lptctrl::Selector().PX_WaveConvert(PathBytes(source).c_str(),
-                                                              PathBytes(target).c_str());
+    convertResult_ = kivo::explorer::lptctrl::Selector().PX_WaveConvert(PathBytes(source).c_str(),
+                                                                        PathBytes(target).c_str());
     kivo::ui::SetWaitCursor(false);
     done(modalResult_);
 }
@@ -245,7 +247,7 @@ void TWaveConvForm::CancelButtonClick() {
         done(kModalCancel);
         return;
     }
-    kivo::lptctrl::Selector().PX_CancelWaveConvert();
+    kivo::explorer::lptctrl::Selector().PX_CancelWaveConvert();
     modalResult_ = kModalIgnore;
 }
 

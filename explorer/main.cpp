@@ -5,10 +5,12 @@
 #include "platform/ui/application.h"
 #include "platform/win/application.h"
 
+using namespace kivo::explorer;
+
 int main(int argc, char** argv) {
     kivo::ui::Application app(argc, argv);
     SetApplicationTitle("kivo Explorer - Q Series");
-    if (std::string error = kivo::lptctrl::Selector().Bind(); !error.empty()) {
+    if (std::string error = kivo::explorer::lptctrl::Selector().Bind(); !error.empty()) {
         ShowAppMessage(error, MB_OK | MB_ICONERROR);
         return 1;
     }

@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+using namespace kivo::explorer;
+
 namespace {
 
 using namespace kivo::converter;

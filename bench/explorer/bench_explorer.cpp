@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+using namespace kivo::explorer;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -51,7 +53,7 @@ struct Packs {
 // The parallel-port driver's test hooks.
 struct PlayerHooks {
     PlayerHooks() {
-        void* parlink = ::dlopen((ProgramFolder() / kivo::lptctrl::kParlinkFile).c_str(),
+        void* parlink = ::dlopen((ProgramFolder() / kivo::explorer::lptctrl::kParlinkFile).c_str(),
                                  RTLD_NOW | RTLD_LOCAL);
         if (parlink == nullptr)
             return;
@@ -84,14 +86,14 @@ void BM_FileListIntoBothLists(benchmark::State& state) {
     VirtualClock clock;
     SetClock(&clock);
     TMainFrm form;
-    if (!FillPlayer() || kivo::lptctrl::Selector().PX_MemoryInfo() != 0) {
+    if (!FillPlayer() || kivo::explorer::lptctrl::Selector().PX_MemoryInfo() != 0) {
         state.SkipWithError("no player");
         SetClock(nullptr);
         return;
     }
     for (auto _ : state) {
         form.TempListView.Clear();
-        if (kivo::lptctrl::Selector().PX_GetFileList(form.TempListView.handle()) != 0) {
+        if (kivo::explorer::lptctrl::Selector().PX_GetFileList(form.TempListView.handle()) != 0) {
             state.SkipWithError("file list failed");
             break;
         }
@@ -166,7 +168,9 @@ struct TransferBench {
         std::error_code ec;
         fs::remove_all(folder, ec);
     }
-    const kivo::lptctrl::LinkSelector& link() const { return kivo::lptctrl::Selector(); }
+    const kivo::explorer::lptctrl::LinkSelector& link() const {
+        return kivo::explorer::lptctrl::Selector();
+    }
     void BareWindow() { link().PX_SetWindowHandle(nullptr); }
     void FormWindow() { link().PX_SetWindowHandle(form.handle()); }
     void Report(benchmark::State& state) {
@@ -287,7 +291,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     kivo::ui::Application app(argc, argv);
     Packs packs;
-    if (std::string error = kivo::lptctrl::Selector().Bind(); !error.empty()) {
+    if (std::string error = kivo::explorer::lptctrl::Selector().Bind(); !error.empty()) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

@@ -23,6 +23,8 @@ extern "C" {
 #include <string>
 #include <vector>
 
+using namespace kivo::explorer;
+
 namespace kivo::converter {
 namespace {
 

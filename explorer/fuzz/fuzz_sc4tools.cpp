@@ -15,6 +15,8 @@
 #include <sstream>
 #include <string>
 
+using namespace kivo::explorer;
+
 namespace {
 
 int64_t PlainScan(const uint8_t* data, size_t size, int& pattern) {

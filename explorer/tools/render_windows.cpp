@@ -37,6 +37,8 @@
 #include <string>
 #include <vector>
 
+using namespace kivo::explorer;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -47,7 +49,7 @@ struct Player {
     uint32_t (*putFile)(uint8_t, uint8_t, const char*, const void*, uint32_t) = nullptr;
 
     bool Bind() {
-        fs::path parlink = ProgramFolder() / kivo::lptctrl::kParlinkFile;
+        fs::path parlink = ProgramFolder() / kivo::explorer::lptctrl::kParlinkFile;
         void* library = ::dlopen(parlink.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (library == nullptr)
             return false;
@@ -187,7 +189,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "message: %s\n", r.text.c_str());
         return UnattendedAnswer(r.flags);
     });
-    if (std::string error = kivo::lptctrl::Selector().Bind(); !error.empty()) {
+    if (std::string error = kivo::explorer::lptctrl::Selector().Bind(); !error.empty()) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

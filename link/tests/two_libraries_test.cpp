@@ -136,7 +136,7 @@ public:
 };
 
 TEST_F(TwoLibrariesTest, TheSelectorForwardsByPortKind) {
-    kivo::lptctrl::LinkSelector selector;
+    kivo::explorer::lptctrl::LinkSelector selector;
     ASSERT_EQ(selector.Bind(PARLINK_PATH, BUSLINK_PATH), "");
     ASSERT_EQ(Rows(par_), 0);
     ASSERT_EQ(Rows(bus_), 0);

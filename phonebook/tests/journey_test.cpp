@@ -31,9 +31,9 @@ TEST_F(Journey, BookCopiedToThePlayerAndBackOpensWithTheSameEntries) {
     std::vector<Entry> written = Form().Entries();
     written[2].name.resize(written[2].name.size() - 3);  // the last syllable did not fit
 
-    kivo::lptctrl::LinkSelector& link = kivo::lptctrl::Selector();
+    kivo::explorer::lptctrl::LinkSelector& link = kivo::explorer::lptctrl::Selector();
     ASSERT_EQ(link.Bind(), "");
-    link.SetPortKind(kivo::lptctrl::kParallelPort);
+    link.SetPortKind(kivo::explorer::lptctrl::kParallelPort);
     TMainFrm explorer;
     explorer.Connect1Click();
     ASSERT_EQ(explorer.LastResult, 0);

@@ -210,8 +210,8 @@ class AboutWithPlayer : public AboutBox {
 protected:
     void SetUp() override {
         AboutBox::SetUp();
-        ASSERT_EQ(kivo::lptctrl::Selector().Bind(), "");
-        kivo::lptctrl::Selector().SetPortKind(0);
+        ASSERT_EQ(kivo::explorer::lptctrl::Selector().Bind(), "");
+        kivo::explorer::lptctrl::Selector().SetPortKind(0);
         PX_TestReset();
         char reply[64];
         ASSERT_EQ(PX_TestControl("version 0 1 2 0", reply, sizeof reply), 0u);
@@ -224,7 +224,7 @@ protected:
             check(about);
             Click(about.imgAbout, {10, 10});
         });
-        about.ShowAbout(kivo::lptctrl::Selector().PX_GetPlayerVersion());
+        about.ShowAbout(kivo::explorer::lptctrl::Selector().PX_GetPlayerVersion());
     }
 };
 
@@ -239,18 +239,18 @@ TEST_F(AboutWithPlayer, BeforeAndAfterAListing) {
     });
     EXPECT_FALSE(about.isVisible());
 
-    ASSERT_EQ(kivo::lptctrl::Selector().PX_MemoryInfo(), 0);
+    ASSERT_EQ(kivo::explorer::lptctrl::Selector().PX_MemoryInfo(), 0);
     ListViewControl listing;
-    ASSERT_EQ(kivo::lptctrl::Selector().PX_GetFileList(listing.handle()), 0);
+    ASSERT_EQ(kivo::explorer::lptctrl::Selector().PX_GetFileList(listing.handle()), 0);
     ShowAbout(about, [](TAboutFrm& shown) {
         EXPECT_TRUE(LineShown(shown.Label3, shown.FirmWareLabel));
         EXPECT_EQ(shown.FirmWareLabel->text(), "01.20");
     });
 
     // Without a link the version is empty and the line hides again.
-    kivo::lptctrl::Selector().SetPortKind(2);
+    kivo::explorer::lptctrl::Selector().SetPortKind(2);
     ShowAbout(about, [](TAboutFrm& shown) { EXPECT_FALSE(shown.FirmWareLabel->isVisible()); });
-    kivo::lptctrl::Selector().SetPortKind(0);
+    kivo::explorer::lptctrl::Selector().SetPortKind(0);
 }
 
 }  // namespace

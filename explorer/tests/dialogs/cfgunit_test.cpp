@@ -25,12 +25,12 @@ namespace {
 using namespace kivo::dialogs::testing;
 
 std::optional<std::string> Stored(const char* name) {
-    return kivo::win::registry::Read(RegistryRoot::CurrentUser, kivo::settings::kKey,
-                                     kivo::settings::kSection, name);
+    return kivo::win::registry::Read(RegistryRoot::CurrentUser, kivo::explorer::settings::kKey,
+                                     kivo::explorer::settings::kSection, name);
 }
 
 void Store(const char* name, const char* value) {
-    ASSERT_TRUE(kivo::settings::Changes().Text(name, value).Write());
+    ASSERT_TRUE(kivo::explorer::settings::Changes().Text(name, value).Write());
 }
 
 class Preferences : public ::testing::Test {
@@ -228,8 +228,9 @@ TEST_F(Preferences, CancelEscAndTheCloseBoxWithoutApplyWriteNothing) {
                 form.close();
         }));
     }
-    EXPECT_FALSE(kivo::win::registry::KeyExists(RegistryRoot::CurrentUser, kivo::settings::kKey,
-                                                kivo::settings::kSection));
+    EXPECT_FALSE(kivo::win::registry::KeyExists(RegistryRoot::CurrentUser,
+                                                kivo::explorer::settings::kKey,
+                                                kivo::explorer::settings::kSection));
 }
 
 TEST_F(Preferences, EnterIsOk) {

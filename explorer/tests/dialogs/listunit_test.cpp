@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+using namespace kivo::explorer;
+
 namespace kivo::dialogs {
 namespace {
 
@@ -198,8 +200,8 @@ TEST(PlayOrderRows, TheRowsAreOwnerDrawnAtTheFontsHeightAndFour) {
 class PlayOrderOnThePlayer : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(kivo::lptctrl::Selector().Bind(), "");
-        kivo::lptctrl::Selector().SetPortKind(0);
+        ASSERT_EQ(kivo::explorer::lptctrl::Selector().Bind(), "");
+        kivo::explorer::lptctrl::Selector().SetPortKind(0);
         PX_TestReset();
         const std::vector<uint8_t> song(4000, 0xFF);
         for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
@@ -219,8 +221,8 @@ protected:
     // What the main window's refresh does: list the player, then fill and sort both lists.
     void Refresh() {
         temp_.Clear();
-        ASSERT_EQ(kivo::lptctrl::Selector().PX_MemoryInfo(), 0);
-        ASSERT_EQ(kivo::lptctrl::Selector().PX_GetFileList(temp_.handle()), 0);
+        ASSERT_EQ(kivo::explorer::lptctrl::Selector().PX_MemoryInfo(), 0);
+        ASSERT_EQ(kivo::explorer::lptctrl::Selector().PX_GetFileList(temp_.handle()), 0);
         flash_.Clear();
         card_.Clear();
         for (int row = 0; row < temp_.RowCount(); ++row) {

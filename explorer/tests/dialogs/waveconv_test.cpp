@@ -61,13 +61,13 @@ INSTANTIATE_TEST_SUITE_P(
 class Conversion : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(kivo::lptctrl::Selector().Bind(), "");
-        kivo::lptctrl::Selector().SetPortKind(0);
-        ASSERT_EQ(kivo::lptctrl::Selector().PX_SetWindowHandle(progress_.handle()), 0);
+        ASSERT_EQ(kivo::explorer::lptctrl::Selector().Bind(), "");
+        kivo::explorer::lptctrl::Selector().SetPortKind(0);
+        ASSERT_EQ(kivo::explorer::lptctrl::Selector().PX_SetWindowHandle(progress_.handle()), 0);
         recording_ = folder_ / "memo1.wav";
         Write(recording_, kivo::link::testing::Sc4Recording(2));
     }
-    void TearDown() override { kivo::lptctrl::Selector().SetPortKind(0); }
+    void TearDown() override { kivo::explorer::lptctrl::Selector().SetPortKind(0); }
 
     static void Write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
         std::ofstream(path, std::ios::binary)
@@ -303,7 +303,7 @@ TEST_F(Conversion, AFailedRunOrNoLinkShowsTheFailureAfterTheDialog) {
     Write(garbage, std::vector<uint8_t>(600, 0x55));
     const auto target = folder_ / "out.wav";
     for (int port : {0, 2}) {
-        kivo::lptctrl::Selector().SetPortKind(static_cast<int16_t>(port));
+        kivo::explorer::lptctrl::Selector().SetPortKind(static_cast<int16_t>(port));
         const size_t before = boxes_.shown().size();
         EXPECT_EQ(Run([&](TWaveConvForm& form) {
                       Fill(form, Q(garbage), Q(target));

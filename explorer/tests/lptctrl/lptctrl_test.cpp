@@ -15,7 +15,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using kivo::lptctrl::LinkSelector;
+using kivo::explorer::lptctrl::LinkSelector;
 using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::IsEmpty;
@@ -54,7 +54,7 @@ private:
         return reinterpret_cast<Signature>(::dlsym(library_.get(), name));
     }
 
-    kivo::lptctrl::LibraryHandle library_;
+    kivo::explorer::lptctrl::LibraryHandle library_;
 };
 
 // Where a forwarder's call goes under one port kind.
@@ -241,8 +241,8 @@ protected:
     }
 
     LinkSelector selector;
-    FakeLibrary parlink{kFullSet / kivo::lptctrl::kParlinkFile};
-    FakeLibrary buslink{kFullSet / kivo::lptctrl::kBuslinkFile};
+    FakeLibrary parlink{kFullSet / kivo::explorer::lptctrl::kParlinkFile};
+    FakeLibrary buslink{kFullSet / kivo::explorer::lptctrl::kBuslinkFile};
 };
 
 class LPTCtrlForwarding : public LPTCtrlTest, public testing::WithParamInterface<int16_t> {};
@@ -256,7 +256,7 @@ TEST_P(LPTCtrlForwarding, EachForwarderReachesTheLibraryOfItsKind) {
 INSTANTIATE_TEST_SUITE_P(PortKinds, LPTCtrlForwarding, testing::Values(0, 1, 2));
 
 TEST_F(LPTCtrlTest, BeforeAnyPortKindEveryForwarderGoesToParlink) {
-    EXPECT_EQ(selector.PortKind(), kivo::lptctrl::kParallelPort);
+    EXPECT_EQ(selector.PortKind(), kivo::explorer::lptctrl::kParallelPort);
     for (const Forwarder& forwarder : Forwarders())
         ExpectRoute(forwarder, forwarder.route[0]);
 }
@@ -337,7 +337,7 @@ class LPTCtrlBinding : public testing::TestWithParam<BindFailure> {};
 
 TEST_P(LPTCtrlBinding, RefuseWithTheMissingPieceAndKeepWhatWasBound) {
     const BindFailure& failure = GetParam();
-    FakeLibrary buslink(kFullSet / kivo::lptctrl::kBuslinkFile);
+    FakeLibrary buslink(kFullSet / kivo::explorer::lptctrl::kBuslinkFile);
     LinkSelector unbound;
     LinkSelector bound;
     ASSERT_EQ(bound.Bind(kFullSet), "");
@@ -346,7 +346,7 @@ TEST_P(LPTCtrlBinding, RefuseWithTheMissingPieceAndKeepWhatWasBound) {
     std::string message = unbound.Bind(failure.parlink, failure.buslink);
     for (const std::string& part : failure.message)
         EXPECT_THAT(message, HasSubstr(part));
-    EXPECT_EQ(unbound.PX_MemoryInfo(), kivo::lptctrl::kNoLinkStatus);
+    EXPECT_EQ(unbound.PX_MemoryInfo(), kivo::explorer::lptctrl::kNoLinkStatus);
 
     EXPECT_EQ(bound.Bind(failure.parlink, failure.buslink), message);
     buslink.Clear();
@@ -354,29 +354,29 @@ TEST_P(LPTCtrlBinding, RefuseWithTheMissingPieceAndKeepWhatWasBound) {
     EXPECT_THAT(buslink.Calls(), ElementsAre("PX_MemoryInfo()"));
 }
 
-const fs::path kParlink = kFullSet / kivo::lptctrl::kParlinkFile;
-const fs::path kBuslink = kFullSet / kivo::lptctrl::kBuslinkFile;
+const fs::path kParlink = kFullSet / kivo::explorer::lptctrl::kParlinkFile;
+const fs::path kBuslink = kFullSet / kivo::explorer::lptctrl::kBuslinkFile;
 const fs::path kNowhere = kFakes / "nowhere";
 
 INSTANTIATE_TEST_SUITE_P(
     MissingPieces, LPTCtrlBinding,
     testing::Values(
         BindFailure{"NoParlink",
-                    kNowhere / kivo::lptctrl::kParlinkFile,
+                    kNowhere / kivo::explorer::lptctrl::kParlinkFile,
                     kBuslink,
                     {"Cannot load the link library", (kNowhere / "libparlink.so").string()}},
         BindFailure{"NoBuslink",
                     kParlink,
-                    kNowhere / kivo::lptctrl::kBuslinkFile,
+                    kNowhere / kivo::explorer::lptctrl::kBuslinkFile,
                     {"Cannot load the link library", (kNowhere / "libbuslink.so").string()}},
         BindFailure{
             "ParlinkLacksBig5",
-            kFakes / "lacking" / kivo::lptctrl::kParlinkFile,
+            kFakes / "lacking" / kivo::explorer::lptctrl::kParlinkFile,
             kBuslink,
             {(kFakes / "lacking/libparlink.so").string() + " lacks the function PX_BIG5_Code"}},
         BindFailure{"BuslinkLacksSetWindowHandle",
                     kParlink,
-                    kFakes / "lacking" / kivo::lptctrl::kBuslinkFile,
+                    kFakes / "lacking" / kivo::explorer::lptctrl::kBuslinkFile,
                     {(kFakes / "lacking/libbuslink.so").string() +
                      " lacks the function PX_SetWindowHandle"}},
         BindFailure{"BuslinkFamilyAsParlink",

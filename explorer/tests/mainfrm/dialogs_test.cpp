@@ -22,6 +22,8 @@
 #include <fstream>
 #include <functional>
 
+using namespace kivo::explorer;
+
 using kivo::dialogs::testing::PlayerConfigDat;
 using kivo::dialogs::testing::WhenModal;
 
@@ -106,7 +108,7 @@ TEST_P(PreferencesFromTheMenu, ASaveMakesTheWindowReadItsSettingsAndFontAgain) {
                           });
     const bool reloaded = GetParam().reloaded;
     EXPECT_EQ(f.PortKind, reloaded ? 1 : 0);
-    EXPECT_EQ(kivo::lptctrl::Selector().PortKind(), reloaded ? 1 : 0);
+    EXPECT_EQ(kivo::explorer::lptctrl::Selector().PortKind(), reloaded ? 1 : 0);
     EXPECT_EQ(f.ECPEmulation, reloaded);
     EXPECT_EQ(f.font().family(), reloaded ? "Liberation Mono" : "Arial");
     EXPECT_EQ(Stored("PORT"), reloaded ? std::optional<std::string>("1") : std::nullopt);

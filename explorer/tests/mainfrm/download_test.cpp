@@ -14,6 +14,8 @@
 #include <csignal>
 #include <functional>
 
+using namespace kivo::explorer;
+
 namespace fs = std::filesystem;
 
 namespace {

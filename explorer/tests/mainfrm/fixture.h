@@ -22,9 +22,9 @@ using kivo::test::TempDir;
 class MainFrmTest : public testing::Test {
 protected:
     void SetUp() override {
-        static const std::string bound = kivo::lptctrl::Selector().Bind();
+        static const std::string bound = kivo::explorer::lptctrl::Selector().Bind();
         ASSERT_EQ(bound, "");
-        kivo::lptctrl::Selector().SetPortKind(0);
+        kivo::explorer::lptctrl::Selector().SetPortKind(0);
     }
 
     // Writes the packs on a system of the given language.

@@ -28,7 +28,8 @@ TEST_F(MainFrmTest, EmptyRegistryGivesTheDefaults) {
     EXPECT_EQ(f.SaveFolder, home);
     EXPECT_FALSE(f.ECPEmulation);
     EXPECT_EQ(f.PortKind, 0);
-    EXPECT_EQ(kivo::lptctrl::Selector().PortKind(), kivo::lptctrl::kParallelPort);
+    EXPECT_EQ(kivo::explorer::lptctrl::Selector().PortKind(),
+              kivo::explorer::lptctrl::kParallelPort);
     EXPECT_EQ(f.LangID, -1);
     EXPECT_TRUE(f.SC4ToWAV);
     EXPECT_EQ(f.font().family(), "Arial");
@@ -81,12 +82,14 @@ TEST_F(MainFrmTest, StoredValuesApplyAndBadOnesReadAsDefaults) {
         {"PORT", "7",
          [](TMainFrm& f) {
              EXPECT_EQ(f.PortKind, 7);
-             EXPECT_EQ(kivo::lptctrl::Selector().PortKind(), kivo::lptctrl::kNoLink);
+             EXPECT_EQ(kivo::explorer::lptctrl::Selector().PortKind(),
+                       kivo::explorer::lptctrl::kNoLink);
          }},
         {"PORT", "70000",
          [](TMainFrm& f) {
              EXPECT_EQ(f.PortKind, 0);
-             EXPECT_EQ(kivo::lptctrl::Selector().PortKind(), kivo::lptctrl::kParallelPort);
+             EXPECT_EQ(kivo::explorer::lptctrl::Selector().PortKind(),
+                       kivo::explorer::lptctrl::kParallelPort);
          }},
         {"PORT", "-32769", [](TMainFrm& f) { EXPECT_EQ(f.PortKind, 0); }},
         {"PORT", " 1", [](TMainFrm& f) { EXPECT_EQ(f.PortKind, 0); }},
@@ -115,10 +118,10 @@ TEST_F(MainFrmTest, StoredValuesApplyAndBadOnesReadAsDefaults) {
 TEST_F(MainFrmTest, UsbPortGivesTheWindowAndAPortOutsideNoLink) {
     Store("PORT", "1");
     TMainFrm& f = Create();
-    EXPECT_EQ(kivo::lptctrl::Selector().PortKind(), kivo::lptctrl::kUsb);
+    EXPECT_EQ(kivo::explorer::lptctrl::Selector().PortKind(), kivo::explorer::lptctrl::kUsb);
     f.SetPortKind(7);
-    EXPECT_EQ(kivo::lptctrl::Selector().PortKind(), kivo::lptctrl::kNoLink);
-    EXPECT_EQ(kivo::lptctrl::Selector().PX_MemoryInfo(), -120);
+    EXPECT_EQ(kivo::explorer::lptctrl::Selector().PortKind(), kivo::explorer::lptctrl::kNoLink);
+    EXPECT_EQ(kivo::explorer::lptctrl::Selector().PX_MemoryInfo(), -120);
     f.Connect1Click();
     ASSERT_EQ(boxes.shown().size(), 1u);  // -120: the general message
     EXPECT_EQ(boxes.shown()[0].flags, MB_OK | MB_ICONERROR);

@@ -20,7 +20,8 @@ void Bind(void* library, const char* name, F& function) {
 TestPlayer::TestPlayer(int16_t port) {
     // The driver the selector's library stands on, loaded with it: its hooks are looked up in
     // that driver itself, since both drivers define them under the same names.
-    const char* link = port == 1 ? kivo::lptctrl::kBuslinkFile : kivo::lptctrl::kParlinkFile;
+    const char* link =
+        port == 1 ? kivo::explorer::lptctrl::kBuslinkFile : kivo::explorer::lptctrl::kParlinkFile;
     const char* driver = port == 1 ? "libpxapi.so" : "libpxdll.so";
     if (::dlopen((ProgramFolder() / link).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD) == nullptr)
         ADD_FAILURE() << link << " is not loaded";

@@ -94,7 +94,7 @@ TEST_P(CopyToPlayer, FileCountLimitsAtTheStartAndDuringTheCopy) {
 TEST_P(CopyToPlayer, FreeSpaceEqualPassesTheFirstCheckAndOneByteOverDoesNot) {
     player->Control("flash 20");
     TMainFrm& f = Open();
-    const int64_t free = kivo::lptctrl::Selector().PX_InternalFreeMemory();
+    const int64_t free = kivo::explorer::lptctrl::Selector().PX_InternalFreeMemory();
     ASSERT_GT(free, 0);
     TempDir pc;
     struct Case {

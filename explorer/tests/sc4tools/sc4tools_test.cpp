@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+using namespace kivo::explorer;
+
 using kivo::test::ScopedEnv;
 using kivo::test::TempDir;
 

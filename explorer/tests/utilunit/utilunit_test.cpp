@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+using namespace kivo::explorer;
+
 using kivo::test::TempDir;
 
 namespace fs = std::filesystem;
