@@ -4,9 +4,9 @@
 
 namespace kivo::link {
 
-// Formats the memory card: asks for the card's codes, builds "header.dat" in the current
-// directory, has the card erased and sends the image. 0; -1 for no card or a refused step;
-// -115 when the image cannot be read; or a channel status.
+// Formats the memory card: asks for the card's codes, builds the card's image in a temporary
+// file (removed afterwards), has the card erased and sends the image. 0; -1 for no card or a
+// refused step; -115 when the image cannot be written or read; or a channel status.
 LinkStatus FormatMemoryCard(Link& link);
 
 }  // namespace kivo::link

@@ -107,15 +107,16 @@ int16_t PX_FormatInternalMemory(const char* deviceTag) {
     });
 }
 
-// Players before "01.30" cannot take the card's format image; its result is not reported.
+// Players before "01.30" cannot take the card's format image. Its result is the format's:
+// a card that was emptied but not formatted again must not pass for a formatted one.
 int16_t PX_FormatExternalMemory() {
     return Checked([] {
         kivo::link::Link& link = Lib().link();
         if (LinkStatus s = kivo::link::InitializeMemory(link, kivo::link::kMemoryCard); s != kOk)
             return s;
-        if (!kivo::link::IsOlderPlayer(link.state))
-            kivo::link::FormatMemoryCard(link);
-        return kOk;
+        if (kivo::link::IsOlderPlayer(link.state))
+            return kOk;
+        return kivo::link::FormatMemoryCard(link);
     });
 }
 
