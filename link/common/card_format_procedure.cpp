@@ -58,11 +58,14 @@ private:
 
 }  // namespace
 
+LinkStatus ReadCardCodes(Link& link, uint8_t codes[2]) {
+    return ReadAnswer(link, kCardInfoCommand, "SMC Information", codes, 2);
+}
+
 LinkStatus FormatMemoryCard(Link& link) {
     uint8_t codes[2] = {};
-    if (LinkStatus s = ReadAnswer(link, kCardInfoCommand, "SMC Information", codes, 2); s != kOk) {
+    if (LinkStatus s = ReadCardCodes(link, codes); s != kOk)
         return s;
-    }
     if (codes[0] == 0)
         return kRefused;
     // An image that cannot be written leaves the card as it is: it is not erased for nothing.

@@ -9,4 +9,7 @@ namespace kivo::link {
 // refused step; -115 when the image cannot be written or read; or a channel status.
 LinkStatus FormatMemoryCard(Link& link);
 
+// Asks the player for the inserted card's maker and device code (maker 0: no card).
+LinkStatus ReadCardCodes(Link& link, uint8_t codes[2]);
+
 }  // namespace kivo::link

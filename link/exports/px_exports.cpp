@@ -120,6 +120,21 @@ int16_t PX_FormatExternalMemory() {
     });
 }
 
+// 1 when the player names an inserted card, also one whose figures read 0 as it holds no
+// format (a format that failed after the erase); 0 when there is none or the player cannot be
+// asked (before "01.30"); the failing status when it does not answer.
+int16_t PX_CardInserted() {
+    return Checked([] {
+        kivo::link::Link& link = Lib().link();
+        if (kivo::link::IsOlderPlayer(link.state))
+            return kOk;
+        uint8_t codes[2] = {};
+        if (LinkStatus s = kivo::link::ReadCardCodes(link, codes); s != kOk)
+            return s;
+        return static_cast<LinkStatus>(codes[0] != 0 ? 1 : 0);
+    });
+}
+
 int16_t PX_SMCFormat() {
     return Checked([] { return kivo::link::FormatMemoryCard(Lib().link()); });
 }
