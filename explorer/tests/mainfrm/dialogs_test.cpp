@@ -193,18 +193,37 @@ TEST_F(MainFrmTest, AConversionsProgressMessagesMoveTheOpenDialogsBars) {
     EXPECT_EQ(wave.FormatHeader().wFormatTag, 0x0022);
 }
 
+// The firmware line shows the version the link read with its last listing. The link libraries
+// stay loaded for the whole process, so "nothing read yet" is the selector without a link.
 TEST_F(MainFrmTest, AboutShowsThePlayersFirmwareOnceAListingReadIt) {
     TMainFrm& f = Create();
     TAboutFrm about;
     f.SetAboutBox(&about);
-    PX_TestReset();
-    char reply[64];
-    ASSERT_EQ(PX_TestControl("version 0 1 2 0", reply, sizeof reply), 0u);
-    for (bool listed : {false, true}) {
-        SCOPED_TRACE(listed ? "after a listing" : "before a listing");
-        if (listed)
+    struct Step {
+        const char* what;
+        int16_t port;
+        const char* playerVersion;  // nullptr: as it was
+        bool list;
+        const char* shown;
+    };
+    const Step steps[] = {
+        {"nothing read", kivo::lptctrl::kNoLink, "version 0 1 2 0", false, ""},
+        {"a listing", kivo::lptctrl::kParallelPort, nullptr, true, "01.20"},
+        {"the player changed, no listing since", kivo::lptctrl::kParallelPort, "version 0 1 4 0",
+         false, "01.20"},
+        {"listed again", kivo::lptctrl::kParallelPort, nullptr, true, "01.40"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        f.SetPortKind(step.port);
+        char reply[64];
+        if (step.playerVersion != nullptr) {
+            ASSERT_EQ(PX_TestControl(step.playerVersion, reply, sizeof reply), 0u);
+        }
+        if (step.list)
             f.Connect1Click();
         f.SetStatusText("old", "", "");
+        const bool lineShown = *step.shown != '\0';
         InDialog<TAboutFrm>([&] { f.About1->trigger(); },
                             [&](TAboutFrm& shown) {
                                 EXPECT_EQ(&shown, &about);
@@ -212,8 +231,8 @@ TEST_F(MainFrmTest, AboutShowsThePlayersFirmwareOnceAListingReadIt) {
                                 EXPECT_TRUE(shown.SoftwareLabel->isVisible());
                                 EXPECT_EQ(shown.SoftwareLabel->text(), "1.7");
                                 EXPECT_EQ(shown.DateLabel->text(), "20010920");
-                                EXPECT_EQ(shown.FirmWareLabel->isVisible(), listed);
-                                EXPECT_EQ(shown.FirmWareLabel->text(), listed ? "01.20" : "");
+                                EXPECT_EQ(shown.FirmWareLabel->isVisible(), lineShown);
+                                EXPECT_EQ(shown.FirmWareLabel->text(), step.shown);
                                 shown.imgAboutClick();
                             });
         EXPECT_FALSE(about.isVisible());
