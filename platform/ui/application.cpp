@@ -67,6 +67,8 @@ int ShowQtMessageBox(const MessageBoxRequest& request) {
         owner = QApplication::activeWindow();
     QMessageBox box(IconOf(request.flags), FromText(request.caption), FromText(request.text),
                     QMessageBox::NoButton, owner);
+    // Messages carry file names from the player and the PC: never read as markup.
+    box.setTextFormat(Qt::PlainText);
     if ((request.flags & 0xF) == MB_YESNO) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
