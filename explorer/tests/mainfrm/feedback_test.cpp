@@ -4,6 +4,7 @@
 #include "platform/win/clock.h"
 #include "platform/win/window.h"
 
+#include <QAbstractItemView>
 #include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -146,6 +147,19 @@ TEST_F(MainFrmTest, WhatAProgressMessageChangesIsPaintedAtOnceAndNothingElse) {
     }
     EXPECT_EQ(f.sbBottom[1]->text(), "2 KB / 36 KB");
     EXPECT_FALSE(second->isHidden());
+}
+
+TEST_F(MainFrmTest, StatusTextPaintsTheWholeWindowAtOnce) {
+    TMainFrm& f = Create();
+    f.show();
+    QCoreApplication::processEvents();
+    NoEventLoop blocking;
+    PaintCounter counter{f.sbBottom[0], f.listFlashMemory->currentView()->viewport(),
+                         f.listSmartMedia->currentView()->viewport(), f.Label16};
+    f.SetStatusText("Formatting", "", "");
+    for (const auto& [widget, paints] : counter.paints)
+        EXPECT_GT(paints, 0);
+    EXPECT_EQ(counter.paints.size(), 4u);
 }
 
 TEST_F(MainFrmTest, FiguresShowAgainAfterTheBarWasCleared) {
