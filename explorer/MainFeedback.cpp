@@ -46,6 +46,8 @@ void TMainFrm::ShowPanelText(size_t panel, const std::string& text, bool paintNo
     if (label->text() == shown)
         return;
     label->setText(shown);
+    if (panel > 0)
+        FitStatusPanels();
     if (paintNow)
         label->repaint();
 }
