@@ -251,11 +251,15 @@ int main(int argc, char** argv) {
             }
         }
     }
-    // A larger font, as the Font command stores it: the figures and labels still fit.
+    // A larger and wider font, as the Font command stores it: the figures and labels still fit.
     kivo::win::registry::Write(RegistryRoot::CurrentUser, "Software\\MERVOLDQUILL", "kivo Explorer",
                                "FontSize", "14");
     for (const char* lang : {"en", "ko"}) {
         ::setenv("KIVO_LANGID", std::string(lang) == "ko" ? "0412" : "0409", 1);
+        // A wider family too, which the conversion dialog takes over.
+        kivo::win::registry::Write(RegistryRoot::CurrentUser, "Software\\MERVOLDQUILL",
+                                   "kivo Explorer", "FontName",
+                                   std::string(lang) == "ko" ? "NanumSquare" : "DejaVu Sans");
         std::string tag = std::string(lang) + "-largefont";
         player.reset();
         player.Fill(std::string(lang) == "ko");
