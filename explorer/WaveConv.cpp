@@ -61,7 +61,9 @@ QProgressBar* Bar(QWidget* parent, int left, int top) {
 
 // A path on the running page, shortened in the middle when it is wider than its place.
 void ShowPath(QLabel* label, const QString& path) {
+    // A path is shown as it is, never read as markup.
     label->setToolTip(path);
+    label->setTextFormat(Qt::PlainText);
     label->setText(label->fontMetrics().elidedText(path, Qt::ElideMiddle, label->width()));
 }
 

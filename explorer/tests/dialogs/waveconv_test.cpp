@@ -142,6 +142,7 @@ TEST_F(Conversion, ARecordingBecomesATrueSpeechFileTheConverterReads) {
                   loadBar = form.LoadProgressBar->value();
                   convertBar = form.ConvertProgressBar->value();
                   EXPECT_EQ(form.Label5->toolTip().toStdString(), recording_.string());
+                  EXPECT_EQ(form.Label5->textFormat(), Qt::PlainText);  // never markup
               }),
               TWaveConvForm::kModalOk);
     EXPECT_TRUE(runningPageShown_);

@@ -222,6 +222,18 @@ TEST_F(MainFrmTest, FiguresAndCaptionsFitTheChosenFont) {
     }
 }
 
+// Names from the player or the PC that look like markup show as they are.
+TEST_F(MainFrmTest, NamesShowAsPlainText) {
+    TMainFrm& f = Create();
+    const std::string name = "<b>x</b><img src=\"y.png\">.mp3";
+    f.ShowFileInfo(name, "1 KB");
+    f.SetStatusText(name, "", "");
+    for (QLabel* label : {f.Label16, f.sbBottom[0]}) {
+        EXPECT_EQ(label->text().toStdString(), name);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    }
+}
+
 TEST_F(MainFrmTest, FiguresShowAgainAfterTheBarWasCleared) {
     // The same figures after a Stop or a cleared bar are shown again, not taken as shown.
     ScopedVirtualClock clock;
