@@ -3,6 +3,7 @@
 #include "explorer/FormSupport.h"
 #include "explorer/UtilUnit.h"
 #include "platform/resources/library.h"
+#include "platform/ui/application.h"
 #include "platform/win/process.h"
 
 #include <QLabel>
@@ -121,8 +122,7 @@ void TAboutFrm::SetFirmwareVersion(const QString& text) {
 }
 
 void TAboutFrm::ShowSplash() {
-    show();
-    repaint();
+    kivo::ui::ShowPainted(this);
 }
 
 void TAboutFrm::ShowAbout(const std::string& firmwareVersion) {

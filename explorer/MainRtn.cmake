@@ -33,6 +33,7 @@ kivo_add_qt_test(mainfrm_player_tests
   SOURCES tests/mainfrm/fixture.cpp tests/mainfrm/test_player.cpp
           tests/mainfrm/player_fixture.cpp tests/mainfrm/upload_test.cpp
           tests/mainfrm/download_test.cpp tests/mainfrm/erase_test.cpp
+          tests/mainfrm/repaint_test.cpp
   LIBS kivomainfrm kivomainfrm_testpacks ${CMAKE_DL_LIBS})
 add_dependencies(mainfrm_player_tests parlink buslink)
 

@@ -37,6 +37,27 @@ std::optional<std::string> Stored(const char* name) {
                                      "kivo Explorer", name);
 }
 
+// Counts the paints of every about box, its children included, from its creation on.
+class AboutPaints : public QObject {
+public:
+    AboutPaints() { QCoreApplication::instance()->installEventFilter(this); }
+    ~AboutPaints() override { QCoreApplication::instance()->removeEventFilter(this); }
+    AboutPaints(const AboutPaints&) = delete;
+    AboutPaints& operator=(const AboutPaints&) = delete;
+    int count() const { return count_; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Paint && widget != nullptr &&
+            qobject_cast<TAboutFrm*>(widget->window()) != nullptr)
+            ++count_;
+        return false;
+    }
+
+private:
+    int count_ = 0;
+};
+
 // Runs `step` in the dialog of kind Form that `open` shows modally.
 template <class Form>
 void InDialog(const std::function<void()>& open, std::function<void(Form&)> step) {
@@ -267,10 +288,13 @@ TEST_F(MainFrmTest, WhileBusyNoDialogOpensAndTheStatusBarStays) {
 
 TEST_F(MainFrmTest, StartShowsTheSplashAloneThenTheLoopShowsTheMainWindowAndHidesIt) {
     Prepare();
+    AboutPaints paints;
     std::optional<ExplorerWindows> windows = StartExplorer();
     ASSERT_TRUE(windows.has_value());
     TAboutFrm& about = *windows->aboutFrm;
     TMainFrm& main = *windows->mainFrm;
+    // Painted before the start goes on, not only mapped.
+    EXPECT_GT(paints.count(), 0);
     EXPECT_TRUE(about.isVisible());
     EXPECT_FALSE(about.isModal());
     EXPECT_FALSE(main.isVisible());
