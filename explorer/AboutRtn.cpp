@@ -3,6 +3,7 @@
 #include "appkit/language.h"
 #include "explorer/FormSupport.h"
 #include "platform/resources/library.h"
+#include "platform/ui/application.h"
 #include "platform/win/process.h"
 
 #include <QLabel>
@@ -123,8 +124,7 @@ void TAboutFrm::SetFirmwareVersion(const QString& text) {
 }
 
 void TAboutFrm::ShowSplash() {
-    show();
-    repaint();
+    kivo::ui::ShowPainted(this);
 }
 
 void TAboutFrm::ShowAbout(const std::string& firmwareVersion) {

@@ -67,7 +67,9 @@ void TMainFrm::FormatMemory(uint8_t memory) {
     ClearStatusText();
     if (Busy)
         return;
-    if ((card ? link.PX_ExternalTotalMemory() : link.PX_InternalTotalMemory()) == 0) {
+    // A card that a failed format left without one reads 0 but is there: it may be formatted.
+    if ((card ? link.PX_ExternalTotalMemory() : link.PX_InternalTotalMemory()) == 0 &&
+        !(card && link.PX_CardInserted() == 1)) {
         ShowAppMessage(FormatText(Text(10120), {"\r\n"}), MB_OK | MB_ICONERROR);
         return;
     }

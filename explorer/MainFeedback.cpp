@@ -36,9 +36,12 @@ void TMainFrm::SetStatusText(const std::string& text0, const std::string& text1,
                              const std::string& text2) {
     shownSizes_.reset();
     shownRate_.reset();
-    ShowPanelText(0, text0, true);
-    ShowPanelText(1, text1, true);
-    ShowPanelText(2, text2, true);
+    ShowPanelText(0, text0, false);
+    ShowPanelText(1, text1, false);
+    ShowPanelText(2, text2, false);
+    // The whole window: a command calls this before a long call to the player, which handles
+    // no window events until it ends, so what a closed box or menu uncovered is drawn now.
+    kivo::ui::PaintWholeNow(this);
 }
 
 void TMainFrm::ShowPanelText(size_t panel, const std::string& text, bool paintNow) {
@@ -47,6 +50,8 @@ void TMainFrm::ShowPanelText(size_t panel, const std::string& text, bool paintNo
     if (label->text() == shown)
         return;
     label->setText(shown);
+    if (panel > 0)
+        FitStatusPanels();
     if (paintNow)
         label->repaint();
 }

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QButtonGroup>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -29,12 +31,20 @@ constexpr int kHeaderHeight = 20;
 constexpr int kBottomHeight = 117;
 constexpr int kStatusBarHeight = 19;
 constexpr int kDownloadStatusWidth = 111;
+constexpr int kInfoTop = 14;
+constexpr int kInfoRowStep = 19;
+constexpr int kInfoRowHeight = 17;
+constexpr int kCaptionLeft = 16;
+constexpr int kCaptionWidth = 150;
+constexpr int kStatusPanelWidths[] = {323, 152, 70};
 constexpr int kListHeight =
     kClientHeight - kToolBarHeight - kBottomHeight - kStatusBarHeight - kHeaderHeight;
 
 QLabel* MakeLabel(QWidget* parent, int x, int y, int width, Qt::Alignment align = Qt::AlignLeft) {
     auto* label = new QLabel(parent);
-    label->setGeometry(x, y, width, 17);
+    label->setGeometry(x, y, width, kInfoRowHeight);
+    // Names from the player and the PC are shown as they are, never as markup.
+    label->setTextFormat(Qt::PlainText);
     label->setAlignment(align | Qt::AlignVCenter);
     return label;
 }
@@ -211,16 +221,17 @@ void TMainFrm::CreateBottom() {
     Image2 = new QLabel(panelStatus);
     Image2->setGeometry(0, 0, panelStatus->width(), kBottomHeight);
     Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    const int top = 14, step = 19;
+    const int top = kInfoTop, step = kInfoRowStep;
     QLabel** captions[] = {&Label1, &Label2, &Label5, &Label6, &Label7};
     QLabel** values[] = {&Label16, &Label17, &Label20, &Label21, &Label22};
     const char* designTexts[] = {"File Name", "File Size", "Total File(s)", "Available Free Space",
                                  "Total Space"};
     for (int i = 0; i < 5; ++i) {
         int y = top + i * step;
-        *captions[i] = MakeLabel(panelStatus, 16, y, 150);
+        *captions[i] = MakeLabel(panelStatus, kCaptionLeft, y, kCaptionWidth);
         (*captions[i])->setText(QString::fromUtf8(designTexts[i]));
-        MakeLabel(panelStatus, 168, y, 8)->setText(QStringLiteral(":"));
+        infoColons_[i] = MakeLabel(panelStatus, 168, y, 8);
+        infoColons_[i]->setText(QStringLiteral(":"));
         *values[i] = MakeLabel(panelStatus, 180, y, panelStatus->width() - 190);
     }
 
@@ -244,18 +255,78 @@ void TMainFrm::CreateBottom() {
         }
     }
 
-    auto* bar = new QWidget(centralWidget());
-    bar->setGeometry(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
-    const int widths[] = {323, 152, 70};
+    statusBar_ = new QWidget(centralWidget());
+    statusBar_->setGeometry(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
     int x = 0;
     for (int i = 0; i < 3; ++i) {
-        auto* panel = new QLabel(bar);
-        panel->setGeometry(x, 1, widths[i] - 2, kStatusBarHeight - 1);
+        auto* panel = new QLabel(statusBar_);
+        panel->setGeometry(x, 1, kStatusPanelWidths[i] - 2, kStatusBarHeight - 1);
         panel->setAlignment((i == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
         panel->setContentsMargins(3, 0, 3, 0);
         if (i > 0)
             panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setTextFormat(Qt::PlainText);
         sbBottom[i] = panel;
-        x += widths[i];
+        x += kStatusPanelWidths[i];
+    }
+}
+
+void TMainFrm::changeEvent(QEvent* event) {
+    FormWindow::changeEvent(event);
+    if (event->type() == QEvent::FontChange && statusBar_ != nullptr)
+        FitToFont();
+}
+
+void TMainFrm::FitToFont() {
+    const QFontMetrics metrics(font());
+    const int rowHeight = std::max(kInfoRowHeight, metrics.height());
+    const int step = std::max(kInfoRowStep, rowHeight + 2);
+    const int rowsHeight = 4 * step + rowHeight;
+    // The designed top while the rows fit below it, else the rows centred with a small margin
+    // and the panel taller where even that is not enough.
+    const int top = std::max(4, std::min(kInfoTop, (kBottomHeight - rowsHeight) / 2));
+    const int bottomHeight = std::max(kBottomHeight, top + rowsHeight + 4);
+    const int barHeight = std::max(kStatusBarHeight, metrics.height() + 5);
+
+    QLabel* captions[] = {Label1, Label2, Label5, Label6, Label7};
+    QLabel* values[] = {Label16, Label17, Label20, Label21, Label22};
+    int captionWidth = kCaptionWidth;
+    for (QLabel* caption : captions)
+        captionWidth = std::max(captionWidth, metrics.horizontalAdvance(caption->text()) + 4);
+    const int colonLeft = kCaptionLeft + captionWidth + 2;
+    const int colonWidth = std::max(8, metrics.horizontalAdvance(QLatin1Char(':')) + 2);
+    const int valueLeft = colonLeft + colonWidth + 4;
+    const int valueWidth = std::max(0, panelStatus->width() - valueLeft - 10);
+    for (int i = 0; i < 5; ++i) {
+        const int y = top + i * step;
+        captions[i]->setGeometry(kCaptionLeft, y, captionWidth, rowHeight);
+        infoColons_[i]->setGeometry(colonLeft, y, colonWidth, rowHeight);
+        values[i]->setGeometry(valueLeft, y, valueWidth, rowHeight);
+    }
+
+    const int listsBottom = kToolBarHeight + kHeaderHeight + kListHeight;
+    PanelBottom->setGeometry(0, listsBottom, kClientWidth, bottomHeight);
+    panelStatus->resize(panelStatus->width(), bottomHeight);
+    statusBar_->setGeometry(0, listsBottom + bottomHeight, kClientWidth, barHeight);
+    for (QLabel* panel : sbBottom)
+        panel->setGeometry(panel->x(), 1, panel->width(), barHeight - 1);
+    centralWidget()->setFixedSize(kClientWidth, listsBottom + bottomHeight + barHeight);
+    FitStatusPanels();
+}
+
+void TMainFrm::FitStatusPanels() {
+    // Panel 0 is left-aligned text that may be shortened; the figures of 1 and 2 never are.
+    auto needed = [](QLabel* panel) { return panel->sizeHint().width() + 2; };
+    const int rateWidth = std::max(kStatusPanelWidths[2], needed(sbBottom[2]));
+    const int sizeWidth = std::max(kStatusPanelWidths[1], needed(sbBottom[1]));
+    const int sizeLeft =
+        std::max(0, std::min(kStatusPanelWidths[0], kClientWidth - sizeWidth - rateWidth));
+    const int height = sbBottom[0]->height();
+    const QRect places[] = {{0, 1, sizeLeft - 2, height},
+                            {sizeLeft, 1, sizeWidth - 2, height},
+                            {sizeLeft + sizeWidth, 1, rateWidth - 2, height}};
+    for (size_t i = 0; i < sbBottom.size(); ++i) {
+        if (sbBottom[i]->geometry() != places[i])
+            sbBottom[i]->setGeometry(places[i]);
     }
 }

@@ -14,12 +14,17 @@ target_link_libraries(kivodesk PRIVATE kivomainfrm)
 add_dependencies(kivodesk parlink buslink)
 
 kivo_add_qt_test(mainfrm_tests
-  SOURCES tests/mainfrm/fixture.cpp tests/mainfrm/startup_test.cpp
+  SOURCES tests/mainfrm/fixture.cpp tests/mainfrm/test_player.cpp tests/mainfrm/startup_test.cpp
           tests/mainfrm/feedback_test.cpp tests/mainfrm/settings_test.cpp
           tests/mainfrm/lists_test.cpp tests/mainfrm/dialogs_test.cpp
   LIBS kivomainfrm kivomainfrm_testpacks kivo_dialog_test_support pxdll kivoacm sonoform_core
        kivosc4)
 add_dependencies(mainfrm_tests parlink buslink sonoform)
+# Every case once more, all in one process and in a new order each run: none may lean on what
+# another left behind. The order's seed is printed first, to run a failing order again.
+add_test(NAME mainfrm_tests.shuffled COMMAND mainfrm_tests --gtest_shuffle)
+set_tests_properties(mainfrm_tests.shuffled PROPERTIES
+  ENVIRONMENT "${KIVO_TEST_ENV};QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 
 # The file commands on both ports. No driver is linked in: one in the program's own scope would
 # answer buslink's calls in place of its USB driver, as both drivers bear the same names. The
@@ -28,6 +33,7 @@ kivo_add_qt_test(mainfrm_player_tests
   SOURCES tests/mainfrm/fixture.cpp tests/mainfrm/test_player.cpp
           tests/mainfrm/player_fixture.cpp tests/mainfrm/upload_test.cpp
           tests/mainfrm/download_test.cpp tests/mainfrm/erase_test.cpp
+          tests/mainfrm/repaint_test.cpp
   LIBS kivomainfrm kivomainfrm_testpacks ${CMAKE_DL_LIBS})
 add_dependencies(mainfrm_player_tests parlink buslink)
 

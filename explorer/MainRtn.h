@@ -212,6 +212,7 @@ public:
     std::array<QLabel*, 3> sbBottom{};     // the status bar's three panels
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -224,6 +225,11 @@ private:
     void BindHandlers();
     void UpdateCommandStates();
     void SetNotebookPage(QStackedWidget* notebook, int page);
+    // Places the file information and the status bar for the window's font: every caption and
+    // figure whole, the rows apart, the window as tall as they need.
+    void FitToFont();
+    // Widens the figure panels to their texts, taking the room from the status text's panel.
+    void FitStatusPanels();
     // Sets a status-bar panel's text, painted at once when asked; a panel that already shows
     // the text is left alone.
     void ShowPanelText(size_t panel, const std::string& text, bool paintNow);
@@ -272,6 +278,8 @@ private:
     // over their pictures.
     std::array<QLabel*, 4> headerPages_{};
     std::array<QLabel*, 4> headerCaptions_{};
+    std::array<QLabel*, 5> infoColons_{};  // the ":" between the captions and the values
+    QWidget* statusBar_ = nullptr;
     TAboutFrm* about_ = nullptr;
     // The figures that the progress panels show; none after SetStatusText wrote the panels.
     std::optional<std::pair<int64_t, int64_t>> shownSizes_;  // done, total

@@ -57,8 +57,8 @@ void TMainFrm::LoadSettings() {
         QString::fromStdString(kivo::explorer::settings::ReadText("FontName", fontDefault.name)));
     FontCharset = static_cast<int>(
         kivo::explorer::settings::ReadNumber("FontSet", fontDefault.charset, 0, 255));
-    chosen.setPointSize(static_cast<int>(
-        kivo::explorer::settings::ReadNumber("FontSize", chosen.pointSize(), 1, 72)));
+    chosen.setPointSize(static_cast<int>(kivo::explorer::settings::ReadNumber(
+        "FontSize", chosen.pointSize(), 1, kivo::ui::kLargestFontSize)));
     setFont(chosen);
 }
 

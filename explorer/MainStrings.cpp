@@ -87,4 +87,5 @@ void TMainFrm::ApplyUIStrings() {
     const bool shownOther[] = {true, true, false, false, true, true, true};
     for (size_t i = 0; i < WebLinks.size(); ++i)
         WebLinks[i]->setVisible(korean ? shownKorean[i] : shownOther[i]);
+    FitToFont();
 }

@@ -8,3 +8,4 @@ set_target_properties(kivowaveconv PROPERTIES AUTOMOC ON)
 kivo_add_qt_test(waveconv_tests SOURCES tests/dialogs/waveconv_test.cpp
   LIBS kivowaveconv kivo_dialog_test_support sonoform_core kivosc4)
 add_dependencies(waveconv_tests parlink buslink sonoform)
+target_compile_definitions(waveconv_tests PRIVATE KIVO_SHIPPED_PACKS="${PROJECT_SOURCE_DIR}/packs")

@@ -10,6 +10,7 @@
 #include "platform/win/memory_status.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -18,7 +19,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
 #include <filesystem>
+#include <initializer_list>
+#include <utility>
 
 using namespace kivo::explorer;
 
@@ -29,6 +33,11 @@ TWaveConvForm* g_form = nullptr;
 // A conversion holds the recording several times over: as read, as PCM and as encoded.
 constexpr uint64_t kMemoryPerSourceByte = 12;
 constexpr char kTargetMark[] = "_TS";
+// Right edges of the designed layout, which stay where the texts need more room.
+constexpr int kBrowseRight = 446;
+constexpr int kRunningRight = 449;
+constexpr int kButtonsRight = 475;
+constexpr int kButtonPadding = 16;
 
 // The source and target dialogs: ".wav" files of the one kind each.
 kivo::ui::FileDialogRequest WaveFileRequest(const char* description) {
@@ -56,7 +65,9 @@ QProgressBar* Bar(QWidget* parent, int left, int top) {
 
 // A path on the running page, shortened in the middle when it is wider than its place.
 void ShowPath(QLabel* label, const QString& path) {
+    // A path is shown as it is, never read as markup.
     label->setToolTip(path);
+    label->setTextFormat(Qt::PlainText);
     label->setText(label->fontMetrics().elidedText(path, Qt::ElideMiddle, label->width()));
 }
 
@@ -119,6 +130,8 @@ TWaveConvForm::TWaveConvForm(QWidget* owner, HMODULE strings)
     SetDefaultButton(OKButton, {SpeedButton1, SpeedButton2, OKButton, CancelButton});
     SetTabOrder({Edit1, Edit2, OKButton, CancelButton});
 
+    FitToTexts();
+
     connect(SpeedButton1, &QPushButton::clicked, this, &TWaveConvForm::SpeedButton1Click);
     connect(SpeedButton2, &QPushButton::clicked, this, &TWaveConvForm::SpeedButton2Click);
     connect(OKButton, &QPushButton::clicked, this, &TWaveConvForm::OKButtonClick);
@@ -171,6 +184,50 @@ void TWaveConvForm::ApplyTexts() {
     SpeedButton2->setText(PackText(strings_, 10135));
     OKButton->setText(PackText(strings_, 10136));
     CancelButton->setText(PackText(strings_, 10137));
+    FitToTexts();
+}
+
+void TWaveConvForm::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        FitToTexts();
+}
+
+void TWaveConvForm::FitToTexts() {
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label8, Label7, Label10, Label9})
+        label->adjustSize();
+    // A button's text with the room the style draws around it.
+    auto widthFor = [](QPushButton* button, int designed) {
+        return std::max(designed, button->fontMetrics().horizontalAdvance(
+                                      QString(button->text()).remove(QLatin1Char('&'))) +
+                                      kButtonPadding);
+    };
+
+    // The choosing page: caption, field and Browse on one row.
+    const int browseWidth = std::max(widthFor(SpeedButton1, 70), widthFor(SpeedButton2, 70));
+    const int fieldLeft =
+        std::max({88, Label1->x() + Label1->width() + 6, Label3->x() + Label3->width() + 6});
+    const int fieldRight = kBrowseRight - browseWidth - 7;
+    for (auto [edit, button] : {std::pair{Edit1, SpeedButton1}, std::pair{Edit2, SpeedButton2}}) {
+        edit->setGeometry(fieldLeft, edit->y(), std::max(0, fieldRight - fieldLeft),
+                          edit->height());
+        button->setGeometry(kBrowseRight - browseWidth, button->y(), browseWidth, button->height());
+    }
+
+    // The running page: captions, then the paths and bars in one column.
+    int valueLeft = 96;
+    for (QLabel* caption : {Label8, Label7, Label10, Label9})
+        valueLeft = std::max(valueLeft, caption->x() + caption->width() + 8);
+    for (QWidget* value :
+         std::initializer_list<QWidget*>{Label5, Label6, LoadProgressBar, ConvertProgressBar})
+        value->setGeometry(valueLeft, value->y(), kRunningRight - valueLeft, value->height());
+
+    const int cancelWidth = widthFor(CancelButton, 75);
+    const int okWidth = widthFor(OKButton, 75);
+    CancelButton->setGeometry(kButtonsRight - cancelWidth, CancelButton->y(), cancelWidth,
+                              CancelButton->height());
+    OKButton->setGeometry(CancelButton->x() - 5 - okWidth, OKButton->y(), okWidth,
+                          OKButton->height());
 }
 
 bool TWaveConvForm::Running() const {

@@ -68,11 +68,15 @@ public:
     void CancelButtonClick();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     bool Running() const;
+    // Places the labels, fields and buttons for the texts and the font: the designed places
+    // where the texts fit, else the fields narrower and the buttons wider, nothing overlapping.
+    void FitToTexts();
     // The warning of a format text whose one argument is a line break.
     void Warn(UINT id);
 

@@ -29,11 +29,9 @@ namespace fs = std::filesystem;
 
 constexpr uint32_t kParallelWireBytesPerSecond = 600 * 1024;
 constexpr uint32_t kUsbWireBytesPerSecond = 1000 * 1000;
-// The links' prescribed fixed waits: after the memory type of every upload, parlink's lead
-// before the version that opens the file list, and buslink's breath after each upload block.
-constexpr uint32_t kUploadFixedWaitMs = 500;
+// parlink's prescribed lead before the version that opens the file list; the upload's fixed
+// waits are those of the raw path (raw_transfers.h).
 constexpr uint32_t kVersionLeadWaitMs = 100;
-constexpr uint32_t kUsbBlockWaitMs = 10;
 constexpr uint8_t kFileType = 1;
 constexpr uint32_t kListedFiles = 249;
 constexpr uint32_t kListedFileBytes = 1024;
@@ -49,7 +47,8 @@ class WithoutFixedWaits : public Clock {
 public:
     explicit WithoutFixedWaits(Clock& real) : real_(real) {}
     void Sleep(uint32_t ms) override {
-        if (ms != kUploadFixedWaitMs && ms != kVersionLeadWaitMs && ms != kUsbBlockWaitMs)
+        if (ms != bench::kAfterMemoryTypeMs && ms != kVersionLeadWaitMs &&
+            ms != bench::kUsbAfterBlockMs)
             real_.Sleep(ms);
         else
             skipped_ += ms;

@@ -5,6 +5,7 @@
 #include "link/common/download_steps.h"
 #include "link/common/pc_file.h"
 #include "link/common/transfer_blocks.h"
+#include "platform/win/clock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -106,6 +107,8 @@ bool RawUpload(const LinkStack& stack, const std::filesystem::path& source) {
     for (uint32_t width : {1u, 1u, 1u, 4u, 2u}) {
         ok = ok && channel.Write(header + at, width);
         at += width;
+        if (at == 2)
+            Sleep(kAfterMemoryTypeMs);
     }
     char name[kNameFieldBytes] = "raw.mp3";
     ok = ok && channel.Write(name, kNameFieldBytes);
@@ -116,8 +119,10 @@ bool RawUpload(const LinkStack& stack, const std::filesystem::path& source) {
         const uint32_t length = BlockLength(i);
         const uint32_t n = std::min(length, size - offset);
         std::fill(block.begin(), block.begin() + length, 0);
-        ok = std::fread(block.data(), 1, n, file.get()) == n &&
-             channel.Write(block.data(), length) && channel.Write(&go, 1);
+        ok = std::fread(block.data(), 1, n, file.get()) == n && channel.Write(block.data(), length);
+        if (ok && !stack.ClaimsPort())
+            Sleep(kUsbAfterBlockMs);
+        ok = ok && channel.Write(&go, 1);
         offset += n;
     }
     uint8_t index = 0;

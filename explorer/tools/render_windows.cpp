@@ -17,6 +17,7 @@
 #include "platform/win/lang.h"
 #include "platform/win/msgbox.h"
 #include "platform/win/process.h"
+#include "platform/win/registry.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -251,6 +252,30 @@ int main(int argc, char** argv) {
                 return 1;
             }
         }
+    }
+    // A larger and wider font, as the Font command stores it: the figures and labels still fit.
+    kivo::win::registry::Write(RegistryRoot::CurrentUser, "Software\\MERVOLDQUILL", "kivo Explorer",
+                               "FontSize", "14");
+    for (const char* lang : {"en", "ko"}) {
+        ::setenv("KIVO_LANGID", std::string(lang) == "ko" ? "0412" : "0409", 1);
+        // A wider family too, which the conversion dialog takes over.
+        kivo::win::registry::Write(RegistryRoot::CurrentUser, "Software\\MERVOLDQUILL",
+                                   "kivo Explorer", "FontName",
+                                   std::string(lang) == "ko" ? "NanumSquare" : "DejaVu Sans");
+        std::string tag = std::string(lang) + "-largefont";
+        player.reset();
+        player.Fill(std::string(lang) == "ko");
+        TMainFrm form;
+        form.show();
+        form.Connect1Click();
+        form.SetActiveMemory(1);
+        form.ShowFileInfo("Lecture 01.mp3", FormatSizeKB(10485760));
+        SendMessageA(form.handle(), kTransferStartMessage, 10485760, 0);
+        clock.Advance(9000);
+        SendMessageA(form.handle(), kTransferProgressMessage, 10485760 / 2, 0);
+        Save(form, out / ("main-" + tag + "-transfer.png"));
+        form.ResetProgress();
+        SaveDialogs(form, out, tag);
     }
     SetClock(nullptr);
     return 0;

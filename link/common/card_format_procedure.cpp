@@ -4,11 +4,16 @@
 #include "link/common/command_session.h"
 #include "link/common/pc_file.h"
 #include "link/common/transfer_blocks.h"
+#include "platform/win/unique_fd.h"
 
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 namespace kivo::link {
 
@@ -24,16 +29,49 @@ LinkStatus ReadAnswer(Link& link, Command command, const char* label, uint8_t* a
     return session.Read(answer, length, label);
 }
 
+// The card image, in a file of its own where temporary files belong, never in the program's
+// working folder; removed with its owner, however the format ends.
+class ImageFile {
+public:
+    ImageFile() {
+        std::error_code ec;
+        const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+        if (ec)
+            return;
+        std::string pattern = (folder / "kivo-card-XXXXXX").string();
+        if (win::UniqueFd(::mkstemp(pattern.data())))
+            path_ = pattern;
+    }
+    ~ImageFile() {
+        std::error_code ignored;
+        if (!path_.empty())
+            std::filesystem::remove(path_, ignored);
+    }
+    ImageFile(const ImageFile&) = delete;
+    ImageFile& operator=(const ImageFile&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
 }  // namespace
+
+LinkStatus ReadCardCodes(Link& link, uint8_t codes[2]) {
+    return ReadAnswer(link, kCardInfoCommand, "SMC Information", codes, 2);
+}
 
 LinkStatus FormatMemoryCard(Link& link) {
     uint8_t codes[2] = {};
-    if (LinkStatus s = ReadAnswer(link, kCardInfoCommand, "SMC Information", codes, 2); s != kOk) {
+    if (LinkStatus s = ReadCardCodes(link, codes); s != kOk)
         return s;
-    }
     if (codes[0] == 0)
         return kRefused;
-    BuildFormatImage(codes[0], codes[1]);
+    // An image that cannot be written leaves the card as it is: it is not erased for nothing.
+    const ImageFile imageFile;
+    if (imageFile.path().empty() || BuildFormatImageAt(imageFile.path(), codes[0], codes[1]) != 0)
+        return kPcFileFailed;
 
     uint8_t erase = 0;
     if (LinkStatus s = ReadAnswer(link, kCardEraseCommand, "Block erase OK", &erase); s != kOk) {
@@ -42,7 +80,7 @@ LinkStatus FormatMemoryCard(Link& link) {
     if (erase == kPlayerAbortCode)
         return kRefused;
 
-    PcFile image = PcFile::Open(kFormatImageName, "rb");
+    PcFile image = PcFile::Open(imageFile.path().c_str(), "rb");
     struct stat info;
     if (!image || ::fstat(::fileno(image.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
         return kPcFileFailed;
@@ -72,7 +110,6 @@ LinkStatus FormatMemoryCard(Link& link) {
     image.Close();
     if (!readWhole)
         return kPcFileFailed;
-    std::remove(kFormatImageName);
 
     uint8_t answer = 0;
     if (LinkStatus s = session.Read(&answer, 1, "Block erase OK"); s != kOk)

@@ -4,9 +4,12 @@
 
 namespace kivo::link {
 
-// Formats the memory card: asks for the card's codes, builds "header.dat" in the current
-// directory, has the card erased and sends the image. 0; -1 for no card or a refused step;
-// -115 when the image cannot be read; or a channel status.
+// Formats the memory card: asks for the card's codes, builds the card's image in a temporary
+// file (removed afterwards), has the card erased and sends the image. 0; -1 for no card or a
+// refused step; -115 when the image cannot be written or read; or a channel status.
 LinkStatus FormatMemoryCard(Link& link);
+
+// Asks the player for the inserted card's maker and device code (maker 0: no card).
+LinkStatus ReadCardCodes(Link& link, uint8_t codes[2]);
 
 }  // namespace kivo::link

@@ -107,15 +107,31 @@ int16_t PX_FormatInternalMemory(const char* deviceTag) {
     });
 }
 
-// Players before "01.30" cannot take the card's format image; its result is not reported.
+// Players before "01.30" cannot take the card's format image. Its result is the format's:
+// a card that was emptied but not formatted again must not pass for a formatted one.
 int16_t PX_FormatExternalMemory() {
     return Checked([] {
         kivo::link::Link& link = Lib().link();
         if (LinkStatus s = kivo::link::InitializeMemory(link, kivo::link::kMemoryCard); s != kOk)
             return s;
-        if (!kivo::link::IsOlderPlayer(link.state))
-            kivo::link::FormatMemoryCard(link);
-        return kOk;
+        if (kivo::link::IsOlderPlayer(link.state))
+            return kOk;
+        return kivo::link::FormatMemoryCard(link);
+    });
+}
+
+// 1 when the player names an inserted card, also one whose figures read 0 as it holds no
+// format (a format that failed after the erase); 0 when there is none or the player cannot be
+// asked (before "01.30"); the failing status when it does not answer.
+int16_t PX_CardInserted() {
+    return Checked([] {
+        kivo::link::Link& link = Lib().link();
+        if (kivo::link::IsOlderPlayer(link.state))
+            return kOk;
+        uint8_t codes[2] = {};
+        if (LinkStatus s = kivo::link::ReadCardCodes(link, codes); s != kOk)
+            return s;
+        return static_cast<LinkStatus>(codes[0] != 0 ? 1 : 0);
     });
 }
 

@@ -26,6 +26,7 @@
       (fileIndex, path))                                                         \
     X(int16_t, PX_FormatInternalMemory, (const char* deviceTag), (deviceTag))    \
     X(int16_t, PX_FormatExternalMemory, (), ())                                  \
+    X(int16_t, PX_CardInserted, (), ())                                          \
     X(int16_t, PX_SetConfig, (const uint8_t* playOrderTable), (playOrderTable))  \
     X(int16_t, PX_PhoneBookIndex, (), ())                                        \
     X(int16_t, PX_CancelTransfer, (), ())

@@ -13,7 +13,9 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTimer>
 #include <QTranslator>
+#include <QWindow>
 
 #include <memory>
 
@@ -67,15 +69,23 @@ int ShowQtMessageBox(const MessageBoxRequest& request) {
         owner = QApplication::activeWindow();
     QMessageBox box(IconOf(request.flags), FromText(request.caption), FromText(request.text),
                     QMessageBox::NoButton, owner);
-    if ((request.flags & 0xF) == MB_YESNO) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    // Messages carry file names from the player and the PC: never read as markup.
+    box.setTextFormat(Qt::PlainText);
+    const bool question = (request.flags & 0xF) == MB_YESNO;
+    box.setStandardButtons(question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    if (question)
         box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return IDOK;
+    const int pressed = box.exec();
+    // What the box covered is drawn again now: a long command often follows the answer and
+    // handles no events until it ends.
+    if (owner != nullptr)
+        PaintWholeNow(owner->window());
+    if (!question)
+        return IDOK;
+    return pressed == QMessageBox::Yes ? IDYES : IDNO;
 }
+
+constexpr int kExposeWaitMs = 1000;
 
 }  // namespace
 
@@ -159,6 +169,28 @@ void InstallEventPump() {
 
 void InstallQtMessageBoxes() {
     SetMessageBoxHook(ShowQtMessageBox);
+}
+
+void PaintWholeNow(QWidget* window) {
+    // A repaint alone leaves the children whose pictures the window keeps: those are what the
+    // screen lost under the box.
+    for (QWidget* child : window->findChildren<QWidget*>())
+        child->update();
+    window->repaint();
+}
+
+void ShowPainted(QWidget* window) {
+    window->show();
+    QWindow* handle = window->windowHandle();
+    bool late = false;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, [&late] { late = true; });
+    limit.start(kExposeWaitMs);
+    while (handle != nullptr && !handle->isExposed() && !late)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::WaitForMoreEvents);
+    window->repaint();
 }
 
 void SetWaitCursor(bool wait) {

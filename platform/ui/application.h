@@ -68,6 +68,15 @@ void InstallQtMessageBoxes();
 // replaces the earlier translation.
 void InstallSystemTranslations();
 
+// Draws a window whole now, every child included, as the window system's exposure of it would:
+// for the moments when a box or menu has gone from over it and no event will run for a while.
+void PaintWholeNow(QWidget* window);
+
+// Shows a top-level window and paints it before returning: the window system maps a window in
+// its own time, and a paint before the window is exposed is lost. Waits at most about a second
+// for the exposure, handling no user input meanwhile.
+void ShowPainted(QWidget* window);
+
 // The program-wide hourglass (true) or the arrow (false); repeated calls do not stack.
 void SetWaitCursor(bool wait);
 bool WaitCursorShown();

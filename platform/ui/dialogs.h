@@ -38,6 +38,8 @@ struct FontChoice {
     int charset = 0;
     int pointSize = 9;
 };
+// The largest size in points that the font dialog lets the user set.
+inline constexpr int kLargestFontSize = 512;
 
 class CommonDialogs {
 public:

@@ -145,6 +145,7 @@ TEST_F(Conversion, ARecordingBecomesATrueSpeechFileTheConverterReads) {
                   loadBar = form.LoadProgressBar->value();
                   convertBar = form.ConvertProgressBar->value();
                   EXPECT_EQ(form.Label5->toolTip().toStdString(), recording_.string());
+                  EXPECT_EQ(form.Label5->textFormat(), Qt::PlainText);  // never markup
               }),
               TWaveConvForm::kModalOk);
     EXPECT_TRUE(runningPageShown_);
@@ -316,6 +317,68 @@ TEST_F(Conversion, AFailedRunOrNoLinkShowsTheFailureAfterTheDialog) {
         ASSERT_GT(boxes_.shown().size(), before);
         EXPECT_EQ(boxes_.shown().back().text, "T10130");
         EXPECT_EQ(boxes_.shown().back().flags, MB_OK | MB_ICONERROR);
+    }
+}
+
+// The shipped texts in wider and larger fonts than the designed Arial: every caption and
+// button text is whole, and nothing overlaps or leaves its page.
+TEST(ConversionLayout, TextsFitWiderAndLargerFonts) {
+    struct Case {
+        const char* pack;
+        const char* family;
+        int pixelSize;
+    };
+    const Case cases[] = {
+        {"textpacken.DLL", "Liberation Sans", 12}, {"textpacken.DLL", "DejaVu Sans", 12},
+        {"textpacken.DLL", "DejaVu Sans", 17},     {"textpackkr.DLL", "NanumGothic", 12},
+        {"textpackkr.DLL", "NanumSquare", 17},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.pack << " " << c.family << " " << c.pixelSize);
+        ScopedEnv packs("KIVO_PACK_DIR", KIVO_SHIPPED_PACKS);
+        ResourceLibrary strings(c.pack);
+        TWaveConvForm form(nullptr, strings.handle());
+        form.ApplyTexts();
+        QFont font(QString::fromLatin1(c.family));
+        font.setPixelSize(c.pixelSize);
+        form.setFont(font);
+
+        auto whole = [](QWidget* widget) {
+            if (auto* button = qobject_cast<QPushButton*>(widget)) {
+                // The style's least width is no need of the text.
+                EXPECT_GE(button->width(),
+                          button->fontMetrics().horizontalAdvance(button->text()) + 12)
+                    << button->text().toStdString();
+            } else {
+                EXPECT_GE(widget->width(), widget->sizeHint().width());
+            }
+        };
+        auto leftOf = [](QWidget* left, QWidget* right) {
+            EXPECT_LT(left->geometry().right(), right->x());
+        };
+        auto inside = [](QWidget* widget) {
+            EXPECT_LE(widget->geometry().right(), widget->parentWidget()->width());
+        };
+        for (QWidget* text : std::initializer_list<QWidget*>{
+                 form.Label1, form.Label2, form.Label3, form.Label4, form.Label8, form.Label7,
+                 form.Label10, form.Label9, form.SpeedButton1, form.SpeedButton2, form.OKButton,
+                 form.CancelButton}) {
+            whole(text);
+            inside(text);
+        }
+        leftOf(form.Label1, form.Edit1);
+        leftOf(form.Edit1, form.SpeedButton1);
+        leftOf(form.Label3, form.Edit2);
+        leftOf(form.Edit2, form.SpeedButton2);
+        for (QLabel* caption : {form.Label8, form.Label7, form.Label10, form.Label9}) {
+            for (QWidget* value : std::initializer_list<QWidget*>{
+                     form.Label5, form.Label6, form.LoadProgressBar, form.ConvertProgressBar})
+                leftOf(caption, value);
+        }
+        for (QWidget* value : std::initializer_list<QWidget*>{
+                 form.Label5, form.Label6, form.LoadProgressBar, form.ConvertProgressBar})
+            inside(value);
+        leftOf(form.OKButton, form.CancelButton);
     }
 }
 

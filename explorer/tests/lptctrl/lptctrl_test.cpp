@@ -149,6 +149,8 @@ std::vector<Forwarder> Forwarders() {
         {"PX_FormatExternalMemory", [](auto& s) { return Show(s.PX_FormatExternalMemory()); },
          [](auto& a) { return Show(a.PX_FormatExternalMemory); }, "PX_FormatExternalMemory()",
          "-120", kByKind},
+        {"PX_CardInserted", [](auto& s) { return Show(s.PX_CardInserted()); },
+         [](auto& a) { return Show(a.PX_CardInserted); }, "PX_CardInserted()", "-120", kByKind},
         {"PX_SetConfig", [](auto& s) { return Show(s.PX_SetConfig(playOrder.data())); },
          [](auto& a) { return Show(a.PX_SetConfig); }, "PX_SetConfig(6..131)", "-120", kByKind},
         {"PX_PhoneBookIndex", [](auto& s) { return Show(s.PX_PhoneBookIndex()); },

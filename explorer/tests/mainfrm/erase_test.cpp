@@ -105,6 +105,36 @@ TEST_P(Erase, FormatEitherMemoryWithAndWithoutACard) {
     }
 }
 
+// A player that refuses a step of the card's format: the user is told, and the card, now
+// without a format and so read as 0 bytes after a refresh, can be formatted again.
+TEST_P(Erase, ARefusedCardFormatIsToldAndTheCardStaysFormattable) {
+    for (const char* step : {"erase", "image"}) {
+        SCOPED_TRACE(step);
+        player->Reset();
+        player->Put(kCard, "c.mp3", Bytes(100, 'c'));
+        player->Control(std::string("fault code24 ") + step);
+        TMainFrm& f = Open();
+        const size_t shown = boxes.shown().size();
+        boxes.Answer(IDYES);
+        f.KivoCard1Click();
+        std::vector<std::string> texts = Texts(shown);
+        ASSERT_EQ(texts.size(), 2u);
+        EXPECT_EQ(texts[0].substr(0, 6), "E10426");
+        EXPECT_EQ(texts[1].substr(0, 6), "E10120");
+        EXPECT_EQ(boxes.shown().back().flags, MB_OK | MB_ICONERROR);
+        EXPECT_FALSE(f.Busy);
+
+        player->Control("fault none");
+        f.Connect1Click();
+        boxes.Answer(IDYES);
+        f.KivoCard1Click();
+        texts = Texts(shown + 2);
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0].substr(0, 6), "E10426");
+        EXPECT_GT(kivo::explorer::lptctrl::Selector().PX_ExternalTotalMemory(), 0);
+    }
+}
+
 TEST_P(Erase, FormatAnsweredNoOrWithoutACurrentMemoryDoesNothing) {
     player->Put(kFlash, "f.mp3", Bytes(100, 'f'));
     TMainFrm& f = Open();

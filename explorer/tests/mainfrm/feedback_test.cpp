@@ -4,7 +4,9 @@
 #include "platform/win/clock.h"
 #include "platform/win/window.h"
 
+#include <QAbstractItemView>
 #include <QEvent>
+#include <QFont>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -146,6 +148,90 @@ TEST_F(MainFrmTest, WhatAProgressMessageChangesIsPaintedAtOnceAndNothingElse) {
     }
     EXPECT_EQ(f.sbBottom[1]->text(), "2 KB / 36 KB");
     EXPECT_FALSE(second->isHidden());
+}
+
+TEST_F(MainFrmTest, StatusTextPaintsTheWholeWindowAtOnce) {
+    TMainFrm& f = Create();
+    f.show();
+    QCoreApplication::processEvents();
+    NoEventLoop blocking;
+    PaintCounter counter{f.sbBottom[0], f.listFlashMemory->currentView()->viewport(),
+                         f.listSmartMedia->currentView()->viewport(), f.Label16};
+    f.SetStatusText("Formatting", "", "");
+    for (const auto& [widget, paints] : counter.paints)
+        EXPECT_GT(paints, 0);
+    EXPECT_EQ(counter.paints.size(), 4u);
+}
+
+// Every figure and caption is shown whole in the font the user chose, nothing overlaps, and all
+// of it stays inside the window.
+TEST_F(MainFrmTest, FiguresAndCaptionsFitTheChosenFont) {
+    ScopedVirtualClock clock;
+    packs.english[10073] = "Available Free Space";
+    packs.korean[10073] =
+        "\xec\x82\xac\xec\x9a\xa9 \xea\xb0\x80\xeb\x8a\xa5\xed\x95\x9c "
+        "\xea\xb3\xb5\xea\xb0\x84";
+    struct Case {
+        const char* langId;
+        int pointSize;  // 0: the default
+    };
+    const Case cases[] = {{"0409", 0}, {"0409", 14}, {"0409", 18}, {"0412", 0}, {"0412", 18}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.langId << " " << c.pointSize);
+        form.reset();
+        TMainFrm& f = Create(c.langId);
+        if (c.pointSize != 0) {
+            QFont chosen = f.font();
+            chosen.setPointSize(c.pointSize);
+            f.setFont(chosen);
+        }
+        f.ShowFileInfo("Lecture 01.mp3", "10,240 KB");
+        SendMessageA(f.handle(), kTransferStartMessage, 20000000, 0);
+        clock->Advance(10000);
+        SendMessageA(f.handle(), kTransferProgressMessage, 5809500, 0);
+        ASSERT_EQ(f.sbBottom[2]->text(), "580,950 CPS");
+        ASSERT_EQ(f.sbBottom[1]->text(), "5,674 KB / 19,532 KB");
+        QWidget* bar = f.sbBottom[0]->parentWidget();
+        for (size_t i = 1; i < 3; ++i) {
+            QLabel* panel = f.sbBottom[i];
+            EXPECT_GE(panel->width(), panel->sizeHint().width()) << i;
+            EXPECT_GE(panel->height(), panel->fontMetrics().height()) << i;
+            EXPECT_GE(panel->x(), f.sbBottom[i - 1]->geometry().right()) << i;
+        }
+        EXPECT_LE(f.sbBottom[2]->geometry().right(), bar->width());
+
+        QLabel* captions[] = {f.Label1, f.Label2, f.Label5, f.Label6, f.Label7};
+        QLabel* values[] = {f.Label16, f.Label17, f.Label20, f.Label21, f.Label22};
+        for (int i = 0; i < 5; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_GE(captions[i]->width(), captions[i]->sizeHint().width());
+            EXPECT_GE(captions[i]->height(), captions[i]->fontMetrics().height());
+            EXPECT_LT(captions[i]->geometry().right(), values[i]->x());
+            // A name can be longer than any place; the figures never are.
+            if (values[i] != f.Label16) {
+                EXPECT_GE(values[i]->width(), values[i]->sizeHint().width());
+            }
+            EXPECT_EQ(values[i]->y(), captions[i]->y());
+            if (i > 0) {
+                EXPECT_GT(captions[i]->y(), captions[i - 1]->geometry().bottom());
+            }
+        }
+        EXPECT_LE(f.Label7->geometry().bottom(), f.panelStatus->height());
+        EXPECT_LE(f.PanelBottom->geometry().bottom(), bar->y());
+        EXPECT_EQ(bar->geometry().bottom() + 1, f.centralWidget()->height());
+    }
+}
+
+// Names from the player or the PC that look like markup show as they are.
+TEST_F(MainFrmTest, NamesShowAsPlainText) {
+    TMainFrm& f = Create();
+    const std::string name = "<b>x</b><img src=\"y.png\">.mp3";
+    f.ShowFileInfo(name, "1 KB");
+    f.SetStatusText(name, "", "");
+    for (QLabel* label : {f.Label16, f.sbBottom[0]}) {
+        EXPECT_EQ(label->text().toStdString(), name);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    }
 }
 
 TEST_F(MainFrmTest, FiguresShowAgainAfterTheBarWasCleared) {

@@ -18,14 +18,11 @@ using kivo::test::ScopedEnv;
 using kivo::test::TempDir;
 
 // A main window on the offscreen platform with its own packs, registry and player folder, the
-// real link libraries bound, and every box and dialog scripted.
+// real link libraries bound, a fresh player behind each port, and every box and dialog
+// scripted. The cases share one process, so nothing that one leaves behind may reach the next.
 class MainFrmTest : public testing::Test {
 protected:
-    void SetUp() override {
-        static const std::string bound = kivo::explorer::lptctrl::Selector().Bind();
-        ASSERT_EQ(bound, "");
-        kivo::explorer::lptctrl::Selector().SetPortKind(0);
-    }
+    void SetUp() override;
 
     // Writes the packs on a system of the given language.
     void Prepare(const std::string& langId = "0409") {

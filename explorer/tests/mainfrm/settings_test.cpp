@@ -1,10 +1,12 @@
 #include "explorer/tests/mainfrm/fixture.h"
+#include "platform/ui/dialogs.h"
 #include "platform/win/registry.h"
 
 #include <QAction>
 #include <QLabel>
 
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -145,20 +147,26 @@ TEST_F(MainFrmTest, FontRoundTripAndCancelWritesNothing) {
     EXPECT_EQ(dialogs.fontRequests()[0].name, "Arial");
     EXPECT_EQ(dialogs.fontRequests()[0].pointSize, 9);
 
-    dialogs.AnswerFont(kivo::ui::FontChoice{"NanumGothic", 129, 12});
-    f.SetStatusText("busy", "", "");
-    f.Font1->trigger();
-    EXPECT_EQ(f.sbBottom[0]->text(), "");
-    EXPECT_EQ(f.font().family(), "NanumGothic");
-    EXPECT_EQ(f.font().pointSize(), 12);
-    EXPECT_EQ(f.FontCharset, 129);
-    EXPECT_EQ(Stored("FontName"), "NanumGothic");
-    EXPECT_EQ(Stored("FontSet"), "129");
-    EXPECT_EQ(Stored("FontSize"), "12");
+    // Every size the dialog can set is in effect at once and again after the next start.
+    for (int size : {12, 96, kivo::ui::kLargestFontSize}) {
+        SCOPED_TRACE(size);
+        form.reset();
+        TMainFrm& chooser = Create();
+        dialogs.AnswerFont(kivo::ui::FontChoice{"NanumGothic", 129, size});
+        chooser.SetStatusText("busy", "", "");
+        chooser.Font1->trigger();
+        EXPECT_EQ(chooser.sbBottom[0]->text(), "");
+        EXPECT_EQ(chooser.font().family(), "NanumGothic");
+        EXPECT_EQ(chooser.font().pointSize(), size);
+        EXPECT_EQ(chooser.FontCharset, 129);
+        EXPECT_EQ(Stored("FontName"), "NanumGothic");
+        EXPECT_EQ(Stored("FontSet"), "129");
+        EXPECT_EQ(Stored("FontSize"), std::to_string(size));
 
-    form.reset();
-    TMainFrm& again = Create();
-    EXPECT_EQ(again.font().family(), "NanumGothic");
-    EXPECT_EQ(again.font().pointSize(), 12);
-    EXPECT_EQ(again.FontCharset, 129);
+        form.reset();
+        TMainFrm& again = Create();
+        EXPECT_EQ(again.font().family(), "NanumGothic");
+        EXPECT_EQ(again.font().pointSize(), size);
+        EXPECT_EQ(again.FontCharset, 129);
+    }
 }

@@ -7,12 +7,15 @@
 #include <QAction>
 #include <QBitmap>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include <fstream>
+#include <stdexcept>
 
 using kivo::ui::ViewStyle;
 
@@ -259,14 +262,42 @@ TEST_F(MainFrmTest, WebLinksOpenTheirAddressAndTheTelephoneBookStartsBesideUs) {
     EXPECT_FALSE(started[1].program.empty());
 }
 
-TEST_F(MainFrmTest, AnExceptionIsShownAsAnErrorWithTheApplicationTitle) {
+namespace {
+
+// An object whose event handler fails, as a command with a fault would.
+class FailingHandler : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("Access violation");
+        return QObject::event(e);
+    }
+};
+
+}  // namespace
+
+// The exception reaches the window's handler as in the program, from inside the application's
+// loop: the handler ends that loop. Nothing of it may outlive the loop, or every later modal
+// dialog of the process would close as soon as it opens.
+TEST_F(MainFrmTest, AnExceptionIsShownAsAnErrorAndEndsTheApplicationsLoop) {
     SetApplicationTitle("kivo Explorer - Q Series");
-    TMainFrm& f = Create();
-    f.AppExceptionHandler("Access violation");
+    Create();
+    FailingHandler failing;
+    QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
+    EXPECT_EQ(QApplication::exec(), 1);
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "Access violation");
     EXPECT_EQ(boxes.shown()[0].caption, "kivo Explorer - Q Series");
     EXPECT_EQ(boxes.shown()[0].flags, MB_OK | MB_ICONERROR);
+
+    QDialog later;
+    bool openWhenAnswered = false;
+    QTimer::singleShot(0, &later, [&] {
+        openWhenAnswered = later.isVisible();
+        later.accept();
+    });
+    EXPECT_EQ(later.exec(), QDialog::Accepted);
+    EXPECT_TRUE(openWhenAnswered);
 }
 
 TEST_F(MainFrmTest, TheSplashHidesWhenTheWindowFirstShows) {

@@ -140,6 +140,39 @@ TEST(FindSC4SyncBlock, FindsTheEarliestPatternOfAnyKind) {
     }
 }
 
+// The search reads 64 KB at a time and keeps the last two bytes of a piece in front of the
+// next: a pattern that begins one or two bytes before the end of the first or of a later piece
+// straddles a read, one that begins three bytes before or at the piece's end does not.
+TEST(FindSC4SyncBlock, FindsAPatternAcrossEachReadBoundary) {
+    constexpr int64_t kPiece = 65536;
+    struct Case {
+        int64_t offset;
+        size_t pattern;
+        size_t tail;
+        bool decoy;  // a pattern's first two bytes lie just before the boundary
+    };
+    const Case cases[] = {
+        {kPiece - 3, 0, 10, false},    {kPiece - 2, 1, 0, false},     {kPiece - 1, 2, 5, false},
+        {kPiece, 3, 0, false},         {2 * kPiece - 3, 4, 1, false}, {2 * kPiece - 2, 5, 0, false},
+        {2 * kPiece - 1, 6, 7, false}, {2 * kPiece, 0, 0, false},     {kPiece + 5, 1, 3, true},
+        {2 * kPiece + 5, 4, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.offset << " pattern " << c.pattern);
+        Bytes bytes(static_cast<size_t>(c.offset), '\x55');
+        if (c.decoy) {
+            const int64_t boundary = c.offset / kPiece * kPiece;
+            bytes.replace(static_cast<size_t>(boundary - 2), 2, kPatterns[c.pattern].pattern, 2);
+        }
+        bytes.append(kPatterns[c.pattern].pattern, 3);
+        bytes.append(c.tail, '\x33');
+        std::istringstream in(bytes);
+        int pattern = -9;
+        EXPECT_EQ(FindSC4SyncBlock(in, pattern), c.offset);
+        EXPECT_EQ(pattern, static_cast<int>(c.pattern));
+    }
+}
+
 TEST_F(SC4Wrapper, EachPatternGivesItsFormatAndTheWholeRecording) {
     for (size_t p = 0; p < kPatterns.size(); ++p) {
         SCOPED_TRACE(p);

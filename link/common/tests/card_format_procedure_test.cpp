@@ -2,6 +2,7 @@
 
 #include "link/testing/scripted_channel.h"
 #include "testing/files.h"
+#include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +18,17 @@ using testing::Bytes;
 using testing::ScriptedLink;
 using Trace = std::vector<std::string>;
 
+// The image is made where temporary files belong (here a folder of the test's own) and must be
+// gone afterwards, from there and from the working folder, however the format ended.
 class FormatMemoryCardTest : public ::testing::Test {
 protected:
-    bool ImageExists() const { return std::filesystem::exists(dir_ / "header.dat"); }
+    bool ImageLeft() const {
+        return !std::filesystem::is_empty(dir_.path()) || !std::filesystem::is_empty(temp_.path());
+    }
 
     test::TempDir dir_;
+    test::TempDir temp_;
+    test::ScopedEnv tmpdir_{"TMPDIR", temp_.path().string()};
     test::ScopedCurrentDir cwd_{dir_.path()};
     ScriptedLink l_;
 };
@@ -31,7 +38,7 @@ TEST_F(FormatMemoryCardTest, NoCardBuildsNothing) {
     EXPECT_EQ(FormatMemoryCard(l_.link), -1);
     EXPECT_EQ(l_.channel.Trace(),
               (Trace{"open 3000", "write to port(command) 20", "read SMC Information 2", "close"}));
-    EXPECT_FALSE(ImageExists());
+    EXPECT_FALSE(ImageLeft());
 }
 
 TEST_F(FormatMemoryCardTest, SixteenMegabyteCard) {
@@ -47,7 +54,7 @@ TEST_F(FormatMemoryCardTest, SixteenMegabyteCard) {
     expected.push_back("close");
     EXPECT_EQ(l_.channel.Trace(), expected);
     EXPECT_EQ(l_.channel.Written("to port(data)").size(), 67584u);
-    EXPECT_FALSE(ImageExists());
+    EXPECT_FALSE(ImageLeft());
 }
 
 TEST_F(FormatMemoryCardTest, SmallCardEndsWithAHalfPiece) {
@@ -69,17 +76,17 @@ TEST_F(FormatMemoryCardTest, RefusedEraseKeepsTheImageForTheNextRun) {
     l_.channel.Reply({0xEC, 0x73, 24});
     EXPECT_EQ(FormatMemoryCard(l_.link), -1);
     EXPECT_EQ(l_.channel.Count("write", "to port(command)"), 2u);
-    EXPECT_TRUE(ImageExists());
+    EXPECT_FALSE(ImageLeft());
 
     l_.channel.Reply({0x98, 0x75, 0, 0});
     EXPECT_EQ(FormatMemoryCard(l_.link), 0);
-    EXPECT_FALSE(ImageExists());
+    EXPECT_FALSE(ImageLeft());
 }
 
 TEST_F(FormatMemoryCardTest, RefusedImageIsReportedAndTheFileRemoved) {
     l_.channel.Reply({0xEC, 0x73, 0x00, 24});
     EXPECT_EQ(FormatMemoryCard(l_.link), -1);
-    EXPECT_FALSE(ImageExists());
+    EXPECT_FALSE(ImageLeft());
 }
 
 TEST_F(FormatMemoryCardTest, ChannelFailures) {
@@ -87,34 +94,32 @@ TEST_F(FormatMemoryCardTest, ChannelFailures) {
         const char* kind;
         const char* label;
         int occurrence;
-        bool imageLeft;
     };
     const Case cases[] = {
-        {"open", "", 1, false},
-        {"read", "SMC Information", 1, false},
-        {"open", "", 2, true},
-        {"read", "Block erase OK", 1, true},
-        {"write", "to port(file size)", 1, true},
-        {"write", "to port(data)", 7, true},
-        {"read", "Block erase OK", 2, false},
+        {"open", "", 1},
+        {"read", "SMC Information", 1},
+        {"open", "", 2},
+        {"read", "Block erase OK", 1},
+        {"write", "to port(file size)", 1},
+        {"write", "to port(data)", 7},
+        {"read", "Block erase OK", 2},
     };
     for (const auto& c : cases) {
-        std::filesystem::remove("header.dat");
         ScriptedLink l;
         l.channel.Reply({0xEC, 0x73, 0x00, 0x00});
         l.channel.Fail(c.kind, c.label, 6, c.occurrence);
         EXPECT_EQ(FormatMemoryCard(l.link), 6) << c.label << c.occurrence;
-        EXPECT_EQ(ImageExists(), c.imageLeft) << c.label << c.occurrence;
+        EXPECT_FALSE(ImageLeft()) << c.label << c.occurrence;
         EXPECT_EQ(l.channel.Trace().back(), std::string(c.kind) == "open" ? "open 3000" : "close");
     }
 }
 
-TEST_F(FormatMemoryCardTest, UnreadableImage) {
-    // A folder where the image should be: it cannot be created nor read.
-    std::filesystem::create_directory(dir_ / "header.dat");
+TEST_F(FormatMemoryCardTest, AnImageThatCannotBeWrittenLeavesTheCardUnerased) {
+    test::ScopedEnv missing{"TMPDIR", (temp_.path() / "gone").string()};
     l_.channel.Reply({0xEC, 0x73, 0x00});
     EXPECT_EQ(FormatMemoryCard(l_.link), -115);
-    EXPECT_EQ(l_.channel.Count("write", "to port(command)"), 2u);
+    EXPECT_EQ(l_.channel.Count("write", "to port(command)"), 1u);
+    EXPECT_FALSE(ImageLeft());
 }
 
 }  // namespace

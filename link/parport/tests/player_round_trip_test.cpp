@@ -275,7 +275,7 @@ TEST_F(CardFormatRoundTripTest, RefusalsAndNoCard) {
     Control("card EC 73");
     Control("fault code24 erase");
     EXPECT_EQ(FormatMemoryCard(p_.link), -1);
-    EXPECT_TRUE(ImageLeft());
+    EXPECT_FALSE(ImageLeft());
 
     Control("fault none");
     Control("fault code24 image");

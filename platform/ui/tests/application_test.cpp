@@ -6,6 +6,7 @@
 #include "testing/scoped_env.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -14,6 +15,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 using kivo::ui::FormWindow;
@@ -132,6 +134,31 @@ TEST(QtMessageBoxes, ShowTitleTextIconAndAnswerAsThePlatformDoes) {
         EXPECT_EQ(title, "kivo Explorer - Q Series");
         EXPECT_EQ(text, "Line one\nline two");
         EXPECT_EQ(buttons.testFlag(QMessageBox::Yes), (c.flags & 0xF) == MB_YESNO);
+    }
+    SetMessageBoxHook(nullptr);
+}
+
+// Names from the player or the PC may look like markup; the box shows them as they are.
+TEST(QtMessageBoxes, ShowNamesAsPlainText) {
+    kivo::ui::InstallQtMessageBoxes();
+    for (const char* name : {"<b>x</b>.mp3", "<img src=\"a.png\">.wav"}) {
+        SCOPED_TRACE(name);
+        Qt::TextFormat format = Qt::AutoText;
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            format = box->textFormat();
+            auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            ASSERT_NE(label, nullptr);
+            shown = label->text();
+            EXPECT_EQ(label->textFormat(), Qt::PlainText);
+            box->button(QMessageBox::Ok)->click();
+        });
+        MessageBoxA(nullptr, (std::string("Cannot open ") + name).c_str(),
+                    "kivo Explorer - Q Series", MB_OK | MB_ICONERROR);
+        EXPECT_EQ(format, Qt::PlainText);
+        EXPECT_EQ(shown.toStdString(), std::string("Cannot open ") + name);
     }
     SetMessageBoxHook(nullptr);
 }
