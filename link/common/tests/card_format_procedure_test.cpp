@@ -72,7 +72,7 @@ TEST_F(FormatMemoryCardTest, UnsupportedCardSendsNoPages) {
     EXPECT_EQ(l_.channel.Count("write", "to port(data)"), 0u);
 }
 
-TEST_F(FormatMemoryCardTest, RefusedEraseKeepsTheImageForTheNextRun) {
+TEST_F(FormatMemoryCardTest, RefusedEraseLeavesNoImageAndTheNextRunFormats) {
     l_.channel.Reply({0xEC, 0x73, 24});
     EXPECT_EQ(FormatMemoryCard(l_.link), -1);
     EXPECT_EQ(l_.channel.Count("write", "to port(command)"), 2u);
