@@ -30,14 +30,14 @@ AppMessageHook& appHook() {
 
 // The locale of a language identifier, for the languages the suite is made for.
 QLocale LocaleOf(uint16_t langId) {
-    switch (langId & 0x3FF) {
-        case 0x12:
+    switch (PrimaryLangOf(langId)) {
+        case kLangKorean:
             return QLocale(QLocale::Korean, QLocale::SouthKorea);
-        case 0x11:
+        case kLangJapanese:
             return QLocale(QLocale::Japanese, QLocale::Japan);
-        case 0x04:
-            return (langId >> 10) == 2 ? QLocale(QLocale::Chinese, QLocale::China)
-                                       : QLocale(QLocale::Chinese, QLocale::Taiwan);
+        case kLangChinese:
+            return SubLangOf(langId) == 2 ? QLocale(QLocale::Chinese, QLocale::China)
+                                          : QLocale(QLocale::Chinese, QLocale::Taiwan);
         default:
             return QLocale(QLocale::English, QLocale::UnitedStates);
     }

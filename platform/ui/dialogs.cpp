@@ -147,17 +147,17 @@ int CharsetOfFamily(const QString& family) {
         int charset;
     };
     static const Candidate candidates[] = {
-        {0x12, QFontDatabase::Korean, 129},
-        {0x11, QFontDatabase::Japanese, 128},
-        {0x04, QFontDatabase::SimplifiedChinese, 134},
-        {0x04, QFontDatabase::TraditionalChinese, 136},
+        {kLangKorean, QFontDatabase::Korean, 129},
+        {kLangJapanese, QFontDatabase::Japanese, 128},
+        {kLangChinese, QFontDatabase::SimplifiedChinese, 134},
+        {kLangChinese, QFontDatabase::TraditionalChinese, 136},
     };
     const QList<QFontDatabase::WritingSystem> systems = QFontDatabase::writingSystems(family);
     uint16_t lang = GetSystemDefaultLangID();
     for (const Candidate& c : candidates) {
         if (c.primaryLang == PrimaryLangOf(lang) && systems.contains(c.system)) {
             // Chinese: the sub-language names which of the two sets.
-            if (c.primaryLang != 0x04 || (SubLangOf(lang) == 2) == (c.charset == 134))
+            if (c.primaryLang != kLangChinese || (SubLangOf(lang) == 2) == (c.charset == 134))
                 return c.charset;
         }
     }

@@ -118,11 +118,11 @@ uint16_t GetSystemDefaultLangID() {
 
 uint32_t CodePageForLang(uint16_t langId) {
     switch (PrimaryLangOf(langId)) {
-        case 0x12:
+        case kLangKorean:
             return 949;
-        case 0x11:
+        case kLangJapanese:
             return 932;
-        case 0x04:
+        case kLangChinese:
             // Taiwan, Hong Kong and Macau write traditional characters.
             return SubLangOf(langId) % 2 == 1 ? 950 : 936;
         default:
