@@ -391,22 +391,6 @@ TEST_F(AddressForm, OpenWithChanges) {
     }
 }
 
-TEST_F(AddressForm, OpenWithAFailingSaveKeepsTheListAndOpensNothing) {
-    Write("book.TEL", Record("Old"));
-    dialogs_.AnswerOpen({Path("book.TEL")});
-    Form().Open1Click();
-    Add("Kim");
-    boxes_.Answer(IDYES);
-    {
-        FileSizeLimit full(10);
-        Form().Open1Click();  // an open dialog would find no scripted answer
-    }
-    EXPECT_EQ(Slurp(Path("book.TEL")), Record("Old"));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Kim", "Old"}));
-    EXPECT_TRUE(Form().Modified());
-    EXPECT_EQ(dialogs_.openRequests().size(), 1u);
-}
-
 // A book saved without edits is the file it was, on every system language, also where the
 // code page cannot decode its bytes; only what the user typed is told as not held.
 TEST_F(AddressForm, ABookSavedWithoutEditsKeepsEveryByte) {
@@ -779,21 +763,30 @@ TEST_F(AddressForm, NewWithChanges) {
     EXPECT_EQ(boxes_.shown()[0].flags, MB_YESNO | MB_ICONQUESTION);
 }
 
-TEST_F(AddressForm, NewWithAFailingSaveKeepsTheList) {
-    Write("book.TEL", Record("Old"));
-    dialogs_.AnswerOpen({Path("book.TEL")});
-    Form().Open1Click();
-    Add("Kim");
-    boxes_.Answer(IDYES);
-    {
-        FileSizeLimit full(10);
-        Form().New1Click();
+// New and Open whose save fails keep the list; Open then shows no open dialog.
+TEST_F(AddressForm, NewOrOpenWithAFailingSaveKeepsTheList) {
+    const std::pair<const char*, void (TAddressForm::*)()> commands[] = {
+        {"New", &TAddressForm::New1Click}, {"Open", &TAddressForm::Open1Click}};
+    for (auto [what, command] : commands) {
+        SCOPED_TRACE(what);
+        DropForm();
+        const size_t before = boxes_.shown().size();
+        Write("book.TEL", Record("Old"));
+        dialogs_.AnswerOpen({Path("book.TEL")});
+        Form().Open1Click();
+        Add("Kim");
+        boxes_.Answer(IDYES);
+        {
+            FileSizeLimit full(10);
+            (Form().*command)();  // an open dialog would find no scripted answer
+        }
+        EXPECT_EQ(Slurp(Path("book.TEL")), Record("Old"));
+        EXPECT_EQ(Names(), (std::vector<std::string>{"Kim", "Old"}));
+        EXPECT_TRUE(Form().Modified());
+        ASSERT_EQ(boxes_.shown().size(), before + 2);
+        EXPECT_EQ(boxes_.shown()[before + 1].flags, MB_ICONERROR);
     }
-    EXPECT_EQ(Slurp(Path("book.TEL")), Record("Old"));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Kim", "Old"}));
-    EXPECT_TRUE(Form().Modified());
-    ASSERT_EQ(boxes_.shown().size(), 2u);
-    EXPECT_EQ(boxes_.shown()[1].flags, MB_ICONERROR);
+    EXPECT_EQ(dialogs_.openRequests().size(), 2u);
 }
 
 TEST_F(AddressForm, CloseWithChangesStopsWhenTheSaveDoesNotHappen) {
