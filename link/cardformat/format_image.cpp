@@ -211,8 +211,4 @@ int32_t BuildFormatImageAt(const std::filesystem::path& path, uint8_t maker, uin
     return 0;
 }
 
-int32_t BuildFormatImage(uint8_t maker, uint8_t device) {
-    return BuildFormatImageAt(kFormatImageName, maker, device);
-}
-
 }  // namespace kivo::link

@@ -280,13 +280,5 @@ TEST_F(FormatImageTest, FullDiskRemovesThePartialImage) {
     EXPECT_FALSE(fs::exists(full));
 }
 
-TEST_F(FormatImageTest, DefaultNameIsInTheCurrentDirectory) {
-    const fs::path before = fs::current_path();
-    fs::current_path(dir_);
-    EXPECT_EQ(BuildFormatImage(0xEC, 0x75), 0);
-    fs::current_path(before);
-    EXPECT_EQ(fs::file_size(dir_ / kFormatImageName), 67584u);
-}
-
 }  // namespace
 }  // namespace kivo::link
