@@ -33,6 +33,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 
@@ -63,7 +64,10 @@ int ReadPlacementValue(const PlacementValue& value) {
     int number = 0;
     const char* end = text->data() + text->size();
     auto [stop, ec] = std::from_chars(text->data(), end, number);
-    return ec == std::errc() && stop == end && !text->empty() ? number : value.fallback;
+    if (ec != std::errc() || stop != end || text->empty())
+        return value.fallback;
+    // No place or size beyond what a window can have: sums of larger ones overflow.
+    return std::clamp(number, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
 const std::vector<ui::FileFilter> kTelFilters = {{"TEL File (*.TEL)", "*.TEL"},

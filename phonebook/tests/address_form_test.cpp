@@ -128,8 +128,10 @@ TEST_F(AddressForm, PlacementLargerThanTheScreenShrinksToItAndTheEntryDialogOpen
     struct Case {
         const char *left, *top, *width, *height;
     };
-    const Case cases[] = {
-        {"0", "0", "2500", "1400"}, {"300", "200", "20000", "30000"}, {"-100", "0", "5000", "400"}};
+    const Case cases[] = {{"0", "0", "2500", "1400"},
+                          {"300", "200", "20000", "30000"},
+                          {"-100", "0", "5000", "400"},
+                          {"2147483647", "-2147483648", "2147483647", "2147483647"}};
     for (const auto& c : cases) {
         StorePlacement("LeftPos", c.left);
         StorePlacement("TopPos", c.top);
