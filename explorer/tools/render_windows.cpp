@@ -8,6 +8,7 @@
 #include "explorer/LPTCtrl.h"
 #include "explorer/ListUnit.h"
 #include "explorer/MainRtn.h"
+#include "explorer/SettingsStore.h"
 #include "explorer/UtilUnit.h"
 #include "explorer/WaveConv.h"
 #include "platform/shell/testing/scripted_browse_dialog.h"
@@ -17,7 +18,6 @@
 #include "platform/win/lang.h"
 #include "platform/win/msgbox.h"
 #include "platform/win/process.h"
-#include "platform/win/registry.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -170,6 +170,15 @@ void SaveDialogs(TMainFrm& form, const fs::path& folder, const std::string& lang
     form.SetAboutBox(nullptr);
 }
 
+// A copy of 10 MB to the card half done, `elapsedMs` after it started.
+void ShowTransferHalfDone(TMainFrm& form, VirtualClock& clock, uint64_t elapsedMs) {
+    form.SetActiveMemory(1);
+    form.ShowFileInfo("Lecture 01.mp3", FormatSizeKB(10485760));
+    SendMessageA(form.handle(), kTransferStartMessage, 10485760, 0);
+    clock.Advance(elapsedMs);
+    SendMessageA(form.handle(), kTransferProgressMessage, 10485760 / 2, 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -217,12 +226,7 @@ int main(int argc, char** argv) {
                 form.listFlashMemory->SetRowSelected(1, true);
                 form.listFlashMemoryMouseDown(Qt::LeftButton, {});
                 Save(form, out / ("main-" + tag + "-filled.png"));
-                // A copy to the card half done.
-                form.SetActiveMemory(1);
-                form.ShowFileInfo("Lecture 01.mp3", FormatSizeKB(10485760));
-                SendMessageA(form.handle(), kTransferStartMessage, 10485760, 0);
-                clock.Advance(12000);
-                SendMessageA(form.handle(), kTransferProgressMessage, 10485760 / 2, 0);
+                ShowTransferHalfDone(form, clock, 12000);
                 Save(form, out / ("main-" + tag + "-transfer.png"));
                 form.ResetProgress();
                 // Two files of the card copied to a PC folder: the completion text stays.
@@ -254,25 +258,20 @@ int main(int argc, char** argv) {
         }
     }
     // A larger and wider font, as the Font command stores it: the figures and labels still fit.
-    kivo::win::registry::Write(RegistryRoot::CurrentUser, "Software\\MERVOLDQUILL", "kivo Explorer",
-                               "FontSize", "14");
+    kivo::explorer::settings::Changes().Text("FontSize", "14").Write();
     for (const char* lang : {"en", "ko"}) {
         ::setenv("KIVO_LANGID", std::string(lang) == "ko" ? "0412" : "0409", 1);
         // A wider family too, which the conversion dialog takes over.
-        kivo::win::registry::Write(RegistryRoot::CurrentUser, "Software\\MERVOLDQUILL",
-                                   "kivo Explorer", "FontName",
-                                   std::string(lang) == "ko" ? "NanumSquare" : "DejaVu Sans");
+        kivo::explorer::settings::Changes()
+            .Text("FontName", std::string(lang) == "ko" ? "NanumSquare" : "DejaVu Sans")
+            .Write();
         std::string tag = std::string(lang) + "-largefont";
         player.reset();
         player.Fill(std::string(lang) == "ko");
         TMainFrm form;
         form.show();
         form.Connect1Click();
-        form.SetActiveMemory(1);
-        form.ShowFileInfo("Lecture 01.mp3", FormatSizeKB(10485760));
-        SendMessageA(form.handle(), kTransferStartMessage, 10485760, 0);
-        clock.Advance(9000);
-        SendMessageA(form.handle(), kTransferProgressMessage, 10485760 / 2, 0);
+        ShowTransferHalfDone(form, clock, 9000);
         Save(form, out / ("main-" + tag + "-transfer.png"));
         form.ResetProgress();
         SaveDialogs(form, out, tag);
